@@ -1,0 +1,2 @@
+// Edit-field model of the vehicle definition tab.
+#include "vehicle/VehicleFields.h"
