@@ -6,7 +6,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-CLI        := $(BUILD)/src/cli/velrok-cli
+CLI        := $(BUILD)/bin/velrok-cli
 
 .PHONY: deps build test test-fast test-asan demo run bench screenshots clean
 
@@ -40,10 +40,10 @@ demo: build
 	@if [ -x tools/demo.sh ]; then tools/demo.sh $(BUILD); else $(CLI) vehicles; fi
 
 run: build
-	$(BUILD)/src/app/velrok
+	$(BUILD)/bin/velrok
 
 bench: build
-	@for b in $(BUILD)/bench/*Bench; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD)/bin/*Bench; do [ -x "$$b" ] && "$$b"; done
 
 screenshots: build
 	@tools/screenshots.sh $(BUILD)
