@@ -14,6 +14,10 @@ namespace velrok {
 // pi as 4 * atan(1), the way every angle conversion of the program computes it.
 double Pi();
 
+// A double narrowed to single precision, the way the `adj` argument of ATan2 takes it; values beyond
+// the single range become infinite (a plain cast would be undefined there).
+float ToSingle(double v);
+
 // Quadrant-aware arc tangent of opp/adj in (-pi, pi]; |adj| below 0.0001f gives +-pi/2.
 double ATan2(double opp, float adj);
 
@@ -43,4 +47,4 @@ RoundResult RoundToMultiple(double x, double f, bool up);
 // The same for a field text; a text that is not a number gives 0.
 RoundResult RoundToMultiple(const std::string& x, char decimalSeparator, double f, bool up);
 
-}  // namespace velrok
+} // namespace velrok

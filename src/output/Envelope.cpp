@@ -1,0 +1,145 @@
+// The swept envelope by cross-sections square to the path.
+#include "output/Envelope.h"
+
+#include "sweep/Geometry.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace velrok {
+
+namespace {
+
+double ColumnOf(const SegmentLineRow& row, int column)
+{
+    switch (column) {
+    case 0:
+        return row.x1;
+    case 1:
+        return row.y1;
+    case 2:
+        return row.x2;
+    case 3:
+        return row.y2;
+    case kStationColumn:
+        return row.station;
+    default:
+        throw std::out_of_range("SortRowsByColumn: a segment line row has columns 0 to 4");
+    }
+}
+
+void SortByStation(std::vector<SegmentLineRow>& rows)
+{
+    if (rows.size() > 1)
+        SortRowsByColumn(rows, 0, static_cast<int>(rows.size()) - 1, kStationColumn, true);
+}
+
+void DropOpenRow(std::vector<SegmentLineRow>& rows)
+{
+    if (rows.empty())
+        throw std::logic_error("ComputeEnvelope: a segment line list has no open last row");
+    rows.pop_back();
+}
+
+} // namespace
+
+void SortRowsByColumn(std::vector<SegmentLineRow>& rows, int first, int last, int column, bool ascending)
+{
+    if (first < 0 || last >= static_cast<int>(rows.size()))
+        throw std::out_of_range("SortRowsByColumn: rows outside the table");
+    ColumnOf(SegmentLineRow{}, column); // refuse an unknown column before sorting anything
+    SortRowsBy(
+        rows, first, last, [column](const SegmentLineRow& row) { return ColumnOf(row, column); }, ascending);
+}
+
+SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2)
+{
+    const double ax = a2.x - a1.x;
+    const double ay = a2.y - a1.y;
+    const double bx = b2.x - b1.x;
+    const double by = b2.y - b1.y;
+    const double den = by * ax - bx * ay;
+    if (den == 0.0)
+        return {};
+    const double dx = a1.x - b1.x;
+    const double dy = a1.y - b1.y;
+    const double t = (dy * bx - by * dx) / den;
+    if (!(t >= 0.0 && t <= 1.0))
+        return {};
+    const double u = (dy * ax - dx * ay) / den;
+    if (!(u >= 0.0 && u <= 1.0))
+        return {};
+    return {a1.x + t * ax, a1.y + t * ay, true};
+}
+
+SegmentCrossing ScanEnvelopeSide(const std::vector<SegmentLineRow>& lines, size_t& scanStart, Point2d p,
+                                 Point2d q, double bound, EnvelopeWalk walk)
+{
+    SegmentCrossing best;
+    double bestDistance = 0.0;
+    for (size_t j = scanStart; j < lines.size(); ++j) {
+        const SegmentLineRow& row = lines[j];
+        if (walk == EnvelopeWalk::StopAtLookAhead && row.station > bound)
+            break; // sorted by station: every later row is beyond the bound as well
+        if (!(row.station <= bound))
+            continue;
+        const SegmentCrossing hit = SegmentIntersect(p, q, {row.x1, row.y1}, {row.x2, row.y2});
+        if (!hit.found)
+            continue;
+        const double d = PointDistance(p, {hit.x, hit.y});
+        if (!best.found) {
+            // Later stations start here: rows before the first crossing belong to passed stations.
+            scanStart = j;
+            best = hit;
+            bestDistance = d;
+        } else if (d > bestDistance) {
+            best = hit;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, SweepRecords& records,
+                               double fordonslen, double wmax, StatusService& status, EnvelopeWalk walk)
+{
+    // The probe is the diagonal of a box as long as the vehicle and as wide as its widest unit.
+    const double probe = std::sqrt(fordonslen * fordonslen + wmax * wmax);
+    const double lookAhead = 2.0 * fordonslen;
+    size_t rightStart = 0;
+    size_t leftStart = 0;
+
+    status.SetPanel(1, "Sorting...");
+    DropOpenRow(records.LeftSegmentLines);
+    DropOpenRow(records.RightSegmentLines);
+    SortByStation(records.RightSegmentLines);
+    SortByStation(records.LeftSegmentLines);
+
+    status.SetPanel(1, "Evaluating Envelope...");
+    status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
+    status.SetProgressVisible(true);
+
+    EnvelopePoints result;
+    for (size_t i = 0; i + 1 < pathTrack.size(); ++i) {
+        status.SetProgressValue(static_cast<int>(i));
+        const PathTrackEntry& here = pathTrack[i];
+        const PathTrackEntry& next = pathTrack[i + 1];
+        const Point2d p{here.x, here.y};
+        const double theta = ATan2(next.y - here.y, ToSingle(next.x - here.x));
+        const double bound = here.station + lookAhead;
+
+        const Point2d right = RotateAbout({p.x, p.y - probe}, p, theta);
+        const SegmentCrossing r =
+            ScanEnvelopeSide(records.RightSegmentLines, rightStart, p, right, bound, walk);
+        if (r.found)
+            result.right.push_back({r.x, r.y});
+
+        const Point2d left = RotateAbout({p.x, p.y + probe}, p, theta);
+        const SegmentCrossing l = ScanEnvelopeSide(records.LeftSegmentLines, leftStart, p, left, bound, walk);
+        if (l.found)
+            result.left.push_back({l.x, l.y});
+    }
+    return result;
+}
+
+} // namespace velrok
