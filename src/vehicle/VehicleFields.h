@@ -2,7 +2,9 @@
 // The texts a fresh window shows are the defaults below, written with a decimal comma.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace velrok {
 
@@ -30,4 +32,18 @@ struct VehicleFields {
     std::string txt_VeichleWidth_2 = "2,60", txt_VeichleWidth_3 = "2,60", txt_VeichleWidth_4 = "2,60";
 };
 
-}  // namespace velrok
+// Every control name of VehicleFields, in the order of the members above.
+std::span<const std::string_view> VehicleFieldNames();
+
+// The member of the control with this name; nullptr for a name that is not one of them.
+std::string* FieldByName(VehicleFields& fields, std::string_view controlName);
+const std::string* FieldByName(const VehicleFields& fields, std::string_view controlName);
+
+// Empties every field (the New vehicle command): name, description, limits, lengths and widths.
+void ClearTextboxes(VehicleFields& fields);
+
+// How a message names a dimension field to the user: "Front2 (F2)", "Wheel Base (WB)", ...
+// The control name itself for fields without a dimension letter.
+std::string_view FieldDisplayName(std::string_view controlName);
+
+} // namespace velrok
