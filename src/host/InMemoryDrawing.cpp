@@ -1,0 +1,491 @@
+// The in-memory drawing.
+#include "host/InMemoryDrawing.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <stdexcept>
+
+namespace velrok::host {
+
+namespace {
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsFinite(const Point3d& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+[[noreturn]] void Refuse(const std::string& what)
+{
+    throw HostError(HostErrorKind::InvalidArgument, 5, what);
+}
+
+// Characters a level name cannot hold, because the level becomes a DXF layer of the same name.
+constexpr const char* kBadLevelNameChars = "<>/\\\":;?*|=`";
+
+} // namespace
+
+std::vector<DrawingLineStyle> StandardLineStyles()
+{
+    return {
+        {{}, "0", "Solid", {}},
+        {{}, "1", "Dotted . . . .", {0.0, -0.25}},
+        {{}, "2", "Medium dashed - - - -", {0.5, -0.25}},
+        {{}, "3", "Long dashed __ __ __", {1.0, -0.25}},
+        {{}, "4", "Dash dot __ . __ .", {1.0, -0.25, 0.0, -0.25}},
+        {{}, "5", "Short dashed - - - -", {0.25, -0.125}},
+        {{}, "6", "Dash dot dot __ . . __", {1.0, -0.25, 0.0, -0.25, 0.0, -0.25}},
+        {{}, "7", "Long dash short dash __ - __", {1.5, -0.25, 0.5, -0.25}},
+    };
+}
+
+InMemoryDrawing::InMemoryDrawing(std::string caption) : m_caption(std::move(caption))
+{
+    for (const DrawingLineStyle& style : StandardLineStyles())
+        AddLineStyle(style.name, style.description, style.dashes);
+    AddLevel(kDefaultLevelName, 0, m_lineStyles.front().handle, 0);
+    m_revision = 0;
+}
+
+void InMemoryDrawing::Changed()
+{
+    ++m_revision;
+    if (m_observer)
+        m_observer();
+}
+
+DrawingElement& InMemoryDrawing::Mutable(ElementHandle element)
+{
+    auto it = m_elements.find(element.id);
+    if (it == m_elements.end())
+        throw HostError(HostErrorKind::InvalidHandle, 91, "Object variable not set: unknown element");
+    return it->second;
+}
+
+const DrawingElement& InMemoryDrawing::Element(ElementHandle element) const
+{
+    return const_cast<InMemoryDrawing*>(this)->Mutable(element);
+}
+
+ElementHandle InMemoryDrawing::Store(DrawingElement element)
+{
+    for (const Point3d& p : element.vertices)
+        if (!IsFinite(p))
+            Refuse("Element has a coordinate that is not a finite number");
+    switch (element.kind) {
+    case ElementKind::LineString:
+    case ElementKind::Line:
+    case ElementKind::Polyline:
+        if (element.vertices.size() < 2)
+            Refuse("A line element needs at least two vertices");
+        for (double b : element.bulges)
+            if (!std::isfinite(b))
+                Refuse("Polyline bulge is not a finite number");
+        element.curve = PathCurve::FromVertices(element.vertices, element.bulges, element.closed);
+        break;
+    case ElementKind::Arc:
+    case ElementKind::Circle:
+        if (!(element.arc.radius > 0.0) || !std::isfinite(element.arc.radius) ||
+            !IsFinite(element.arc.centre) || !std::isfinite(element.arc.startAngle) ||
+            !std::isfinite(element.arc.endAngle))
+            Refuse("Arc with an invalid centre, radius or angle");
+        if (element.kind == ElementKind::Circle)
+            element.arc.endAngle = element.arc.startAngle + 2.0 * 3.141592653589793;
+        element.curve = PathCurve::FromArc(element.arc.centre, element.arc.radius, element.arc.startAngle,
+                                           element.arc.endAngle);
+        break;
+    case ElementKind::Spline:
+        for (const Point3d& p : element.spline.controlPoints)
+            if (!IsFinite(p))
+                Refuse("Spline control point is not a finite number");
+        if (!element.spline.IsValid())
+            Refuse("Spline with inconsistent degree, knots or weights");
+        element.curve = PathCurve::FromSpline(element.spline);
+        break;
+    case ElementKind::Ellipse: {
+        const EllipseData& e = element.ellipse;
+        const double major = std::hypot(e.majorAxis.x, e.majorAxis.y, e.majorAxis.z);
+        if (!IsFinite(e.centre) || !(major > 0.0) || !std::isfinite(major) || !(e.ratio > 0.0) ||
+            !std::isfinite(e.ratio) || !std::isfinite(e.startParam) || !std::isfinite(e.endParam))
+            Refuse("Ellipse with an invalid centre, axis or ratio");
+        element.curve = PathCurve::FromEllipse(e);
+        break;
+    }
+    case ElementKind::Text:
+        if (!IsFinite(element.text.origin) || !std::isfinite(element.text.height) ||
+            !std::isfinite(element.text.rotation))
+            Refuse("Text with an invalid origin, height or rotation");
+        break;
+    }
+    if (element.level.id == 0)
+        element.level = DefaultLevel();
+    else
+        Level(element.level);
+    if (element.id.IsZero())
+        element.id = ElementId::FromValue(m_nextId++);
+    const uint64_t key = element.id.Value();
+    if (!element.dxfHandle.empty())
+        m_byDxfHandle[element.dxfHandle] = key;
+    m_elements[key] = std::move(element);
+    return {key};
+}
+
+ElementHandle InMemoryDrawing::CreateLineElement1(const std::vector<Point3d>& vertices)
+{
+    DrawingElement element;
+    element.kind = ElementKind::LineString;
+    element.vertices = vertices;
+    return Store(std::move(element));
+}
+
+ElementHandle InMemoryDrawing::MakeEllipse(const Point3d& centre, double primaryRadius,
+                                           double secondaryRadius, const Rotation& rotation, int /*fill*/)
+{
+    if (!(primaryRadius > 0.0) || !(secondaryRadius > 0.0))
+        Refuse("Ellipse radii must be positive");
+    // The rotation's columns are the element's x and y axes; the longer radius becomes the major axis.
+    Point3d xAxis{rotation[0], rotation[3], rotation[6]};
+    Point3d yAxis{rotation[1], rotation[4], rotation[7]};
+    DrawingElement element;
+    element.kind = ElementKind::Ellipse;
+    element.ellipse.centre = centre;
+    const Point3d& majorDir = primaryRadius >= secondaryRadius ? xAxis : yAxis;
+    const Point3d& minorDir = primaryRadius >= secondaryRadius ? yAxis : xAxis;
+    const double major = std::max(primaryRadius, secondaryRadius);
+    element.ellipse.majorAxis = {majorDir.x * major, majorDir.y * major, majorDir.z * major};
+    element.ellipse.ratio = std::min(primaryRadius, secondaryRadius) / major;
+    Point3d normal{majorDir.y * minorDir.z - majorDir.z * minorDir.y,
+                   majorDir.z * minorDir.x - majorDir.x * minorDir.z,
+                   majorDir.x * minorDir.y - majorDir.y * minorDir.x};
+    const double length = std::hypot(normal.x, normal.y, normal.z);
+    if (!(length > 0.0))
+        Refuse("Ellipse rotation is singular");
+    element.ellipse.normal = {normal.x / length, normal.y / length, normal.z / length};
+    return Store(std::move(element));
+}
+
+ElementHandle InMemoryDrawing::MakeText(const std::string& text, const Point3d& origin,
+                                        const Rotation& rotation)
+{
+    DrawingElement element;
+    element.kind = ElementKind::Text;
+    element.text.text = text;
+    element.text.origin = origin;
+    element.text.rotation = std::atan2(rotation[3], rotation[0]);
+    return Store(std::move(element));
+}
+
+std::vector<LevelHandle> InMemoryDrawing::Levels() const
+{
+    std::vector<LevelHandle> result;
+    for (const DrawingLevel& level : m_levels)
+        result.push_back(level.handle);
+    return result;
+}
+
+std::optional<LevelHandle> InMemoryDrawing::FindLevelByName(const std::string& name) const
+{
+    for (const DrawingLevel& level : m_levels)
+        if (SameNameIgnoringCase(level.name, name))
+            return level.handle;
+    return std::nullopt;
+}
+
+const DrawingLevel& InMemoryDrawing::Level(LevelHandle level) const
+{
+    for (const DrawingLevel& l : m_levels)
+        if (l.handle == level)
+            return l;
+    throw HostError(HostErrorKind::InvalidHandle, 91, "Object variable not set: unknown level");
+}
+
+std::string InMemoryDrawing::LevelName(LevelHandle level) const
+{
+    return Level(level).name;
+}
+
+LevelHandle InMemoryDrawing::AddLevel(const std::string& name, int color,
+                                      std::optional<LineStyleHandle> lineStyle, int weight)
+{
+    if (name.empty() || name.find_first_of(kBadLevelNameChars) != std::string::npos)
+        Refuse("Invalid level name \"" + name + "\"");
+    if (FindLevelByName(name))
+        throw HostError(HostErrorKind::Failed, 5, "Level name \"" + name + "\" already exists");
+    if (lineStyle && lineStyle->id != kByLevelStyleId)
+        LineStyle(*lineStyle);
+    DrawingLevel level;
+    level.handle = {m_nextHandle++};
+    level.name = name;
+    level.color = color;
+    level.lineStyle = lineStyle && lineStyle->id == kByLevelStyleId ? std::nullopt : lineStyle;
+    level.weight = std::clamp(weight, 0, kMaxLineWeight);
+    m_levels.push_back(level);
+    Changed();
+    return level.handle;
+}
+
+LevelHandle InMemoryDrawing::AddNewLevel(const std::string& name)
+{
+    return AddLevel(name, 0, m_lineStyles.empty() ? std::nullopt : std::optional(m_lineStyles.front().handle),
+                    0);
+}
+
+void InMemoryDrawing::RewriteLevels()
+{
+    ++m_levelRewrites;
+    Changed();
+}
+
+std::vector<LineStyleHandle> InMemoryDrawing::LineStyleList() const
+{
+    std::vector<LineStyleHandle> result;
+    for (const DrawingLineStyle& style : m_lineStyles)
+        result.push_back(style.handle);
+    return result;
+}
+
+std::optional<LineStyleHandle> InMemoryDrawing::FindLineStyleByName(const std::string& name) const
+{
+    for (const DrawingLineStyle& style : m_lineStyles)
+        if (SameNameIgnoringCase(style.name, name))
+            return style.handle;
+    return std::nullopt;
+}
+
+const DrawingLineStyle& InMemoryDrawing::LineStyle(LineStyleHandle style) const
+{
+    for (const DrawingLineStyle& s : m_lineStyles)
+        if (s.handle == style)
+            return s;
+    throw HostError(HostErrorKind::InvalidHandle, 91, "Object variable not set: unknown line style");
+}
+
+std::string InMemoryDrawing::LineStyleName(LineStyleHandle style) const
+{
+    if (style.id == kByLevelStyleId)
+        return "ByLevel";
+    return LineStyle(style).name;
+}
+
+LineStyleHandle InMemoryDrawing::AddLineStyle(const std::string& name, const std::string& description,
+                                              const std::vector<double>& dashes)
+{
+    if (name.empty())
+        Refuse("A line style needs a name");
+    if (auto existing = FindLineStyleByName(name))
+        return *existing;
+    DrawingLineStyle style{{m_nextHandle++}, name, description, dashes};
+    m_lineStyles.push_back(style);
+    Changed();
+    return style.handle;
+}
+
+SelectionEnumerator InMemoryDrawing::GetSelectedElements() const
+{
+    return SelectionEnumerator(Selection());
+}
+
+std::vector<ElementHandle> InMemoryDrawing::Selection() const
+{
+    std::vector<ElementHandle> result;
+    for (uint64_t id : m_selection)
+        result.push_back({id});
+    return result;
+}
+
+void InMemoryDrawing::UnselectAllElements()
+{
+    m_selection.clear();
+    Changed();
+}
+
+void InMemoryDrawing::Select(ElementHandle element)
+{
+    if (!Element(element).inModel)
+        throw HostError(HostErrorKind::Failed, 5, "Only elements in the model can be selected");
+    if (std::find(m_selection.begin(), m_selection.end(), element.id) == m_selection.end())
+        m_selection.push_back(element.id);
+    Changed();
+}
+
+ElementHandle InMemoryDrawing::GetElementByID(ElementId id) const
+{
+    auto it = m_elements.find(id.Value());
+    if (it == m_elements.end() || !it->second.inModel)
+        throw HostError(HostErrorKind::NoSuchElement, 5, "Element not found");
+    return {it->first};
+}
+
+void InMemoryDrawing::AddElement(ElementHandle& element)
+{
+    DrawingElement& e = Mutable(element);
+    if (e.inModel)
+        throw HostError(HostErrorKind::Failed, 5, "Element is already in the model");
+    e.inModel = true;
+    Changed();
+}
+
+ElementHandle InMemoryDrawing::AddNewElement(DrawingElement element)
+{
+    element.id = {};
+    element.inModel = false;
+    ElementHandle handle = Store(std::move(element));
+    AddElement(handle);
+    return handle;
+}
+
+void InMemoryDrawing::DeleteElement(ElementHandle element)
+{
+    const DrawingElement& e = Element(element);
+    if (!e.dxfHandle.empty())
+        m_byDxfHandle.erase(e.dxfHandle);
+    std::erase(m_selection, element.id);
+    for (DrawingGroup& group : m_groups)
+        std::erase(group.members, e.id);
+    m_elements.erase(element.id);
+    Changed();
+}
+
+std::vector<const DrawingElement*> InMemoryDrawing::ModelElements() const
+{
+    std::vector<const DrawingElement*> result;
+    result.reserve(m_elements.size());
+    for (const auto& [id, element] : m_elements)
+        if (element.inModel)
+            result.push_back(&element);
+    return result;
+}
+
+std::optional<ElementHandle> InMemoryDrawing::FindElementByDxfHandle(const std::string& handle) const
+{
+    for (const auto& [key, id] : m_byDxfHandle)
+        if (SameNameIgnoringCase(key, handle))
+            return ElementHandle{id};
+    return std::nullopt;
+}
+
+NamedGroupHandle InMemoryDrawing::AddNewNamedGroup(const std::string& name)
+{
+    if (name.empty())
+        Refuse("A named group needs a name");
+    DrawingGroup group;
+    group.handle = {m_nextHandle++};
+    group.name = name;
+    m_groups.push_back(group);
+    Changed();
+    return group.handle;
+}
+
+const DrawingGroup& InMemoryDrawing::Group(NamedGroupHandle group) const
+{
+    for (const DrawingGroup& g : m_groups)
+        if (g.handle == group)
+            return g;
+    throw HostError(HostErrorKind::InvalidHandle, 91, "Object variable not set: unknown named group");
+}
+
+void InMemoryDrawing::AddGroupMember(NamedGroupHandle group, ElementHandle element)
+{
+    const DrawingElement& e = Element(element);
+    if (!e.inModel)
+        throw HostError(HostErrorKind::Failed, 5, "Only elements in the model can join a named group");
+    auto& g = const_cast<DrawingGroup&>(Group(group));
+    if (std::find(g.members.begin(), g.members.end(), e.id) == g.members.end())
+        g.members.push_back(e.id);
+    Changed();
+}
+
+void InMemoryDrawing::CommitGroup(NamedGroupHandle group)
+{
+    ++const_cast<DrawingGroup&>(Group(group)).commits;
+    Changed();
+}
+
+void InMemoryDrawing::DeleteGroup(NamedGroupHandle group)
+{
+    Group(group);
+    std::erase_if(m_groups, [&](const DrawingGroup& g) { return g.handle == group; });
+    Changed();
+}
+
+ElementId InMemoryDrawing::ID(ElementHandle element) const
+{
+    return Element(element).id;
+}
+
+double InMemoryDrawing::Length(ElementHandle element) const
+{
+    const DrawingElement& e = Element(element);
+    if (e.kind == ElementKind::Text)
+        throw HostError(HostErrorKind::Failed, 438, "A text element has no length");
+    return e.curve.Length();
+}
+
+Point3d InMemoryDrawing::PointAtDistance(ElementHandle element, double distance) const
+{
+    const DrawingElement& e = Element(element);
+    if (e.kind == ElementKind::Text)
+        throw HostError(HostErrorKind::Failed, 438, "A text element has no points along it");
+    if (!std::isfinite(distance))
+        Refuse("Distance is not a finite number");
+    return e.curve.PointAtDistance(distance);
+}
+
+void InMemoryDrawing::SetColor(ElementHandle element, int color)
+{
+    DrawingElement& e = Mutable(element);
+    e.color = color;
+    e.dxfColor = 0;
+    Changed();
+}
+
+void InMemoryDrawing::SetLevel(ElementHandle element, LevelHandle level)
+{
+    Level(level);
+    Mutable(element).level = level;
+    Changed();
+}
+
+void InMemoryDrawing::SetLineStyle(ElementHandle element, std::optional<LineStyleHandle> style)
+{
+    // A style the drawing lacks arrives as none; like the level's style it then follows the level.
+    if (style && style->id == kByLevelStyleId)
+        style.reset();
+    if (style)
+        LineStyle(*style);
+    Mutable(element).lineStyle = style;
+    Changed();
+}
+
+void InMemoryDrawing::SetLineWeight(ElementHandle element, int weight)
+{
+    if (weight < kWeightByLevel || weight > kMaxLineWeight)
+        Refuse("Line weight " + std::to_string(weight) + " is outside -1 to 31");
+    Mutable(element).weight = weight;
+    Changed();
+}
+
+int InMemoryDrawing::EffectiveColor(const DrawingElement& element) const
+{
+    return element.color == kColorByLevel ? Level(element.level).color : element.color;
+}
+
+int InMemoryDrawing::EffectiveWeight(const DrawingElement& element) const
+{
+    return element.weight == kWeightByLevel ? Level(element.level).weight : element.weight;
+}
+
+std::optional<LineStyleHandle> InMemoryDrawing::EffectiveLineStyle(const DrawingElement& element) const
+{
+    return element.lineStyle ? element.lineStyle : Level(element.level).lineStyle;
+}
+
+} // namespace velrok::host

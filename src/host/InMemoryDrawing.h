@@ -1,0 +1,185 @@
+// A drawing held in memory that stands in for the running CAD host: levels, line styles, elements,
+// named groups and a selection set. The DXF reader fills it, the sweep draws into it, the desktop
+// drawing window shows it and the DXF and SVG writers save it.
+#pragma once
+
+#include "host/CadHost.h"
+#include "host/PathCurve.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velrok::host {
+
+// Identifiers start above 2^32 and just below a sign change of the low half, so both signed
+// halves are exercised by every drawing.
+inline constexpr uint64_t kFirstElementId = 0x17FFFFFF0ull;
+inline constexpr double kDefaultTextHeight = 1.0;
+inline constexpr int kMaxLineWeight = 31;
+inline constexpr int kWeightByLevel = -1;
+inline constexpr const char* kDefaultLevelName = "0";
+
+enum class ElementKind { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text };
+
+struct ArcData {
+    Point3d centre;
+    double radius = 0.0;
+    double startAngle = 0.0; // radians, counter-clockwise from startAngle to endAngle
+    double endAngle = 0.0;
+};
+
+struct TextData {
+    std::string text;
+    Point3d origin;
+    double height = kDefaultTextHeight;
+    double rotation = 0.0; // radians
+};
+
+struct DrawingElement {
+    ElementId id;
+    ElementKind kind = ElementKind::LineString;
+    std::vector<Point3d> vertices; // line string, line (two), polyline
+    std::vector<double> bulges;    // polyline: per vertex, to the next one
+    bool closed = false;
+    ArcData arc; // arc and circle
+    SplineData spline;
+    EllipseData ellipse;
+    TextData text;
+
+    int color = kColorByLevel; // host colour number
+    int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for
+    LevelHandle level;
+    std::optional<LineStyleHandle> lineStyle; // none: as the level's
+    int weight = kWeightByLevel;
+    std::string dxfHandle; // the entity handle of an imported element
+    bool inModel = false;
+    PathCurve curve; // empty for texts
+};
+
+struct DrawingLevel {
+    LevelHandle handle;
+    std::string name;
+    int color = 0; // host colour number; white
+    std::optional<LineStyleHandle> lineStyle;
+    int weight = 0;
+};
+
+struct DrawingLineStyle {
+    LineStyleHandle handle;
+    std::string name;
+    std::string description;
+    std::vector<double> dashes; // DXF convention: positive dash, negative gap, 0 a dot; empty = continuous
+};
+
+struct DrawingGroup {
+    NamedGroupHandle handle;
+    std::string name;
+    std::vector<ElementId> members;
+    int commits = 0;
+};
+
+class InMemoryDrawing : public CadHost {
+  public:
+    explicit InMemoryDrawing(std::string caption = "Velrok drawing");
+
+    // --- CadHost ---
+    std::string Caption() const override { return m_caption; }
+    ElementHandle CreateLineElement1(const std::vector<Point3d>& vertices) override;
+    ElementHandle MakeEllipse(const Point3d& centre, double primaryRadius, double secondaryRadius,
+                              const Rotation& rotation, int fill) override;
+    ElementHandle MakeText(const std::string& text, const Point3d& origin, const Rotation& rotation) override;
+    Rotation DefaultRotation() const override { return {1, 0, 0, 0, 1, 0, 0, 0, 1}; }
+    LineStyleHandle LevelLineStyle() const override { return {kByLevelStyleId}; }
+
+    std::vector<LevelHandle> Levels() const override;
+    std::optional<LevelHandle> FindLevelByName(const std::string& name) const override;
+    std::string LevelName(LevelHandle level) const override;
+    LevelHandle AddNewLevel(const std::string& name) override;
+    void RewriteLevels() override;
+    std::vector<LineStyleHandle> LineStyleList() const override;
+    std::optional<LineStyleHandle> FindLineStyleByName(const std::string& name) const override;
+    std::string LineStyleName(LineStyleHandle style) const override;
+
+    bool AnyElementsSelected() const override { return !m_selection.empty(); }
+    SelectionEnumerator GetSelectedElements() const override;
+    void UnselectAllElements() override;
+    ElementHandle GetElementByID(ElementId id) const override;
+    void AddElement(ElementHandle& element) override;
+    NamedGroupHandle AddNewNamedGroup(const std::string& name) override;
+
+    ElementId ID(ElementHandle element) const override;
+    double Length(ElementHandle element) const override;
+    Point3d PointAtDistance(ElementHandle element, double distance) const override;
+    void SetColor(ElementHandle element, int color) override;
+    void SetLevel(ElementHandle element, LevelHandle level) override;
+    void SetLineStyle(ElementHandle element, std::optional<LineStyleHandle> style) override;
+    void SetLineWeight(ElementHandle element, int weight) override;
+
+    void AddGroupMember(NamedGroupHandle group, ElementHandle element) override;
+    void CommitGroup(NamedGroupHandle group) override;
+
+    // --- reading, for views and writers ---
+    void SetCaption(std::string caption) { m_caption = std::move(caption); }
+    // Elements stored in the model, in the order they were created.
+    std::vector<const DrawingElement*> ModelElements() const;
+    const DrawingElement& Element(ElementHandle element) const;
+    std::optional<ElementHandle> FindElementByDxfHandle(const std::string& handle) const;
+    const std::vector<DrawingLevel>& LevelTable() const { return m_levels; }
+    const DrawingLevel& Level(LevelHandle level) const;
+    const std::vector<DrawingLineStyle>& LineStyleTable() const { return m_lineStyles; }
+    const DrawingLineStyle& LineStyle(LineStyleHandle style) const;
+    const std::vector<DrawingGroup>& Groups() const { return m_groups; }
+    const DrawingGroup& Group(NamedGroupHandle group) const;
+    std::vector<ElementHandle> Selection() const;
+    LevelHandle DefaultLevel() const { return m_levels.front().handle; }
+    int LevelRewrites() const { return m_levelRewrites; }
+
+    // The attributes an element is shown with once by-level values are looked up on its level.
+    int EffectiveColor(const DrawingElement& element) const;
+    int EffectiveWeight(const DrawingElement& element) const;
+    std::optional<LineStyleHandle> EffectiveLineStyle(const DrawingElement& element) const;
+
+    // --- editing, for importers and the drawing window ---
+    // Validates the geometry, gives the element a new identifier and stores it in the model.
+    ElementHandle AddNewElement(DrawingElement element);
+    void DeleteElement(ElementHandle element);
+    LevelHandle AddLevel(const std::string& name, int color, std::optional<LineStyleHandle> lineStyle,
+                         int weight);
+    LineStyleHandle AddLineStyle(const std::string& name, const std::string& description,
+                                 const std::vector<double>& dashes);
+    void DeleteGroup(NamedGroupHandle group);
+    void Select(ElementHandle element);
+
+    // Every change bumps the revision and calls the observer, so a view knows when to repaint.
+    uint64_t Revision() const { return m_revision; }
+    void SetChangeObserver(std::function<void()> observer) { m_observer = std::move(observer); }
+
+  private:
+    static constexpr uint64_t kByLevelStyleId = 1;
+
+    DrawingElement& Mutable(ElementHandle element);
+    ElementHandle Store(DrawingElement element);
+    void Changed();
+
+    std::string m_caption;
+    std::map<uint64_t, DrawingElement> m_elements; // by identifier, so in creation order
+    std::map<std::string, uint64_t> m_byDxfHandle;
+    std::vector<DrawingLevel> m_levels;
+    std::vector<DrawingLineStyle> m_lineStyles;
+    std::vector<DrawingGroup> m_groups;
+    std::vector<uint64_t> m_selection;
+    uint64_t m_nextId = kFirstElementId;
+    uint64_t m_nextHandle = 2;
+    uint64_t m_revision = 0;
+    int m_levelRewrites = 0;
+    std::function<void()> m_observer;
+};
+
+// The eight standard line styles "0" to "7" with their dash patterns (drawing units).
+std::vector<DrawingLineStyle> StandardLineStyles();
+
+} // namespace velrok::host

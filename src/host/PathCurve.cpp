@@ -1,0 +1,381 @@
+// Arc-length parametrisation of path elements.
+#include "host/PathCurve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace velrok::host {
+
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kStraightBulge = 1e-12; // a bulge this small is a straight segment
+
+// 8-point Gauss-Legendre on [-1, 1].
+constexpr double kGaussNodes[8] = {-0.9602898564975363, -0.7966664774136267, -0.5255324099163290,
+                                   -0.1834346424956498, 0.1834346424956498,  0.5255324099163290,
+                                   0.7966664774136267,  0.9602898564975363};
+constexpr double kGaussWeights[8] = {0.1012285362903763, 0.2223810344533745, 0.3137066458778873,
+                                     0.3626837833783620, 0.3626837833783620, 0.3137066458778873,
+                                     0.2223810344533745, 0.1012285362903763};
+
+Point3d Lerp(const Point3d& a, const Point3d& b, double f)
+{
+    return {a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f, a.z + (b.z - a.z) * f};
+}
+
+double Dist(const Point3d& a, const Point3d& b)
+{
+    return std::hypot(b.x - a.x, b.y - a.y, b.z - a.z);
+}
+
+Point3d Cross(const Point3d& a, const Point3d& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Index of the knot span holding t, limited to the spline's domain [knots[p], knots[n+1]].
+int FindSpan(const SplineData& s, double t)
+{
+    const int n = static_cast<int>(s.controlPoints.size()) - 1;
+    const int p = s.degree;
+    if (t >= s.knots[n + 1])
+        return std::max(p, n);
+    if (t <= s.knots[p])
+        return p;
+    auto it = std::upper_bound(s.knots.begin() + p, s.knots.begin() + n + 2, t);
+    return static_cast<int>(it - s.knots.begin()) - 1;
+}
+
+// The polynomial (or rational) piece of one knot span, also usable slightly outside it so that
+// finite differences at a span end stay on that span's curve.
+Point3d EvaluateInSpan(const SplineData& s, double t, int span)
+{
+    const int p = s.degree;
+    double hx[16], hy[16], hz[16], hw[16];
+    for (int j = 0; j <= p; ++j) {
+        const int i = span - p + j;
+        const double w = s.weights.empty() ? 1.0 : s.weights[i];
+        hx[j] = s.controlPoints[i].x * w;
+        hy[j] = s.controlPoints[i].y * w;
+        hz[j] = s.controlPoints[i].z * w;
+        hw[j] = w;
+    }
+    for (int r = 1; r <= p; ++r) {
+        for (int j = p; j >= r; --j) {
+            const int i = span - p + j;
+            const double denom = s.knots[i + p - r + 1] - s.knots[i];
+            const double a = denom == 0.0 ? 0.0 : (t - s.knots[i]) / denom;
+            hx[j] = (1.0 - a) * hx[j - 1] + a * hx[j];
+            hy[j] = (1.0 - a) * hy[j - 1] + a * hy[j];
+            hz[j] = (1.0 - a) * hz[j - 1] + a * hz[j];
+            hw[j] = (1.0 - a) * hw[j - 1] + a * hw[j];
+        }
+    }
+    return {hx[p] / hw[p], hy[p] / hw[p], hz[p] / hw[p]};
+}
+
+// B-spline basis functions of degree p that are non-zero at t in the given span.
+void BasisFunctions(int span, double t, int p, const std::vector<double>& knots, double* out)
+{
+    double left[16], right[16];
+    out[0] = 1.0;
+    for (int j = 1; j <= p; ++j) {
+        left[j] = t - knots[span + 1 - j];
+        right[j] = knots[span + j] - t;
+        double saved = 0.0;
+        for (int r = 0; r < j; ++r) {
+            const double denom = right[r + 1] + left[j - r];
+            const double temp = denom == 0.0 ? 0.0 : out[r] / denom;
+            out[r] = saved + right[r + 1] * temp;
+            saved = left[j - r] * temp;
+        }
+        out[j] = saved;
+    }
+}
+
+} // namespace
+
+bool SplineData::IsValid() const
+{
+    const size_t n = controlPoints.size();
+    if (degree < 1 || degree > 15 || n < static_cast<size_t>(degree) + 1)
+        return false;
+    if (knots.size() != n + static_cast<size_t>(degree) + 1)
+        return false;
+    if (!weights.empty() && weights.size() != n)
+        return false;
+    for (double w : weights)
+        if (!(w > 0.0))
+            return false;
+    for (size_t i = 1; i < knots.size(); ++i)
+        if (!(knots[i] >= knots[i - 1]))
+            return false;
+    return knots[n] > knots[static_cast<size_t>(degree)];
+}
+
+Point3d SplineData::Evaluate(double t) const
+{
+    return EvaluateInSpan(*this, t, FindSpan(*this, t));
+}
+
+bool InterpolateFitPoints(SplineData& spline)
+{
+    std::vector<Point3d> q;
+    for (const Point3d& p : spline.fitPoints)
+        if (q.empty() || Dist(q.back(), p) > 0.0)
+            q.push_back(p);
+    if (q.size() < 2)
+        return false;
+    const int n = static_cast<int>(q.size()) - 1;
+    const int p = std::min(3, n);
+    std::vector<double> u(q.size(), 0.0);
+    double total = 0.0;
+    for (int k = 1; k <= n; ++k)
+        total += Dist(q[k - 1], q[k]);
+    for (int k = 1; k < n; ++k)
+        u[k] = u[k - 1] + Dist(q[k - 1], q[k]) / total;
+    u[n] = 1.0;
+
+    std::vector<double> knots(static_cast<size_t>(n + p + 2), 0.0);
+    for (int j = 0; j <= p; ++j)
+        knots[static_cast<size_t>(n + 1 + j)] = 1.0;
+    for (int j = 1; j <= n - p; ++j) {
+        double sum = 0.0;
+        for (int i = j; i < j + p; ++i)
+            sum += u[i];
+        knots[static_cast<size_t>(j + p)] = sum / p;
+    }
+
+    // The collocation matrix is banded and totally positive: elimination without pivoting is stable.
+    const int size = n + 1;
+    std::vector<std::vector<double>> a(size, std::vector<double>(size, 0.0));
+    std::vector<Point3d> rhs = q;
+    SplineData probe;
+    probe.degree = p;
+    probe.knots = knots;
+    probe.controlPoints.resize(size);
+    for (int k = 0; k <= n; ++k) {
+        const int span = FindSpan(probe, u[k]);
+        double basis[16];
+        BasisFunctions(span, u[k], p, knots, basis);
+        for (int j = 0; j <= p; ++j)
+            a[k][span - p + j] = basis[j];
+    }
+    for (int col = 0; col < size; ++col) {
+        const double pivot = a[col][col];
+        if (std::abs(pivot) < 1e-300)
+            return false;
+        for (int row = col + 1; row < std::min(size, col + p + 1); ++row) {
+            const double f = a[row][col] / pivot;
+            if (f == 0.0)
+                continue;
+            for (int c = col; c < std::min(size, col + 2 * p + 1); ++c)
+                a[row][c] -= f * a[col][c];
+            rhs[row] = {rhs[row].x - f * rhs[col].x, rhs[row].y - f * rhs[col].y,
+                        rhs[row].z - f * rhs[col].z};
+        }
+    }
+    std::vector<Point3d> ctrl(size);
+    for (int row = size - 1; row >= 0; --row) {
+        Point3d acc = rhs[row];
+        for (int c = row + 1; c < std::min(size, row + 2 * p + 1); ++c)
+            acc = {acc.x - a[row][c] * ctrl[c].x, acc.y - a[row][c] * ctrl[c].y,
+                   acc.z - a[row][c] * ctrl[c].z};
+        ctrl[row] = {acc.x / a[row][row], acc.y / a[row][row], acc.z / a[row][row]};
+    }
+    spline.degree = p;
+    spline.knots = std::move(knots);
+    spline.controlPoints = std::move(ctrl);
+    spline.weights.clear();
+    return true;
+}
+
+Point3d EllipseData::MinorAxis() const
+{
+    const Point3d m = Cross(normal, majorAxis);
+    return {m.x * ratio, m.y * ratio, m.z * ratio};
+}
+
+Point3d EllipseData::PointAt(double t) const
+{
+    const Point3d minor = MinorAxis();
+    const double c = std::cos(t), s = std::sin(t);
+    return {centre.x + c * majorAxis.x + s * minor.x, centre.y + c * majorAxis.y + s * minor.y,
+            centre.z + c * majorAxis.z + s * minor.z};
+}
+
+void PathCurve::AddPiece(const Piece& piece, double length)
+{
+    m_pieces.push_back(piece);
+    m_cumulative.push_back(Length() + length);
+}
+
+PathCurve PathCurve::FromVertices(const std::vector<Point3d>& vertices, const std::vector<double>& bulges,
+                                  bool closed)
+{
+    PathCurve curve;
+    const size_t n = vertices.size();
+    const size_t segments = closed ? n : (n == 0 ? 0 : n - 1);
+    for (size_t i = 0; i < segments; ++i) {
+        const Point3d& v0 = vertices[i];
+        const Point3d& v1 = vertices[(i + 1) % n];
+        const double bulge = i < bulges.size() ? bulges[i] : 0.0;
+        const double chord = std::hypot(v1.x - v0.x, v1.y - v0.y);
+        Piece piece;
+        if (std::abs(bulge) < kStraightBulge || chord == 0.0) {
+            piece.kind = PieceKind::Line;
+            piece.a = v0;
+            piece.b = v1;
+            curve.AddPiece(piece, Dist(v0, v1));
+            continue;
+        }
+        // A bulge is tan(sweep / 4); the centre lies left of the chord for a counter-clockwise arc.
+        const double sweep = 4.0 * std::atan(bulge);
+        const double offset = chord * (1.0 - bulge * bulge) / (4.0 * bulge);
+        const double nx = -(v1.y - v0.y) / chord, ny = (v1.x - v0.x) / chord;
+        piece.kind = PieceKind::Arc;
+        piece.centre = {(v0.x + v1.x) / 2.0 + nx * offset, (v0.y + v1.y) / 2.0 + ny * offset, v0.z};
+        piece.radius = std::hypot(v0.x - piece.centre.x, v0.y - piece.centre.y);
+        piece.startAngle = std::atan2(v0.y - piece.centre.y, v0.x - piece.centre.x);
+        piece.sweep = sweep;
+        piece.a = v0;
+        piece.b = v1;
+        curve.AddPiece(piece, piece.radius * std::abs(sweep));
+    }
+    return curve;
+}
+
+PathCurve PathCurve::FromArc(const Point3d& centre, double radius, double startAngle, double endAngle)
+{
+    PathCurve curve;
+    double sweep = std::fmod(endAngle - startAngle, kTwoPi);
+    if (sweep <= 0.0)
+        sweep += kTwoPi;
+    Piece piece;
+    piece.kind = PieceKind::Arc;
+    piece.centre = centre;
+    piece.radius = radius;
+    piece.startAngle = startAngle;
+    piece.sweep = sweep;
+    curve.AddPiece(piece, radius * sweep);
+    return curve;
+}
+
+void PathCurve::AddParamPieces(PieceKind kind, double t0, double t1, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        Piece piece;
+        piece.kind = kind;
+        piece.t0 = t0 + (t1 - t0) * i / count;
+        piece.t1 = i + 1 == count ? t1 : t0 + (t1 - t0) * (i + 1) / count;
+        AddPiece(piece, ParamLength(piece, piece.t0, piece.t1));
+    }
+}
+
+PathCurve PathCurve::FromSpline(const SplineData& spline)
+{
+    if (!spline.IsValid())
+        throw std::invalid_argument("spline with inconsistent degree, knots or weights");
+    PathCurve curve;
+    curve.m_spline = spline;
+    const int n = static_cast<int>(spline.controlPoints.size()) - 1;
+    for (int span = spline.degree; span <= n; ++span) {
+        if (spline.knots[span + 1] > spline.knots[span])
+            curve.AddParamPieces(PieceKind::Spline, spline.knots[span], spline.knots[span + 1],
+                                 kCurveSubdivisionsPerSpan);
+    }
+    return curve;
+}
+
+PathCurve PathCurve::FromEllipse(const EllipseData& ellipse)
+{
+    PathCurve curve;
+    curve.m_ellipse = ellipse;
+    double end = ellipse.endParam;
+    while (end <= ellipse.startParam)
+        end += kTwoPi;
+    const int count = std::max(1, static_cast<int>(std::ceil((end - ellipse.startParam) / kTwoPi * 64.0)));
+    curve.AddParamPieces(PieceKind::Ellipse, ellipse.startParam, end, count);
+    return curve;
+}
+
+Point3d PathCurve::ParamPoint(const Piece& piece, double t) const
+{
+    if (piece.kind == PieceKind::Ellipse)
+        return m_ellipse.PointAt(t);
+    return EvaluateInSpan(m_spline, t, FindSpan(m_spline, 0.5 * (piece.t0 + piece.t1)));
+}
+
+double PathCurve::ParamSpeed(const Piece& piece, double t) const
+{
+    if (piece.kind == PieceKind::Ellipse) {
+        const Point3d minor = m_ellipse.MinorAxis();
+        const Point3d& major = m_ellipse.majorAxis;
+        const double s = -std::sin(t), c = std::cos(t);
+        return std::hypot(s * major.x + c * minor.x, s * major.y + c * minor.y, s * major.z + c * minor.z);
+    }
+    // Central difference on the span's own polynomial: smooth, so the error is of order h^2.
+    const int span = FindSpan(m_spline, 0.5 * (piece.t0 + piece.t1));
+    const double h = 1e-6 * (m_spline.knots[span + 1] - m_spline.knots[span]);
+    const Point3d p0 = EvaluateInSpan(m_spline, t - h, span);
+    const Point3d p1 = EvaluateInSpan(m_spline, t + h, span);
+    return Dist(p0, p1) / (2.0 * h);
+}
+
+double PathCurve::ParamLength(const Piece& piece, double ta, double tb) const
+{
+    const double half = 0.5 * (tb - ta), mid = 0.5 * (ta + tb);
+    double sum = 0.0;
+    for (int i = 0; i < 8; ++i)
+        sum += kGaussWeights[i] * ParamSpeed(piece, mid + half * kGaussNodes[i]);
+    return sum * half;
+}
+
+Point3d PathCurve::PointAtDistance(double distance) const
+{
+    if (m_pieces.empty())
+        return {};
+    distance = std::clamp(distance, 0.0, Length());
+    size_t index = static_cast<size_t>(std::upper_bound(m_cumulative.begin(), m_cumulative.end(), distance) -
+                                       m_cumulative.begin());
+    if (index >= m_pieces.size())
+        index = m_pieces.size() - 1;
+    const Piece& piece = m_pieces[index];
+    const double start = index == 0 ? 0.0 : m_cumulative[index - 1];
+    const double pieceLength = m_cumulative[index] - start;
+    const double local = std::clamp(distance - start, 0.0, pieceLength);
+
+    switch (piece.kind) {
+    case PieceKind::Line:
+        return pieceLength == 0.0 ? piece.a : Lerp(piece.a, piece.b, local / pieceLength);
+    case PieceKind::Arc: {
+        const double angle = piece.startAngle + (piece.sweep < 0.0 ? -1.0 : 1.0) * local / piece.radius;
+        return {piece.centre.x + piece.radius * std::cos(angle),
+                piece.centre.y + piece.radius * std::sin(angle), piece.centre.z};
+    }
+    case PieceKind::Spline:
+    case PieceKind::Ellipse:
+        break;
+    }
+    // Newton on s(t) = local with a bisection bracket so it cannot leave the piece.
+    double lo = piece.t0, hi = piece.t1;
+    double t = pieceLength > 0.0 ? piece.t0 + (piece.t1 - piece.t0) * local / pieceLength : piece.t0;
+    const double tolerance = kCurveDistanceTolerance * std::max(1.0, Length());
+    for (int iteration = 0; iteration < 50; ++iteration) {
+        const double f = ParamLength(piece, piece.t0, t) - local;
+        if (std::abs(f) <= tolerance)
+            break;
+        (f > 0.0 ? hi : lo) = t;
+        const double speed = ParamSpeed(piece, t);
+        double next = speed > 0.0 ? t - f / speed : 0.5 * (lo + hi);
+        if (!(next > lo && next < hi))
+            next = 0.5 * (lo + hi);
+        t = next;
+    }
+    return ParamPoint(piece, t);
+}
+
+} // namespace velrok::host

@@ -1,0 +1,187 @@
+// The in-memory drawing behaves as the host the program relies on.
+#include "host/InMemoryDrawing.h"
+
+#include <gtest/gtest.h>
+
+namespace velrok::host {
+namespace {
+
+ElementHandle AddLine(InMemoryDrawing& d, Point3d a, Point3d b)
+{
+    ElementHandle h = d.CreateLineElement1({a, b});
+    d.AddElement(h);
+    return h;
+}
+
+TEST(InMemoryDrawing, IdentifiersStartAboveTwoToThe32AndCrossTheLowSign)
+{
+    InMemoryDrawing d;
+    std::vector<ElementId> ids;
+    for (int i = 0; i < 20; ++i)
+        ids.push_back(d.ID(AddLine(d, {0, 0, 0}, {1, double(i), 0})));
+    EXPECT_GT(ids.front().Value(), 1ull << 32);
+    EXPECT_EQ(ids.front().High, 1);
+    EXPECT_GT(ids.front().Low, 0);
+    EXPECT_LT(ids.back().Low, 0); // low half past 2^31 reads negative as a signed half
+    for (size_t i = 1; i < ids.size(); ++i)
+        EXPECT_EQ(ids[i].Value(), ids[i - 1].Value() + 1);
+    // Found again from its two signed halves.
+    ElementHandle found = d.GetElementByID({ids.back().Low, ids.back().High});
+    EXPECT_EQ(d.ID(found).Value(), ids.back().Value());
+}
+
+TEST(InMemoryDrawing, LineStringNeedsTwoVertices)
+{
+    InMemoryDrawing d;
+    for (const std::vector<Point3d>& vertices : {std::vector<Point3d>{}, std::vector<Point3d>{{1, 2, 0}}}) {
+        try {
+            d.CreateLineElement1(vertices);
+            ADD_FAILURE() << "accepted " << vertices.size() << " vertices";
+        } catch (const HostError& e) {
+            EXPECT_EQ(e.Kind(), HostErrorKind::InvalidArgument);
+        }
+    }
+    EXPECT_TRUE(d.ModelElements().empty());
+}
+
+TEST(InMemoryDrawing, AddElementKeepsHandleAndOnlyModelElementsAreFound)
+{
+    InMemoryDrawing d;
+    ElementHandle h = d.CreateLineElement1({{0, 0, 0}, {3, 4, 0}});
+    const ElementId id = d.ID(h);
+    // Not yet in the model: not found by identifier and not written out.
+    EXPECT_THROW(d.GetElementByID(id), HostError);
+    EXPECT_EQ(d.ModelElements().size(), 0u);
+    ElementHandle before = h;
+    d.AddElement(h);
+    EXPECT_EQ(h.id, before.id);
+    EXPECT_EQ(d.GetElementByID(id).id, h.id);
+    EXPECT_DOUBLE_EQ(d.Length(h), 5.0);
+    try {
+        d.GetElementByID(ElementId::FromValue(12345));
+        ADD_FAILURE() << "found an absent element";
+    } catch (const HostError& e) {
+        EXPECT_EQ(e.Kind(), HostErrorKind::NoSuchElement);
+    }
+}
+
+TEST(InMemoryDrawing, StandardLineStylesAndByLevel)
+{
+    InMemoryDrawing d;
+    std::vector<std::string> names;
+    for (LineStyleHandle s : d.LineStyleList())
+        names.push_back(d.LineStyleName(s));
+    EXPECT_EQ(names, (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7"}));
+    EXPECT_EQ(d.LineStyleName(d.LevelLineStyle()), "ByLevel");
+    EXPECT_FALSE(d.FindLineStyleByName("ByLevel").has_value());
+    EXPECT_FALSE(d.FindLineStyleByName("8").has_value());
+    ASSERT_TRUE(d.FindLineStyleByName("3").has_value());
+}
+
+TEST(InMemoryDrawing, LevelsAreFoundByNameAndNotDuplicated)
+{
+    InMemoryDrawing d;
+    EXPECT_FALSE(d.FindLevelByName("Velrok_Vehicle").has_value());
+    LevelHandle l = d.AddNewLevel("Velrok_Vehicle");
+    ASSERT_TRUE(d.FindLevelByName("Velrok_Vehicle").has_value());
+    EXPECT_EQ(d.FindLevelByName("Velrok_Vehicle")->id, l.id);
+    EXPECT_EQ(d.LevelName(l), "Velrok_Vehicle");
+    EXPECT_THROW(d.AddNewLevel("velrok_vehicle"), HostError); // layer names ignore case in DXF
+    EXPECT_THROW(d.AddNewLevel("a/b"), HostError);
+    EXPECT_EQ(d.Levels().size(), 2u); // the default level "0" and the new one
+    EXPECT_EQ(d.LevelName(d.Levels().front()), "0");
+}
+
+TEST(InMemoryDrawing, ByLevelAttributesFollowTheLevel)
+{
+    InMemoryDrawing d;
+    LevelHandle l = d.AddLevel("Road", 3, d.FindLineStyleByName("2"), 4);
+    ElementHandle h = AddLine(d, {0, 0, 0}, {1, 0, 0});
+    d.SetLevel(h, l);
+    d.SetColor(h, kColorByLevel);
+    d.SetLineStyle(h, d.LevelLineStyle());
+    d.SetLineWeight(h, -1);
+    const DrawingElement& e = d.Element(h);
+    EXPECT_EQ(d.EffectiveColor(e), 3);
+    EXPECT_EQ(d.EffectiveWeight(e), 4);
+    EXPECT_EQ(d.LineStyleName(*d.EffectiveLineStyle(e)), "2");
+    d.SetColor(h, 5);
+    d.SetLineWeight(h, 31);
+    d.SetLineStyle(h, d.FindLineStyleByName("7"));
+    EXPECT_EQ(d.EffectiveColor(e), 5);
+    EXPECT_EQ(d.EffectiveWeight(e), 31);
+    EXPECT_EQ(d.LineStyleName(*d.EffectiveLineStyle(e)), "7");
+    EXPECT_THROW(d.SetLineWeight(h, 32), HostError);
+    EXPECT_THROW(d.SetLevel(h, LevelHandle{999999}), HostError);
+}
+
+TEST(InMemoryDrawing, SelectionEnumeratesInOrderAndClears)
+{
+    InMemoryDrawing d;
+    ElementHandle a = AddLine(d, {0, 0, 0}, {1, 0, 0});
+    ElementHandle b = AddLine(d, {0, 0, 0}, {2, 0, 0});
+    EXPECT_FALSE(d.AnyElementsSelected());
+    d.Select(b);
+    d.Select(a);
+    d.Select(b); // already selected: no second entry
+    SelectionEnumerator it = d.GetSelectedElements();
+    ASSERT_TRUE(it.MoveNext());
+    EXPECT_EQ(it.Current().id, b.id);
+    ASSERT_TRUE(it.MoveNext());
+    EXPECT_EQ(it.Current().id, a.id);
+    EXPECT_FALSE(it.MoveNext());
+    d.UnselectAllElements();
+    EXPECT_FALSE(d.AnyElementsSelected());
+    EXPECT_FALSE(d.GetSelectedElements().MoveNext());
+}
+
+TEST(InMemoryDrawing, NamedGroupsHoldModelElements)
+{
+    InMemoryDrawing d;
+    NamedGroupHandle g = d.AddNewNamedGroup("123201231120000");
+    ElementHandle pending = d.CreateLineElement1({{0, 0, 0}, {1, 1, 0}});
+    EXPECT_THROW(d.AddGroupMember(g, pending), HostError);
+    d.AddElement(pending);
+    ElementHandle other = AddLine(d, {0, 0, 0}, {5, 0, 0});
+    d.AddGroupMember(g, pending);
+    d.AddGroupMember(g, other);
+    d.CommitGroup(g);
+    ASSERT_EQ(d.Groups().size(), 1u);
+    EXPECT_EQ(d.Group(g).members.size(), 2u);
+    EXPECT_EQ(d.Group(g).commits, 1);
+    d.DeleteElement(pending);
+    EXPECT_EQ(d.Group(g).members.size(), 1u);
+    EXPECT_EQ(d.Group(g).members.front().Value(), d.ID(other).Value());
+}
+
+TEST(InMemoryDrawing, ChangesBumpRevisionAndNotifyObserver)
+{
+    InMemoryDrawing d;
+    int notified = 0;
+    d.SetChangeObserver([&] { ++notified; });
+    const uint64_t before = d.Revision();
+    ElementHandle h = AddLine(d, {0, 0, 0}, {1, 0, 0});
+    d.SetColor(h, 2);
+    EXPECT_EQ(d.Revision(), before + 2);
+    EXPECT_EQ(notified, 2);
+}
+
+TEST(InMemoryDrawing, EllipseAndTextFromHostCalls)
+{
+    InMemoryDrawing d;
+    ElementHandle e = d.MakeEllipse({1, 2, 0}, 0.1, 0.1, d.DefaultRotation(), -1);
+    d.AddElement(e);
+    EXPECT_NEAR(d.Length(e), 2 * 3.141592653589793 * 0.1, 1e-9);
+    // A 90 degree rotation turns the text and puts the longer radius along y.
+    const Rotation quarter{0, -1, 0, 1, 0, 0, 0, 0, 1};
+    ElementHandle t = d.MakeText("12,2", {3, 4, 0}, quarter);
+    EXPECT_NEAR(d.Element(t).text.rotation, 3.141592653589793 / 2, 1e-15);
+    EXPECT_THROW(d.Length(t), HostError);
+    ElementHandle tall = d.MakeEllipse({0, 0, 0}, 1.0, 2.0, d.DefaultRotation(), -1);
+    EXPECT_NEAR(d.Element(tall).ellipse.majorAxis.y, 2.0, 1e-15);
+    EXPECT_NEAR(d.Element(tall).ellipse.ratio, 0.5, 1e-15);
+    EXPECT_THROW(d.MakeEllipse({0, 0, 0}, 0.0, 1.0, d.DefaultRotation(), -1), HostError);
+}
+
+} // namespace
+} // namespace velrok::host

@@ -1,0 +1,185 @@
+// Arc-length parametrisation of path elements against analytic points.
+#include "host/PathCurve.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace velrok::host {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+struct DistanceCase {
+    const char* name;
+    PathCurve (*make)();
+    double length; // analytic
+    double distance;
+    Point3d expected; // analytic point at that distance
+    double tolerance;
+};
+
+PathCurve QuarterArc()
+{
+    return PathCurve::FromArc({2, 3, 0.5}, 5.0, kPi / 6, 2 * kPi / 3);
+}
+// The end angle lies numerically below the start: the arc still runs counter-clockwise through 0.
+PathCurve ArcThroughZero()
+{
+    return PathCurve::FromArc({0, 0, 0}, 2.0, 7 * kPi / 4, kPi / 4);
+}
+// Semicircle bulge 1 from (0,0) to (10,0): counter-clockwise, so below the chord, then a line up.
+PathCurve BulgedCcw()
+{
+    return PathCurve::FromVertices({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}, {1.0, 0.0, 0.0}, false);
+}
+PathCurve BulgedCw()
+{
+    return PathCurve::FromVertices({{0, 0, 0}, {10, 0, 0}}, {-1.0}, false);
+}
+// A quarter circle as a bulged segment: bulge tan(90deg/4).
+PathCurve BulgedQuarter()
+{
+    return PathCurve::FromVertices({{4, 0, 0}, {0, 4, 0}}, {std::tan(kPi / 8)}, false);
+}
+PathCurve ClosedSquare()
+{
+    return PathCurve::FromVertices({{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}}, {}, true);
+}
+PathCurve SlopedLine()
+{
+    return PathCurve::FromVertices({{0, 0, 0}, {3, 4, 12}}, {}, false);
+}
+// The exact rational quadratic quarter circle of radius 3.
+PathCurve NurbsQuarterCircle()
+{
+    SplineData s;
+    s.degree = 2;
+    s.controlPoints = {{3, 0, 0}, {3, 3, 0}, {0, 3, 0}};
+    s.weights = {1.0, std::sqrt(0.5), 1.0};
+    s.knots = {0, 0, 0, 1, 1, 1};
+    return PathCurve::FromSpline(s);
+}
+// Collinear fit points spaced unevenly: the curve is the segment but its parameter speed varies.
+PathCurve FitPointsOnLine()
+{
+    SplineData s;
+    s.fitPoints = {{0, 0, 0}, {1, 1, 0}, {1.5, 1.5, 0}, {4, 4, 0}, {10, 10, 0}};
+    EXPECT_TRUE(InterpolateFitPoints(s));
+    return PathCurve::FromSpline(s);
+}
+EllipseData Ellipse21()
+{
+    EllipseData e;
+    e.centre = {1, 1, 0};
+    e.majorAxis = {2, 0, 0};
+    e.ratio = 0.5;
+    return e;
+}
+PathCurve FullEllipse()
+{
+    return PathCurve::FromEllipse(Ellipse21());
+}
+
+const double kEllipseLength = PathCurve::FromEllipse(Ellipse21()).Length();
+const double kS = std::sqrt(0.5);
+
+const DistanceCase kCases[] = {
+    {"ArcStart", QuarterArc, 5 * kPi / 2, 0.0, {2 + 5 * std::cos(kPi / 6), 3 + 2.5, 0.5}, 1e-12},
+    {"ArcMiddle",
+     QuarterArc,
+     5 * kPi / 2,
+     5 * kPi / 4,
+     {2 + 5 * std::cos(5 * kPi / 12), 3 + 5 * std::sin(5 * kPi / 12), 0.5},
+     1e-12},
+    {"ArcBeyondEnd", QuarterArc, 5 * kPi / 2, 100.0, {2 - 2.5, 3 + 5 * std::sin(2 * kPi / 3), 0.5}, 1e-12},
+    {"ArcBeforeStart", QuarterArc, 5 * kPi / 2, -3.0, {2 + 5 * std::cos(kPi / 6), 5.5, 0.5}, 1e-12},
+    {"ArcThroughZero", ArcThroughZero, kPi, kPi / 2, {2, 0, 0}, 1e-12},
+    {"BulgeCcwBottom", BulgedCcw, 5 * kPi + 10, 5 * kPi / 2, {5, -5, 0}, 1e-12},
+    {"BulgeCcwOnLine", BulgedCcw, 5 * kPi + 10, 5 * kPi + 4, {10, 4, 0}, 1e-12},
+    {"BulgeCwTop", BulgedCw, 5 * kPi, 5 * kPi / 2, {5, 5, 0}, 1e-12},
+    {"BulgeQuarterMid", BulgedQuarter, 2 * kPi, kPi, {4 * kS, 4 * kS, 0}, 1e-12},
+    {"ClosedSquareLastSide", ClosedSquare, 8.0, 7.5, {0, 0.5, 0}, 1e-12},
+    {"SlopedLineKeepsZ", SlopedLine, 13.0, 6.5, {1.5, 2, 6}, 1e-12},
+    {"NurbsCircleThird", NurbsQuarterCircle, 1.5 * kPi, 0.5 * kPi, {3 * std::cos(kPi / 6), 1.5, 0}, 1e-8},
+    {"NurbsCircleEnd", NurbsQuarterCircle, 1.5 * kPi, 1.5 * kPi, {0, 3, 0}, 1e-9},
+    {"FitLine", FitPointsOnLine, 10 * std::sqrt(2.0), 7.0, {7 * kS, 7 * kS, 0}, 1e-8},
+    // By symmetry a quarter of an ellipse's perimeter from the end of the major axis is the minor end.
+    {"EllipseQuarter", FullEllipse, kEllipseLength, kEllipseLength / 4, {1, 2, 0}, 1e-8},
+    {"EllipseHalf", FullEllipse, kEllipseLength, kEllipseLength / 2, {-1, 1, 0}, 1e-8},
+};
+
+class PathCurveDistance : public ::testing::TestWithParam<DistanceCase> {};
+
+TEST_P(PathCurveDistance, MatchesAnalyticPointAndLength)
+{
+    const DistanceCase& c = GetParam();
+    const PathCurve curve = c.make();
+    EXPECT_NEAR(curve.Length(), c.length, 1e-6 * c.length);
+    const Point3d p = curve.PointAtDistance(c.distance);
+    EXPECT_NEAR(p.x, c.expected.x, c.tolerance);
+    EXPECT_NEAR(p.y, c.expected.y, c.tolerance);
+    EXPECT_NEAR(p.z, c.expected.z, c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, PathCurveDistance, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The ellipse perimeter against Ramanujan's second approximation (relative error ~1e-10 at b/a = 1/2).
+TEST(PathCurve, EllipsePerimeterMatchesRamanujan)
+{
+    const double a = 2.0, b = 1.0, h = (a - b) * (a - b) / ((a + b) * (a + b));
+    const double ramanujan = kPi * (a + b) * (1 + 3 * h / (10 + std::sqrt(4 - 3 * h)));
+    EXPECT_NEAR(kEllipseLength, ramanujan, 1e-6 * ramanujan);
+}
+
+// Every point of a NURBS circle sampled at the sweep's station step lies on the circle, and
+// consecutive stations are one step apart along it.
+TEST(PathCurve, NurbsStationsLieOnCircleAtEqualSteps)
+{
+    const PathCurve curve = NurbsQuarterCircle();
+    for (double d = 0.0; d <= curve.Length(); d += 0.2) {
+        const Point3d p = curve.PointAtDistance(d);
+        EXPECT_NEAR(std::hypot(p.x, p.y), 3.0, 1e-12) << "at " << d;
+        EXPECT_NEAR(std::atan2(p.y, p.x), d / 3.0, 1e-8) << "at " << d;
+    }
+}
+
+TEST(PathCurve, FitPointsAreInterpolated)
+{
+    SplineData s;
+    s.fitPoints = {{0, 0, 0}, {3, 2, 0}, {6, 0, 0}, {9, -2, 0}, {12, 0, 0}};
+    ASSERT_TRUE(InterpolateFitPoints(s));
+    EXPECT_EQ(s.degree, 3);
+    EXPECT_EQ(s.controlPoints.size(), 5u);
+    // Each fit point is met by the curve: the closest sampled point comes within sampling error.
+    const PathCurve curve = PathCurve::FromSpline(s);
+    for (const Point3d& q : s.fitPoints) {
+        double best = 1e9;
+        for (double d = 0.0; d <= curve.Length(); d += 0.001) {
+            const Point3d p = curve.PointAtDistance(d);
+            best = std::min(best, std::hypot(p.x - q.x, p.y - q.y));
+        }
+        EXPECT_LT(best, 1e-3) << q.x << "," << q.y;
+    }
+}
+
+TEST(PathCurve, DegenerateInputs)
+{
+    SplineData one;
+    one.fitPoints = {{1, 1, 0}, {1, 1, 0}};
+    EXPECT_FALSE(InterpolateFitPoints(one));
+    SplineData bad;
+    bad.degree = 3;
+    bad.controlPoints = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}};
+    bad.knots = {0, 0, 0, 1, 1, 1}; // two knots short
+    EXPECT_THROW(PathCurve::FromSpline(bad), std::invalid_argument);
+    // Two coincident vertices: zero length, and every distance gives that point.
+    const PathCurve dot = PathCurve::FromVertices({{4, 5, 0}, {4, 5, 0}}, {}, false);
+    EXPECT_EQ(dot.Length(), 0.0);
+    EXPECT_EQ(dot.PointAtDistance(1.0).x, 4.0);
+}
+
+} // namespace
+} // namespace velrok::host
