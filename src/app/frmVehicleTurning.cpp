@@ -1,0 +1,409 @@
+// Main window: load, unload, the library editor wiring, option rules, tabs and menus.
+#include "app/frmVehicleTurning.h"
+
+#include "app/FormPlacement.h"
+#include "app/HelpViewer.h"
+#include "app/QtFileDialogs.h"
+#include "app/QtStatusService.h"
+#include "app/VehicleSchematic.h"
+#include "app/frmAbout.h"
+#include "app/frmSettings.h"
+#include "common/NumberText.h"
+#include "ui_frmVehicleTurning.h"
+#include "vehicle/VehicleType.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+
+namespace velrok::app {
+
+namespace {
+
+constexpr int kHelpTopicMainWindow = 1;
+// 500 twips from the screen's lower-right corner, at 96 dots per inch.
+constexpr int kLowerRightMarginPixels = 33;
+
+// The sixteen length fields whose key release re-evaluates the summary.
+constexpr std::array<std::string_view, 16> kLengthFields = {
+    "txt_Front",  "txt_Wheelbase",  "txt_Back",   "txtHitch",       "txt_Front2", "txt_Wheelbase2",
+    "txt_Back2",  "txtHitch2",      "txt_Front3", "txt_Wheelbase3", "txt_Back3",  "txtHitch3",
+    "txt_Front4", "txt_Wheelbase4", "txt_Back4",  "txtHitch4"};
+
+struct SpeedUnit {
+    const char* text;
+    int code;
+};
+// The third entry lacks its closing parenthesis; users know the list that way.
+constexpr std::array<SpeedUnit, 3> kSpeedUnits = {
+    {{"km/h (Kilometers/Hour)", 0}, {"mph (Miles/Hour)", 1}, {"ms (Meters/Second", 2}}};
+
+struct TabInfo {
+    const char* caption;
+    const char* key;
+};
+// The third caption ends in a tab character, as it always has.
+constexpr std::array<TabInfo, 3> kTabs = {{{"Vehicle Details", kTabVehicleData},
+                                           {"Turning Report", kTabAngleDiagram},
+                                           {"Lock to lock Report\t", kTabSpeedDiagram}}};
+
+QString Q(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::frmVehicleTurning>()), m_env(env)
+{
+    m_ui->setupUi(this);
+    m_status = new QtStatusService(m_ui->StatusBar1);
+    FileDialogs* dialogs = env.dialogs;
+    if (dialogs == nullptr) {
+        m_ownDialogs = std::make_unique<QtFileDialogs>(this);
+        dialogs = m_ownDialogs.get();
+    }
+    m_library = std::make_unique<VehicleLibrary>(VehicleLibraryServices{
+        env.messages, *m_status, env.settings, *dialogs, env.decimalSeparator, env.programFolder});
+
+    for (const TabInfo& tab : kTabs) {
+        const int index = m_ui->TabStrip1->addTab(QString::fromLatin1(tab.caption));
+        m_ui->TabStrip1->setTabData(index, QString::fromLatin1(tab.key));
+    }
+    for (QWidget* picture : {static_cast<QWidget*>(m_ui->Picture3), static_cast<QWidget*>(m_ui->Picture2)}) {
+        QPalette dark = picture->palette();
+        dark.setColor(QPalette::Window, Qt::black);
+        picture->setPalette(dark);
+        picture->hide();
+    }
+    ShowFields();
+
+    connect(m_ui->List1, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_showing)
+            RunLibraryCommand([this, row] { m_library->SelectEntry(row); });
+    });
+    connect(m_ui->Combo1, &QComboBox::activated, this, [this](int index) {
+        const int code = m_ui->Combo1->itemData(index).toInt();
+        RunLibraryCommand([this, code] { m_library->SelectType(code); });
+    });
+    connect(m_ui->Command1, &QPushButton::clicked, this,
+            [this] { RunLibraryCommand([this] { m_library->Save(); }); });
+    connect(m_ui->Command6, &QPushButton::clicked, this,
+            [this] { RunLibraryCommand([this] { m_library->Copy(); }); });
+    connect(m_ui->Command4, &QPushButton::clicked, this,
+            [this] { RunLibraryCommand([this] { m_library->NewVehicle(); }); });
+    connect(m_ui->Command5, &QPushButton::clicked, this,
+            [this] { RunLibraryCommand([this] { m_library->Delete(); }); });
+    connect(m_ui->M_New, &QAction::triggered, this,
+            [this] { RunLibraryCommand([this] { m_library->FileNew(); }); });
+    connect(m_ui->M_Open, &QAction::triggered, this,
+            [this] { RunLibraryCommand([this] { m_library->FileOpen(); }); });
+    connect(m_ui->M_save, &QAction::triggered, this,
+            [this] { RunLibraryCommand([this] { m_library->FileSaveAs(); }); });
+
+    connect(m_ui->chk_PlotVehicle, &QCheckBox::toggled, this, &frmVehicleTurning::ApplyPlotVehicleRule);
+    connect(m_ui->Check1, &QCheckBox::toggled, this, &frmVehicleTurning::ApplyOnlyFirstAndLastRule);
+    connect(m_ui->TabStrip1, &QTabBar::currentChanged, this, &frmVehicleTurning::SelectTab);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &frmVehicleTurning::Quit);
+    connect(m_ui->M_settingsVersion, &QAction::triggered, this, [this] { ShowGeneralSettings(false); });
+    connect(m_ui->M_Helpfile, &QAction::triggered, this, [this] { OpenHelp(this, m_helpTopic); });
+    connect(m_ui->M_About, &QAction::triggered, this, &frmVehicleTurning::ShowAbout);
+
+    // The schematic follows every edit; the summary follows key releases in the length fields.
+    for (std::string_view name : VehicleFieldNames()) {
+        QLineEdit* field = Field(name);
+        connect(field, &QLineEdit::textEdited, this, [this] {
+            CopyFieldsToCore();
+            ShowSchematic();
+        });
+    }
+    for (std::string_view name : kLengthFields)
+        Field(name)->installEventFilter(this);
+
+    // The run, its path and the output style form come with the drawing window.
+    for (QWidget* later : {static_cast<QWidget*>(m_ui->Command7), static_cast<QWidget*>(m_ui->Command3)})
+        later->setEnabled(false);
+    m_ui->M_Settings_color->setEnabled(false);
+}
+
+frmVehicleTurning::~frmVehicleTurning() = default;
+
+QLineEdit* frmVehicleTurning::Field(std::string_view controlName) const
+{
+    auto* field = findChild<QLineEdit*>(Q(controlName));
+    if (field == nullptr)
+        throw std::logic_error("main window has no field " + std::string(controlName));
+    return field;
+}
+
+void frmVehicleTurning::Load()
+{
+    try {
+        m_helpTopic = kHelpTopicMainWindow;
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        PlaceLowerRight(this, kLowerRightMarginPixels);
+
+        m_ui->Combo1->clear();
+        for (const VehicleType& type : VehicleTypes())
+            m_ui->Combo1->addItem(Q(type.displayName), static_cast<int>(type.code));
+        m_ui->Combo1->setCurrentIndex(1);
+
+        LoadOptions();
+
+        CopyFieldsToCore();
+        m_library->StartUp();
+        ShowLibraryState();
+
+        // First run: an empty stored version sends the user to the general settings.
+        if (m_env.settings.Get(kCadVersionSetting, "10").empty()) {
+            m_env.messages.Show("First time, select Microstation version",
+                                "Welcome! You will now be redirected to the settings form.\r\r"
+                                "Please select your CAD version in the bottom left part.",
+                                MsgIcon::Information);
+            hide();
+            ShowGeneralSettings(true);
+        }
+        m_env.session.hostProgId = host::kStandardProgId;
+    } catch (const std::exception& e) {
+        m_env.messages.Show("Veichle Turning Simulation", std::string(e.what()) + " Load frm",
+                            MsgIcon::Exclamation);
+    }
+}
+
+void frmVehicleTurning::LoadOptions()
+{
+    // A stored option that is not 0 or 1 falls back to its default, so a damaged setting never
+    // stops the load before the library is listed.
+    auto readCheck = [this](QCheckBox* box, const char* key, bool defaultOn) {
+        const ParsedNumber n =
+            ParseNumber(Trim(m_env.settings.Get(key, defaultOn ? "1" : "0")), m_env.decimalSeparator);
+        const bool valid = n.ok() && (n.value == 0.0 || n.value == 1.0);
+        box->setChecked(valid ? n.value == 1.0 : defaultOn);
+    };
+    readCheck(m_ui->chk_PlotVehicle, kPlotVehicleSetting, true);
+    m_ui->txt_plotSpacing->setText(
+        QString::fromStdString(m_env.settings.Get(kMaxVehicleSpacingSetting, "5")));
+    readCheck(m_ui->Check1, kPlotOnlyFirstAndLastSetting, false);
+    readCheck(m_ui->chk_plotSweep, kPlotSweepSetting, true);
+    readCheck(m_ui->Check2, kPlotEnvelopeSetting, false);
+    // The rules also hold when a stored state equals the box's initial one (no click happened).
+    ApplyPlotVehicleRule();
+
+    m_ui->Combo4->clear();
+    for (const SpeedUnit& unit : kSpeedUnits)
+        m_ui->Combo4->addItem(QString::fromLatin1(unit.text), unit.code);
+    m_ui->Combo4->setCurrentIndex(0);
+    const ParsedNumber sort =
+        ParseNumber(Trim(m_env.settings.Get(kSpeedSortSetting, "0")), m_env.decimalSeparator);
+    if (sort.ok() && sort.value >= 0 && sort.value < m_ui->Combo4->count() &&
+        sort.value == std::floor(sort.value))
+        m_ui->Combo4->setCurrentIndex(static_cast<int>(sort.value));
+    m_ui->txt_Speed->setText(QString::fromStdString(m_env.settings.Get(kSpeedSetting, "0")));
+}
+
+void frmVehicleTurning::Unload()
+{
+    if (m_library->CurrentFile().empty())
+        m_library->SetCurrentFile(
+            (std::filesystem::path(m_env.programFolder) / kDefaultVehicleFileName).string());
+    auto state = [](const QCheckBox* box) { return std::string(box->isChecked() ? "1" : "0"); };
+    SettingsStore& s = m_env.settings;
+    s.Set(kVehicleFileSetting, m_library->CurrentFile());
+    s.Set(kPlotVehicleSetting, state(m_ui->chk_PlotVehicle));
+    s.Set(kMaxVehicleSpacingSetting, m_ui->txt_plotSpacing->text().toStdString());
+    s.Set(kPlotOnlyFirstAndLastSetting, state(m_ui->Check1));
+    s.Set(kPlotSweepSetting, state(m_ui->chk_plotSweep));
+    s.Set(kSpeedSortSetting, std::to_string(std::max(0, m_ui->Combo4->currentIndex())));
+    s.Set(kSpeedSetting, m_ui->txt_Speed->text().toStdString());
+    s.Set(kPlotEnvelopeSetting, state(m_ui->Check2));
+}
+
+void frmVehicleTurning::closeEvent(QCloseEvent* event)
+{
+    Unload();
+    event->accept();
+    emit Unloaded();
+}
+
+void frmVehicleTurning::Quit()
+{
+    m_run.RequestStop();
+    close();
+}
+
+bool frmVehicleTurning::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyRelease)
+        RunLibraryCommand([this] { m_library->LengthFieldEdited(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- widgets to core and back ------------------------------------------------------------------
+
+void frmVehicleTurning::CopyFieldsToCore()
+{
+    VehicleFields& fields = m_library->Fields();
+    for (std::string_view name : VehicleFieldNames())
+        *FieldByName(fields, name) = Field(name)->text().toStdString();
+}
+
+template <class Command> void frmVehicleTurning::RunLibraryCommand(Command command)
+{
+    CopyFieldsToCore();
+    try {
+        command();
+    } catch (const std::exception& e) {
+        m_env.messages.Show("Velrok", e.what(), MsgIcon::Exclamation);
+    }
+    ShowLibraryState();
+}
+
+void frmVehicleTurning::ShowLibraryState()
+{
+    m_showing = true;
+    ShowFields();
+    ShowList();
+    const int typeIndex = m_ui->Combo1->findData(m_library->SelectedType());
+    if (typeIndex >= 0)
+        m_ui->Combo1->setCurrentIndex(typeIndex);
+
+    const ShownControls& optional = OptionalControls();
+    const ShownControls shown = m_library->ShownFields();
+    auto setVisible = [this](const ShownControls& controls, bool visible) {
+        for (std::string_view heading : controls.headings)
+            findChild<QWidget*>(Q(heading))->setVisible(visible);
+        for (int index : controls.dimensionLabels)
+            findChild<QWidget*>(QStringLiteral("Label1_%1").arg(index))->setVisible(visible);
+        for (std::string_view field : controls.fields)
+            Field(field)->setVisible(visible);
+    };
+    setVisible(optional, false);
+    setVisible(shown, true);
+
+    if (!m_library->CurrentFile().empty())
+        setWindowTitle(QString::fromStdString(m_library->Caption()));
+    ShowSchematic();
+    ShowSummary();
+    m_showing = false;
+}
+
+void frmVehicleTurning::ShowFields()
+{
+    const VehicleFields& fields = m_library->Fields();
+    for (std::string_view name : VehicleFieldNames()) {
+        const QString text = QString::fromStdString(*FieldByName(fields, name));
+        QLineEdit* field = Field(name);
+        if (field->text() != text)
+            field->setText(text);
+    }
+}
+
+void frmVehicleTurning::ShowList()
+{
+    const VehicleList& list = m_library->List();
+    bool same = m_ui->List1->count() == static_cast<int>(list.size());
+    for (int i = 0; same && i < m_ui->List1->count(); ++i) {
+        const QListWidgetItem* item = m_ui->List1->item(i);
+        same = item->text() == QString::fromStdString(list[i].text) &&
+               item->data(Qt::UserRole).toInt() == list[i].itemData;
+    }
+    if (!same) {
+        m_ui->List1->clear();
+        for (const VehicleListEntry& entry : list) {
+            auto* item = new QListWidgetItem(QString::fromStdString(entry.text), m_ui->List1);
+            item->setData(Qt::UserRole, entry.itemData);
+        }
+    }
+    m_ui->List1->setCurrentRow(m_library->SelectedIndex());
+}
+
+void frmVehicleTurning::ShowSchematic()
+{
+    int code = 0;
+    for (int c = kFirstVehicleType; c <= kLastVehicleType; ++c)
+        if (PictureKey(c) == m_library->ShownPictureKey())
+            code = c;
+    // A field that is not a number draws at its default length, so the picture stays readable.
+    const VehicleFields& f = m_library->Fields();
+    const VehicleFields defaults;
+    auto len = [this, &f, &defaults](std::string_view name) {
+        const ParsedNumber n = ParseNumber(Trim(*FieldByName(f, name)), m_env.decimalSeparator);
+        return n.ok() ? n.value : ParseNumber(*FieldByName(defaults, name), ',').value;
+    };
+    SchematicDims d;
+    d.F = len("txt_Front"), d.WB = len("txt_Wheelbase"), d.B = len("txt_Back"), d.H = len("txtHitch");
+    d.F2 = len("txt_Front2"), d.WB2 = len("txt_Wheelbase2"), d.B2 = len("txt_Back2"), d.H2 = len("txtHitch2");
+    d.F3 = len("txt_Front3"), d.WB3 = len("txt_Wheelbase3"), d.B3 = len("txt_Back3"), d.H3 = len("txtHitch3");
+    d.F4 = len("txt_Front4"), d.WB4 = len("txt_Wheelbase4"), d.B4 = len("txt_Back4"), d.H4 = len("txtHitch4");
+    m_ui->Image1->ShowPicture(code, d);
+}
+
+void frmVehicleTurning::ShowSummary()
+{
+    const SegmentsSummary& summary = m_library->Summary();
+    if (summary.totalLengthText.empty())
+        return;
+    m_ui->lbl_TotalLength->setText(QString::fromStdString(summary.totalLengthText));
+    // A length that could not be summed shows in red, next to the field named in panel 1.
+    m_ui->lbl_TotalLength->setStyleSheet(summary.lengthOk ? QString()
+                                                          : QStringLiteral("color: rgb(200, 0, 0);"));
+}
+
+// ---- options, tabs, menus ----------------------------------------------------------------------
+
+void frmVehicleTurning::ApplyPlotVehicleRule()
+{
+    const bool plot = m_ui->chk_PlotVehicle->isChecked();
+    m_ui->Check1->setEnabled(plot);
+    const bool spacing = plot && !m_ui->Check1->isChecked();
+    m_ui->txt_plotSpacing->setEnabled(spacing);
+    m_ui->Label5->setEnabled(spacing);
+}
+
+void frmVehicleTurning::ApplyOnlyFirstAndLastRule()
+{
+    const bool spacing = !m_ui->Check1->isChecked();
+    m_ui->txt_plotSpacing->setEnabled(spacing);
+    m_ui->Label5->setEnabled(spacing);
+}
+
+void frmVehicleTurning::SelectTab(int index)
+{
+    try {
+        m_ui->Frame1->hide();
+        m_ui->Picture3->hide();
+        m_ui->Picture2->hide();
+        const QString key = m_ui->TabStrip1->tabData(index).toString();
+        if (key == QLatin1String(kTabVehicleData))
+            m_ui->Frame1->show();
+        else if (key == QLatin1String(kTabAngleDiagram))
+            m_ui->Picture3->show();
+        else if (key == QLatin1String(kTabSpeedDiagram))
+            m_ui->Picture2->show();
+    } catch (const std::exception& e) {
+        m_env.messages.Show("Tab selected", e.what(), MsgIcon::Exclamation);
+    }
+}
+
+void frmVehicleTurning::ShowGeneralSettings(bool firstRun)
+{
+    frmSettings form(m_env, this);
+    if (firstRun)
+        form.MarkFirstRun();
+    connect(&form, &frmSettings::Closed, this, [this] { showNormal(); });
+    form.exec();
+}
+
+void frmVehicleTurning::ShowAbout()
+{
+    auto* about = new frmAbout(m_env.messages, this);
+    about->setAttribute(Qt::WA_DeleteOnClose, true);
+    about->show();
+}
+
+} // namespace velrok::app

@@ -1,0 +1,41 @@
+// Velrok's desktop program: the splash, then after 2000 ms the main window.
+#include "app/AppEnvironment.h"
+#include "app/QtMessageService.h"
+#include "app/QtSettings.h"
+#include "app/frmSplash.h"
+#include "app/frmVehicleTurning.h"
+
+#include <QApplication>
+#include <QLocale>
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velrok"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    using namespace velrok::app;
+    const QLocale userLocale = QLocale::system();
+    std::unique_ptr<velrok::SettingsStore> settings = MakeUserSettingsStore();
+    QtMessageService messages;
+    AppSession session;
+    AppEnvironment env{*settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
+                       DecimalSeparatorOf(userLocale)};
+
+    std::unique_ptr<frmVehicleTurning> window;
+    frmSplash splash(userLocale);
+    QObject::connect(&splash, &frmSplash::Finished, [&] {
+        window = std::make_unique<frmVehicleTurning>(env);
+        messages.SetParent(window.get());
+        QObject::connect(window.get(), &frmVehicleTurning::Unloaded, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        window->Load();
+        window->show();
+    });
+    splash.show();
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
+}
