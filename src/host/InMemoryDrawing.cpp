@@ -212,6 +212,14 @@ std::string InMemoryDrawing::LevelName(LevelHandle level) const
     return Level(level).name;
 }
 
+// A level cannot take its style from itself: none or by-level means the first (continuous) style.
+std::optional<LineStyleHandle> InMemoryDrawing::LevelStyle(std::optional<LineStyleHandle> style) const
+{
+    if (!style || style->id == kByLevelStyleId)
+        return m_lineStyles.empty() ? std::nullopt : std::optional(m_lineStyles.front().handle);
+    return style;
+}
+
 LevelHandle InMemoryDrawing::AddLevel(const std::string& name, int color,
                                       std::optional<LineStyleHandle> lineStyle, int weight)
 {
@@ -225,11 +233,24 @@ LevelHandle InMemoryDrawing::AddLevel(const std::string& name, int color,
     level.handle = {m_nextHandle++};
     level.name = name;
     level.color = color;
-    level.lineStyle = lineStyle && lineStyle->id == kByLevelStyleId ? std::nullopt : lineStyle;
+    level.lineStyle = LevelStyle(lineStyle);
     level.weight = std::clamp(weight, 0, kMaxLineWeight);
     m_levels.push_back(level);
     Changed();
     return level.handle;
+}
+
+void InMemoryDrawing::SetLevelAttributes(LevelHandle level, int color, int dxfColor,
+                                         std::optional<LineStyleHandle> lineStyle, int weight)
+{
+    auto& l = const_cast<DrawingLevel&>(Level(level));
+    if (lineStyle && lineStyle->id != kByLevelStyleId)
+        LineStyle(*lineStyle);
+    l.color = color;
+    l.dxfColor = dxfColor;
+    l.lineStyle = LevelStyle(lineStyle);
+    l.weight = std::clamp(weight, 0, kMaxLineWeight);
+    Changed();
 }
 
 LevelHandle InMemoryDrawing::AddNewLevel(const std::string& name)

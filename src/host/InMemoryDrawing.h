@@ -63,7 +63,8 @@ struct DrawingElement {
 struct DrawingLevel {
     LevelHandle handle;
     std::string name;
-    int color = 0; // host colour number; white
+    int color = 0;    // host colour number; white
+    int dxfColor = 0; // an imported AutoCAD colour index the host table has no entry for
     std::optional<LineStyleHandle> lineStyle;
     int weight = 0;
 };
@@ -149,6 +150,8 @@ class InMemoryDrawing : public CadHost {
     void DeleteElement(ElementHandle element);
     LevelHandle AddLevel(const std::string& name, int color, std::optional<LineStyleHandle> lineStyle,
                          int weight);
+    void SetLevelAttributes(LevelHandle level, int color, int dxfColor,
+                            std::optional<LineStyleHandle> lineStyle, int weight);
     LineStyleHandle AddLineStyle(const std::string& name, const std::string& description,
                                  const std::vector<double>& dashes);
     void DeleteGroup(NamedGroupHandle group);
@@ -162,6 +165,7 @@ class InMemoryDrawing : public CadHost {
     static constexpr uint64_t kByLevelStyleId = 1;
 
     DrawingElement& Mutable(ElementHandle element);
+    std::optional<LineStyleHandle> LevelStyle(std::optional<LineStyleHandle> style) const;
     ElementHandle Store(DrawingElement element);
     void Changed();
 
