@@ -1,0 +1,187 @@
+// Reading DXF drawn by another program, and refusing broken files with a clear message.
+#include "host/DxfReader.h"
+
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace velrok::host {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+const std::string kRoad = VELROK_TEST_DATA_DIR "/dxf/road.dxf";
+
+class RoadImport : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { road = new DxfImport(ReadDxfFile(kRoad)); }
+    static void TearDownTestSuite() { delete road; }
+
+    const InMemoryDrawing& D() const { return *road->drawing; }
+    const DrawingElement& ByHandle(const char* h) const
+    {
+        auto e = D().FindElementByDxfHandle(h);
+        if (!e)
+            throw std::runtime_error(std::string("no entity with handle ") + h);
+        return D().Element(*e);
+    }
+    static DxfImport* road;
+};
+DxfImport* RoadImport::road = nullptr;
+
+TEST_F(RoadImport, LayersBecomeLevelsWithColoursAndStyles)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    std::vector<std::string> names;
+    for (const DrawingLevel& l : D().LevelTable())
+        names.push_back(l.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"0", "Defpoints", "PATH", "KERB"}));
+    const DrawingLevel& path = D().Level(*D().FindLevelByName("PATH"));
+    EXPECT_EQ(path.color, 3); // AutoCAD red is host red
+    EXPECT_EQ(D().LineStyleName(*path.lineStyle), "DASHED");
+    const DrawingLevel& kerb = D().Level(*D().FindLevelByName("KERB"));
+    EXPECT_EQ(kerb.dxfColor, 8); // grey has no host colour; kept for writing back
+}
+
+TEST_F(RoadImport, SupportedEntitiesKeptOthersCounted)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    EXPECT_EQ(D().ModelElements().size(), 10u);
+    EXPECT_EQ(road->skippedEntities, 3); // point, hatch, block reference
+    EXPECT_FALSE(D().FindElementByDxfHandle("3F").has_value());
+    EXPECT_EQ(D().Caption(), kRoad);
+}
+
+TEST_F(RoadImport, BulgedPolylineIsAPathWithAnalyticLength)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    const DrawingElement& e = ByHandle("31");
+    EXPECT_EQ(static_cast<int>(e.kind), static_cast<int>(ElementKind::Polyline));
+    EXPECT_NEAR(e.curve.Length(), 60 + 6 * kPi, 1e-9);
+    // Halfway round the radius-12 bend centred at (40, 12).
+    const Point3d p = e.curve.PointAtDistance(40 + 3 * kPi);
+    EXPECT_NEAR(p.x, 40 + 12 * std::sin(kPi / 4), 1e-9);
+    EXPECT_NEAR(p.y, 12 - 12 * std::cos(kPi / 4), 1e-9);
+    const auto onPath = PathElementsOnLevel(D(), "PATH");
+    ASSERT_EQ(onPath.size(), 3u); // polyline, spline, old-style polyline
+    EXPECT_EQ(onPath.front().id, D().FindElementByDxfHandle("31")->id);
+    EXPECT_TRUE(PathElementsOnLevel(D(), "NO_SUCH_LAYER").empty());
+}
+
+TEST_F(RoadImport, ArcsCirclesAndMirroredArc)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    const DrawingElement& arc = ByHandle("33");
+    EXPECT_NEAR(arc.curve.Length(), 2.5 * kPi, 1e-12);
+    // Drawn with its extrusion pointing down: in plan the centre is (-20, 10), 90 to 180 degrees.
+    const DrawingElement& mirrored = ByHandle("34");
+    const Point3d start = mirrored.curve.PointAtDistance(0);
+    const Point3d end = mirrored.curve.PointAtDistance(100);
+    EXPECT_NEAR(start.x, -20, 1e-12);
+    EXPECT_NEAR(start.y, 15, 1e-12);
+    EXPECT_NEAR(end.x, -25, 1e-12);
+    EXPECT_NEAR(end.y, 10, 1e-12);
+    const DrawingElement& circle = ByHandle("35");
+    EXPECT_NEAR(circle.curve.Length(), 6 * kPi, 1e-12);
+    EXPECT_EQ(circle.color, 1);         // AutoCAD blue
+    EXPECT_EQ(ByHandle("32").color, 2); // AutoCAD green
+}
+
+TEST_F(RoadImport, FitPointSplineRunsThroughItsEnds)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    const DrawingElement& s = ByHandle("36");
+    EXPECT_EQ(s.spline.fitPoints.size(), 5u);
+    const Point3d a = s.curve.PointAtDistance(0), b = s.curve.PointAtDistance(1e9);
+    EXPECT_NEAR(a.x, 0, 1e-9);
+    EXPECT_NEAR(a.y, 50, 1e-9);
+    EXPECT_NEAR(b.x, 40, 1e-9);
+    EXPECT_NEAR(b.y, 50, 1e-9);
+    EXPECT_GT(s.curve.Length(), 40.0);
+}
+
+TEST_F(RoadImport, TextsEllipseAndOldPolyline)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    const DrawingElement& t = ByHandle("38");
+    EXPECT_EQ(t.text.text, "Road 1");
+    EXPECT_NEAR(t.text.rotation, kPi / 6, 1e-12);
+    EXPECT_NEAR(t.text.height, 2.5, 1e-12);
+    EXPECT_EQ(ByHandle("39").text.text, "Kerb line");
+    EXPECT_NEAR(ByHandle("37").ellipse.ratio, 0.5, 1e-12);
+    const DrawingElement& old = ByHandle("3A");
+    EXPECT_NEAR(old.curve.Length(), 5 * kPi + 10, 1e-9);
+}
+
+TEST_F(RoadImport, GroupKeepsItsMembers)
+{
+    ASSERT_TRUE(road->ok()) << road->error;
+    ASSERT_EQ(D().Groups().size(), 1u);
+    const DrawingGroup& g = D().Groups().front();
+    EXPECT_EQ(g.name, "KERBS");
+    ASSERT_EQ(g.members.size(), 2u);
+    EXPECT_EQ(g.members[0].Value(), ByHandle("32").id.Value());
+    EXPECT_EQ(g.members[1].Value(), ByHandle("35").id.Value());
+}
+
+struct BrokenCase {
+    const char* file;
+    const char* reason;
+};
+
+class BrokenDxf : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenDxf, RefusedWithClearMessageAndNoDrawing)
+{
+    const std::string path = VELROK_TEST_DATA_DIR "/dxf/broken/" + std::string(GetParam().file);
+    const DxfImport result = ReadDxfFile(path);
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.drawing, nullptr);
+    EXPECT_EQ(result.error.rfind("Cannot read DXF file \"" + path + "\": ", 0), 0u) << result.error;
+    EXPECT_NE(result.error.find(GetParam().reason), std::string::npos) << result.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, BrokenDxf,
+    ::testing::Values(BrokenCase{"truncated.dxf", "truncated"},
+                      BrokenCase{"truncated_mid_pair.dxf", "truncated"},
+                      BrokenCase{"bad_group_code.dxf", "\"LINE?\" is not a DXF group code"},
+                      BrokenCase{"huge_coordinate.dxf", "coordinate 1e300 is out of range"},
+                      BrokenCase{"nan_coordinate.dxf", "\"nan\" is not finite"},
+                      BrokenCase{"text_in_number.dxf", "\"twelve\" is not a number"},
+                      BrokenCase{"binary.dxf", "binary DXF is not supported"},
+                      BrokenCase{"empty.dxf", "the file is empty"},
+                      BrokenCase{"not_dxf.dxf", "this is not a DXF drawing"},
+                      BrokenCase{"unclosed_section.dxf", "section TABLES is not closed"},
+                      BrokenCase{"no_such_file.dxf", "the file cannot be opened"}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        return name.substr(0, name.find('.'));
+    });
+
+TEST(DxfText, MinimalEntitiesOnlyFileWithCrLf)
+{
+    const char* text =
+        "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\nROAD\r\n10\r\n0\r\n20\r\n0\r\n30\r\n0\r\n"
+        "11\r\n3\r\n21\r\n4\r\n31\r\n0\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
+    const DxfImport r = ReadDxfText(text, "r12.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    ASSERT_EQ(r.drawing->ModelElements().size(), 1u);
+    EXPECT_NEAR(r.drawing->ModelElements().front()->curve.Length(), 5.0, 1e-15);
+    EXPECT_TRUE(r.drawing->FindLevelByName("ROAD").has_value()); // layer made on first use
+}
+
+TEST(DxfText, DegenerateEntityIsSkippedNotFatal)
+{
+    const char* text = "0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n8\n0\n10\n1\n20\n1\n30\n0\n40\n0\n"
+                       "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n0\nENDSEC\n0\nEOF\n";
+    const DxfImport r = ReadDxfText(text, "zero.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.drawing->ModelElements().size(), 1u);
+    EXPECT_EQ(r.skippedEntities, 1);
+}
+
+} // namespace
+} // namespace velrok::host
