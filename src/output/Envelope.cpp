@@ -3,7 +3,9 @@
 
 #include "sweep/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <stdexcept>
 
 namespace velrok {
@@ -52,38 +54,69 @@ void SortRowsByColumn(std::vector<SegmentLineRow>& rows, int first, int last, in
         rows, first, last, [column](const SegmentLineRow& row) { return ColumnOf(row, column); }, ascending);
 }
 
-SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2)
+namespace {
+
+// The three cross products of SegmentIntersect for probe A (start a1, direction a) and row B.
+struct CrossTerms {
+    double den, tNum, uNum, ax, ay;
+    Point2d a1;
+};
+
+CrossTerms Terms(Point2d a1, double ax, double ay, Point2d b1, Point2d b2)
 {
-    const double ax = a2.x - a1.x;
-    const double ay = a2.y - a1.y;
     const double bx = b2.x - b1.x;
     const double by = b2.y - b1.y;
-    const double den = by * ax - bx * ay;
-    if (den == 0.0)
-        return {};
     const double dx = a1.x - b1.x;
     const double dy = a1.y - b1.y;
-    const double t = (dy * bx - by * dx) / den;
-    if (!(t >= 0.0 && t <= 1.0))
-        return {};
-    const double u = (dy * ax - dx * ay) / den;
-    if (!(u >= 0.0 && u <= 1.0))
-        return {};
-    return {a1.x + t * ax, a1.y + t * ay, true};
+    return {by * ax - bx * ay, dy * bx - by * dx, dy * ax - dx * ay, ax, ay, a1};
 }
 
-SegmentCrossing ScanEnvelopeSide(const std::vector<SegmentLineRow>& lines, size_t& scanStart, Point2d p,
-                                 Point2d q, double bound, EnvelopeWalk walk)
+SegmentCrossing Cross(const CrossTerms& c)
 {
+    if (c.den == 0.0)
+        return {};
+    const double t = c.tNum / c.den;
+    if (!(t >= 0.0 && t <= 1.0))
+        return {};
+    const double u = c.uNum / c.den;
+    if (!(u >= 0.0 && u <= 1.0))
+        return {};
+    return {c.a1.x + t * c.ax, c.a1.y + t * c.ay, true};
+}
+
+// True only when num / den, rounded, is certainly outside [0, 1]; decided without dividing.
+// Above twice the denominator the quotient is beyond 2; with opposite signs it is negative, and
+// it cannot round to -0 while |num| is at least |den| 2^-500 (den kept within 2^+-500 so that
+// this bound is exact). Anything else is left to the division.
+bool QuotientOutsideUnit(double num, double den)
+{
+    const double an = std::fabs(num);
+    const double ad = std::fabs(den);
+    if (!(ad >= 0x1p-500 && ad <= 0x1p500))
+        return false;
+    const bool beyondTwo = an > 2.0 * ad;
+    const bool negative = (num < 0.0) != (den < 0.0) && num != 0.0 && an >= ad * 0x1p-500;
+    return beyondTwo || negative;
+}
+
+// The rows of one side from `from` up to `to`, judged with the same arithmetic as
+// SegmentIntersect; the prefilter only skips rows the divisions would refuse as well.
+SegmentCrossing ScanRows(const std::vector<SegmentLineRow>& lines, size_t from, size_t to, size_t& scanStart,
+                         Point2d p, Point2d q, double bound, bool prefilter)
+{
+    const double ax = q.x - p.x;
+    const double ay = q.y - p.y;
     SegmentCrossing best;
     double bestDistance = 0.0;
-    for (size_t j = scanStart; j < lines.size(); ++j) {
+    for (size_t j = from; j < to; ++j) {
         const SegmentLineRow& row = lines[j];
-        if (walk == EnvelopeWalk::StopAtLookAhead && row.station > bound)
-            break; // sorted by station: every later row is beyond the bound as well
         if (!(row.station <= bound))
             continue;
-        const SegmentCrossing hit = SegmentIntersect(p, q, {row.x1, row.y1}, {row.x2, row.y2});
+        const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+        if (prefilter &&
+            (QuotientOutsideUnit(terms.uNum, terms.den) || QuotientOutsideUnit(terms.tNum, terms.den)))
+            continue;
+        const SegmentCrossing hit = Cross(terms);
         if (!hit.found)
             continue;
         const double d = PointDistance(p, {hit.x, hit.y});
@@ -98,6 +131,26 @@ SegmentCrossing ScanEnvelopeSide(const std::vector<SegmentLineRow>& lines, size_
         }
     }
     return best;
+}
+
+} // namespace
+
+SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2)
+{
+    return Cross(Terms(a1, a2.x - a1.x, a2.y - a1.y, b1, b2));
+}
+
+SegmentCrossing ScanEnvelopeSide(const std::vector<SegmentLineRow>& lines, size_t& scanStart, Point2d p,
+                                 Point2d q, double bound, EnvelopeWalk walk)
+{
+    if (walk == EnvelopeWalk::Full)
+        return ScanRows(lines, scanStart, lines.size(), scanStart, p, q, bound, false);
+    // Sorted by station: the rows within the bound are a prefix of the rest of the list.
+    const auto rest = lines.begin() + static_cast<std::ptrdiff_t>(std::min(scanStart, lines.size()));
+    const auto beyond = std::partition_point(
+        rest, lines.end(), [bound](const SegmentLineRow& row) { return !(row.station > bound); });
+    const size_t end = static_cast<size_t>(beyond - lines.begin());
+    return ScanRows(lines, scanStart, end, scanStart, p, q, bound, true);
 }
 
 EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, SweepRecords& records,
