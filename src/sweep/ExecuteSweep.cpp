@@ -144,8 +144,8 @@ class Run {
         // until the next check, so the flag is cleared here only.
         m_svc.run.ClearStopRequest();
 
-        m_host = m_svc.registry.GetObject(m_svc.progId);
-        BringHostToFront();
+        m_host = host::Attach(m_svc.registry, m_svc.progId).application;
+        host::BringHostToFront(m_svc.registry, m_svc.progId, m_svc.activator, m_svc.run);
 
         // The typed speed is checked later; a text that is no number must not fail here.
         const ParsedNumber typed = ParseNumber(m_in.txt_Speed, m_sep);
@@ -158,10 +158,8 @@ class Run {
                 "Add Path button\rto make it current before you try to execute!",
                 MsgIcon::Exclamation);
 
-        host::CadHost& h = *m_host;
-        const host::ElementHandle element = h.GetElementByID(m_path);
-        h.UnselectAllElements();
-        const double length = h.Length(element);
+        const host::ElementHandle element = host::FindPath(host::HostSession{m_host}, m_path);
+        const double length = m_host->Length(element);
         const int n = static_cast<int>(RoundDown(length / kStationStep));
         Sample(element, n, length);
         m_res.PathLength = length;
@@ -182,20 +180,6 @@ class Run {
             Refuse(refusal->title, refusal->text, MsgIcon::Exclamation);
         if (m_res.Segments.empty())
             throw std::runtime_error("No vehicle configuration " + std::to_string(m_in.VType));
-    }
-
-    void BringHostToFront()
-    {
-        // Nothing depends on the host window being in front, so any failure here is ignored.
-        try {
-            m_svc.registry.GetObject(m_svc.progId);
-            const std::shared_ptr<host::CadHost> h = m_svc.registry.GetObject(m_svc.progId);
-            const std::string caption = h->Caption();
-            if (m_svc.activator != nullptr)
-                m_svc.activator->ActivateWindowByTitle(caption);
-            m_svc.run.Yield();
-        } catch (const std::exception&) {
-        }
     }
 
     void Sample(host::ElementHandle element, int n, double length)
@@ -529,33 +513,10 @@ void ExecuteSweep(const SweepInputs& inputs, host::ElementId currentPath, SweepS
     }
 }
 
-namespace {
-
-bool HostReachable(SweepServices& svc)
-{
-    try {
-        svc.registry.GetObject(svc.progId);
-        svc.run.Yield();
-        return true;
-    } catch (const host::HostError& e) {
-        if (e.Number() == host::kErrNotRunning)
-            svc.messages.Show(
-                "Can't create object",
-                "Microstation is not running!\r\rIf running on Vista make sure to run Microstation as "
-                "administrator!",
-                MsgIcon::Exclamation);
-        return false;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-} // namespace
-
 bool ExecuteCommand(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& services,
                     SweepResults& results)
 {
-    if (!HostReachable(services))
+    if (!host::IsHostReachable(services.registry, services.progId, services.messages, services.run))
         return false;
     if (Trim(inputs.txt_Speed).empty()) {
         services.messages.Show("Missing value", "Missing value for Speed!", MsgIcon::Exclamation);

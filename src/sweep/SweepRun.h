@@ -9,6 +9,7 @@
 #include "common/UiServices.h"
 #include "host/CadHost.h"
 #include "host/HostRegistry.h"
+#include "host/PathAcquisition.h"
 #include "output/SegmentCorners.h"
 #include "sweep/SweepTypes.h"
 #include "vehicle/VehicleFields.h"
@@ -98,7 +99,7 @@ struct SweepServices {
     SweepClock& clock;
     RandomSource& random;
     SweepDiagrams& diagrams;
-    WindowActivator* activator = nullptr;
+    host::WindowActivator* activator = nullptr; // may be null
     char decimalSeparator = ',';
 };
 

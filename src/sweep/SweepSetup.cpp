@@ -2,6 +2,7 @@
 #include "sweep/SweepSetup.h"
 
 #include "common/NumberText.h"
+#include "vehicle/SumSegments.h"
 
 #include <stdexcept>
 
@@ -369,36 +370,10 @@ std::optional<Refusal> CheckSegmentValues(int16_t vType, const std::vector<Segme
 
 double RunVehicleLength(int16_t vType, const VehicleFields& f, char sep)
 {
-    // Until the length summary is shared, the same plain sums as the summary shows.
-    const Converter n(f, sep);
-    const double unit1 = n(&VF::txt_Front) + n(&VF::txt_Wheelbase);
-    switch (vType) {
-    case 1:
-    case 6:
-    case 7:
-        return unit1 + n(&VF::txt_Back);
-    case 2:
-    case 4:
-    case 5:
-    case 8:
-        return unit1 + n(&VF::txtHitch) + n(&VF::txt_Wheelbase2) + n(&VF::txt_Back2);
-    case 3:
-        return unit1 + n(&VF::txtHitch) + n(&VF::txtHitch2) + n(&VF::txt_Wheelbase2) + n(&VF::txt_Back2);
-    case 9:
-        return unit1 + n(&VF::txtHitch) + n(&VF::txt_Wheelbase2) + n(&VF::txt_Back2) + n(&VF::txtHitch3) +
-               n(&VF::txt_Wheelbase3) + n(&VF::txt_Back3);
-    case 10:
-        return unit1 + n(&VF::txtHitch) + n(&VF::txt_Wheelbase2) + n(&VF::txt_Back2) + n(&VF::txtHitch3) +
-               n(&VF::txt_Wheelbase3) + n(&VF::txt_Back3) + n(&VF::txtHitch4) + n(&VF::txt_Wheelbase4) +
-               n(&VF::txt_Back4);
-    case 11:
-    case 12:
-    case 13:
-        return unit1 + n(&VF::txtHitch) + n(&VF::txt_Wheelbase2) + n(&VF::txtHitch2) +
-               n(&VF::txt_Wheelbase3) + n(&VF::txt_Back3);
-    default:
-        return 0.0;
-    }
+    const SegmentsSummary summary = SumSegments(vType, f, sep);
+    if (!summary.lengthOk)
+        throw std::runtime_error("Type mismatch");
+    return summary.totalLength;
 }
 
 } // namespace velrok
