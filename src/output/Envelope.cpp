@@ -100,7 +100,8 @@ bool QuotientOutsideUnit(double num, double den)
 }
 
 // The rows of one side from `from` up to `to`, judged with the same arithmetic as
-// SegmentIntersect; the prefilter only skips rows the divisions would refuse as well.
+// SegmentIntersect; the prefilter only skips rows the divisions would refuse as well, and a
+// crossing whose squared distance is not above the best one's cannot be farther once rooted.
 SegmentCrossing ScanRows(const std::vector<SegmentLineRow>& lines, size_t from, size_t to, size_t& scanStart,
                          Point2d p, Point2d q, double bound, bool prefilter)
 {
@@ -108,26 +109,33 @@ SegmentCrossing ScanRows(const std::vector<SegmentLineRow>& lines, size_t from, 
     const double ay = q.y - p.y;
     SegmentCrossing best;
     double bestDistance = 0.0;
+    double bestSquared = 0.0;
     for (size_t j = from; j < to; ++j) {
         const SegmentLineRow& row = lines[j];
         if (!(row.station <= bound))
             continue;
         const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
-        if (prefilter &&
-            (QuotientOutsideUnit(terms.uNum, terms.den) || QuotientOutsideUnit(terms.tNum, terms.den)))
+        if (prefilter && QuotientOutsideUnit(terms.uNum, terms.den))
             continue;
         const SegmentCrossing hit = Cross(terms);
         if (!hit.found)
             continue;
-        const double d = PointDistance(p, {hit.x, hit.y});
+        const double hx = hit.x - p.x;
+        const double hy = hit.y - p.y;
+        const double squared = hx * hx + hy * hy;
         if (!best.found) {
             // Later stations start here: rows before the first crossing belong to passed stations.
             scanStart = j;
             best = hit;
-            bestDistance = d;
-        } else if (d > bestDistance) {
-            best = hit;
-            bestDistance = d;
+            bestDistance = std::sqrt(squared);
+            bestSquared = squared;
+        } else if (squared > bestSquared) {
+            const double d = std::sqrt(squared);
+            if (d > bestDistance) {
+                best = hit;
+                bestDistance = d;
+                bestSquared = squared;
+            }
         }
     }
     return best;
