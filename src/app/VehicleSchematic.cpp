@@ -1,6 +1,8 @@
 // Side views of the thirteen configurations, laid out in metres and painted to scale.
 #include "app/VehicleSchematic.h"
 
+#include "vehicle/VehicleSchematic.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -167,14 +169,8 @@ void AssignRows(std::vector<SchematicDimension>& dims)
 
 QString SchematicKey(int code)
 {
-    static const char* const keys[] = {"Truck",         "Semitrailer",      "TowBar",
-                                       "TowBarSemi",    "Ledbuss",          "Bus",
-                                       "Car",           "CarWithCamper",    "DoubleTrailer",
-                                       "TripleTrailer", "DoubleTowBarSemi", "TrailerTowBarSemi",
-                                       "TandemTrailer"};
-    if (code < 1 || code > 13)
-        return {};
-    return QString::fromLatin1(keys[code - 1]);
+    const std::string_view key = PictureKey(code);
+    return QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
 }
 
 SchematicLayout LayOutSchematic(int code, const SchematicDims& d)
@@ -235,16 +231,19 @@ SchematicLayout LayOutSchematic(int code, const SchematicDims& d)
     case 11:
     case 12:
     case 13: {
+        // The run takes some of these lengths negated: a body hung on a tow bar starts F behind
+        // its coupling point (11: both bodies, 12: the last), and the first body of a tandem
+        // ends B2 and carries the second H2 ahead of its axle. The picture follows the run.
         k.AddMotor(code == 11 ? Motor::Tractor : Motor::Truck, d, true);
         const Body lead = code == 11 ? Body::Semi : (code == 12 ? Body::LowDeck : Body::CentreAxle);
-        const double a2 = k.AddBody(lead, c1, d.F2, d.WB2, d.B2, "F2", "WB2", "B2");
-        const double c3 = a2 + d.H2;
+        const double f2 = code == 11 ? -d.F2 : d.F2;
+        const double b2 = code == 13 ? -d.B2 : d.B2;
+        const double a2 = k.AddBody(lead, c1, f2, d.WB2, b2, "F2", "WB2", "B2");
+        const double c3 = code == 13 ? a2 - d.H2 : a2 + d.H2;
         k.Dim("H2", a2, c3);
-        if (code == 13)
-            k.Bar(a2 + d.B2, c3, kBarHeight);
-        else
-            k.l.couplings.push_back(c3);
-        k.AddBody(code == 13 ? Body::CentreAxle : Body::Semi, c3, d.F3, d.WB3, d.B3, "F3", "WB3", "B3");
+        k.l.couplings.push_back(c3);
+        k.AddBody(code == 13 ? Body::CentreAxle : Body::Semi, c3, code == 13 ? d.F3 : -d.F3, d.WB3, d.B3,
+                  "F3", "WB3", "B3");
         break;
     }
     default:

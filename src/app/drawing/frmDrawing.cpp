@@ -1,0 +1,418 @@
+// The drawing window: menus, tool bar, level and group lists, file commands and registration.
+#include "app/drawing/frmDrawing.h"
+
+#include "host/DxfReader.h"
+#include "host/DxfWriter.h"
+#include "host/HostColors.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QSvgGenerator>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace velrok::app {
+
+namespace {
+
+constexpr double kMaxFilletRadius = 1e4;
+constexpr int kSvgLongSide = 1600;
+
+std::string DrawingCaption(const std::string& path)
+{
+    return QFileInfo(QString::fromStdString(path)).fileName().toStdString() + " - " + kDrawingTitle;
+}
+
+} // namespace
+
+frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, std::string progId, QWidget* parent)
+    : QMainWindow(parent), m_registry(registry), m_messages(messages), m_progId(std::move(progId))
+{
+    setObjectName("frmDrawing");
+    m_canvas = new DrawingCanvas(this);
+    setCentralWidget(m_canvas);
+    BuildMenus();
+    BuildSidePanel();
+    m_pointerLabel = new QLabel(this);
+    m_selectionLabel = new QLabel(this);
+    m_selectionLabel->setObjectName("SelectionLabel");
+    statusBar()->addWidget(m_pointerLabel, 1);
+    statusBar()->addPermanentWidget(m_selectionLabel);
+    connect(m_canvas, &DrawingCanvas::PointerMoved, this, [this](QPointF p) {
+        m_pointerLabel->setText(QString("X %1   Y %2").arg(p.x(), 0, 'f', 3).arg(p.y(), 0, 'f', 3));
+    });
+    connect(m_canvas, &DrawingCanvas::SelectionChanged, this, &frmDrawing::ShowSelectionCount);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(kDrawingRefreshMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &frmDrawing::Refresh);
+    resize(1000, 700);
+    NewDrawing();
+}
+
+frmDrawing::~frmDrawing()
+{
+    if (m_drawing)
+        m_drawing->SetChangeObserver(nullptr);
+    Unregister();
+}
+
+void frmDrawing::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction("&New", this, &frmDrawing::NewDrawing)->setObjectName("M_DrawingNew");
+    file->addAction("&Open DXF...", this, &frmDrawing::OpenDxfDialog)->setObjectName("M_DrawingOpen");
+    file->addAction("Save &as DXF...", this, &frmDrawing::SaveDxfDialog)->setObjectName("M_DrawingSave");
+    file->addSeparator();
+    file->addAction("Export S&VG...", this, &frmDrawing::ExportSvgDialog)->setObjectName("M_DrawingSvg");
+    file->addAction("Export &PNG...", this, &frmDrawing::ExportPngDialog)->setObjectName("M_DrawingPng");
+    file->addSeparator();
+    file->addAction("&Close", this, &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu("&View");
+    QAction* fit = view->addAction("Zoom to &fit", m_canvas, &DrawingCanvas::ZoomToFit);
+    fit->setShortcut(QKeySequence("F"));
+    view->addAction("Zoom &in", this, [this] {
+        m_canvas->View().ZoomAt(QPointF(m_canvas->width() / 2.0, m_canvas->height() / 2.0), kWheelZoomStep);
+        m_canvas->update();
+    })->setShortcut(QKeySequence::ZoomIn);
+    view->addAction("Zoom &out", this, [this] {
+        m_canvas->View().ZoomAt(QPointF(m_canvas->width() / 2.0, m_canvas->height() / 2.0), 1.0 / kWheelZoomStep);
+        m_canvas->update();
+    })->setShortcut(QKeySequence::ZoomOut);
+
+    QMenu* tools = menuBar()->addMenu("&Tools");
+    QToolBar* bar = addToolBar("Tools");
+    bar->setObjectName("DrawingTools");
+    auto* group = new QActionGroup(this);
+    auto addTool = [&](const QString& text, CanvasTool tool, const char* name) {
+        QAction* a = tools->addAction(text, this, [this, tool] { m_canvas->SetTool(tool); });
+        a->setCheckable(true);
+        a->setObjectName(name);
+        group->addAction(a);
+        bar->addAction(a);
+        return a;
+    };
+    addTool("&Select", CanvasTool::Select, "ToolSelect")->setChecked(true);
+    addTool("&Pan", CanvasTool::Pan, "ToolPan");
+    addTool("Draw &path", CanvasTool::DrawPath, "ToolDrawPath");
+    bar->addSeparator();
+    bar->addWidget(new QLabel(" Fillet radius ", this));
+    m_fillet = new QDoubleSpinBox(this);
+    m_fillet->setObjectName("FilletRadius");
+    m_fillet->setRange(0.0, kMaxFilletRadius);
+    m_fillet->setDecimals(2);
+    m_fillet->setToolTip("Arc radius at the corners of a drawn path (0: sharp corners). "
+                         "Click points, double-click, Enter or right-click to finish, Esc to cancel.");
+    bar->addWidget(m_fillet);
+    connect(m_fillet, &QDoubleSpinBox::valueChanged, m_canvas, &DrawingCanvas::SetFilletRadius);
+    bar->addSeparator();
+    bar->addAction(fit);
+}
+
+void frmDrawing::BuildSidePanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->addWidget(new QLabel("Levels", panel));
+    m_levels = new QListWidget(panel);
+    m_levels->setObjectName("LevelList");
+    m_levels->setToolTip("Tick to show a level; the current level receives drawn paths.");
+    layout->addWidget(m_levels, 2);
+    layout->addWidget(new QLabel("Groups of past runs", panel));
+    m_groups = new QListWidget(panel);
+    m_groups->setObjectName("GroupList");
+    layout->addWidget(m_groups, 1);
+    m_deleteGroup = new QPushButton("Delete group", panel);
+    m_deleteGroup->setObjectName("DeleteGroupButton");
+    m_deleteGroup->setEnabled(false);
+    layout->addWidget(m_deleteGroup);
+    auto* dock = new QDockWidget("Drawing", this);
+    dock->setObjectName("DrawingDock");
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setWidget(panel);
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+
+    connect(m_levels, &QListWidget::itemChanged, this, &frmDrawing::OnLevelItemChanged);
+    connect(m_levels, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item != nullptr)
+            m_canvas->SetPathLevel(host::LevelHandle{item->data(Qt::UserRole).toULongLong()});
+    });
+    connect(m_groups, &QListWidget::itemSelectionChanged, this, &frmDrawing::OnGroupSelected);
+    connect(m_deleteGroup, &QPushButton::clicked, this, &frmDrawing::OnDeleteGroupClicked);
+}
+
+void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
+{
+    if (m_drawing)
+        m_drawing->SetChangeObserver(nullptr);
+    m_drawing = std::move(drawing);
+    m_drawing->SetChangeObserver([this] { ScheduleRefresh(); });
+    m_canvas->SetDrawing(m_drawing);
+    if (m_registered)
+        Register(); // the new drawing is now the running host's
+    m_listedRevision = ~0ull;
+    Refresh();
+}
+
+void frmDrawing::NewDrawing()
+{
+    SetDrawing(std::make_shared<host::InMemoryDrawing>(kDrawingTitle));
+}
+
+bool frmDrawing::OpenDxf(const std::string& path)
+{
+    host::DxfImport import = host::ReadDxfFile(path);
+    if (!import.ok()) {
+        m_messages.Show(kDrawingTitle, import.error, MsgIcon::Exclamation);
+        return false;
+    }
+    import.drawing->SetCaption(DrawingCaption(path));
+    SetDrawing(import.drawing);
+    m_canvas->ZoomToFit();
+    return true;
+}
+
+bool frmDrawing::SaveDxf(const std::string& path)
+{
+    std::string error;
+    if (!host::WriteDxfFile(*m_drawing, path, error)) {
+        m_messages.Show(kDrawingTitle, error, MsgIcon::Exclamation);
+        return false;
+    }
+    m_drawing->SetCaption(DrawingCaption(path));
+    Refresh();
+    return true;
+}
+
+void frmDrawing::RenderWhole(QPainter& painter, QSize size)
+{
+    Viewport view;
+    view.SetSize(size);
+    view.Fit(m_canvas->Extents());
+    m_canvas->Render(painter, view);
+}
+
+bool frmDrawing::ExportSvg(const std::string& path)
+{
+    const QRectF extents = m_canvas->Extents();
+    const double aspect = extents.width() > 0.0 && extents.height() > 0.0 ? extents.height() / extents.width() : 0.75;
+    const QSize size = aspect <= 1.0 ? QSize(kSvgLongSide, std::max(1, static_cast<int>(kSvgLongSide * aspect)))
+                                     : QSize(std::max(1, static_cast<int>(kSvgLongSide / aspect)), kSvgLongSide);
+    QSvgGenerator svg;
+    svg.setFileName(QString::fromStdString(path));
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QString::fromStdString(m_drawing->Caption()));
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        m_messages.Show(kDrawingTitle, "Cannot write the file " + path, MsgIcon::Exclamation);
+        return false;
+    }
+    RenderWhole(painter, size);
+    painter.end();
+    return true;
+}
+
+bool frmDrawing::ExportPng(const std::string& path)
+{
+    QImage image(kPngExportWidth, kPngExportHeight, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        RenderWhole(painter, image.size());
+    }
+    if (!image.save(QString::fromStdString(path), "PNG")) {
+        m_messages.Show(kDrawingTitle, "Cannot write the file " + path, MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void frmDrawing::DeleteGroup(host::NamedGroupHandle group)
+{
+    std::vector<host::ElementId> members;
+    for (const host::DrawingGroup& g : m_drawing->Groups())
+        if (g.handle == group)
+            members = g.members;
+    for (const host::ElementId& id : members) {
+        try {
+            m_drawing->DeleteElement(m_drawing->GetElementByID(id));
+        } catch (const host::HostError&) {
+            // Already gone: an element may belong to several groups.
+        }
+    }
+    m_drawing->DeleteGroup(group);
+    m_canvas->SetHighlightedGroup(std::nullopt);
+    Refresh();
+}
+
+void frmDrawing::ScheduleRefresh()
+{
+    if (!m_refreshTimer.isActive())
+        m_refreshTimer.start();
+}
+
+void frmDrawing::Refresh()
+{
+    m_refreshTimer.stop();
+    setWindowTitle(QString::fromStdString(m_drawing->Caption()));
+    if (m_drawing->Revision() != m_listedRevision) {
+        m_listedRevision = m_drawing->Revision();
+        FillLevels();
+        FillGroups();
+    }
+    ShowSelectionCount();
+    m_canvas->update();
+}
+
+void frmDrawing::FillLevels()
+{
+    const auto& table = m_drawing->LevelTable();
+    // Rebuilt only when the level table changed, so the current item and scroll position stay.
+    bool same = m_levels->count() == static_cast<int>(table.size());
+    for (int i = 0; same && i < m_levels->count(); ++i)
+        same = m_levels->item(i)->data(Qt::UserRole).toULongLong() == table[static_cast<size_t>(i)].handle.id &&
+               m_levels->item(i)->text() == QString::fromStdString(table[static_cast<size_t>(i)].name);
+    if (same)
+        return;
+    m_filling = true;
+    m_levels->clear();
+    for (const host::DrawingLevel& level : table) {
+        auto* item = new QListWidgetItem(QString::fromStdString(level.name), m_levels);
+        item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(level.handle.id));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(m_canvas->IsLevelVisible(level.handle) ? Qt::Checked : Qt::Unchecked);
+        item->setForeground(QColor(QString::fromStdString(host::HostColorRgb(level.color))).darker(120));
+    }
+    m_filling = false;
+}
+
+void frmDrawing::FillGroups()
+{
+    const auto& groups = m_drawing->Groups();
+    const qulonglong selected =
+        m_groups->currentItem() != nullptr ? m_groups->currentItem()->data(Qt::UserRole).toULongLong() : 0;
+    m_filling = true;
+    m_groups->clear();
+    for (const host::DrawingGroup& group : groups) {
+        auto* item = new QListWidgetItem(
+            QString("%1 (%2)").arg(QString::fromStdString(group.name)).arg(group.members.size()), m_groups);
+        item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(group.handle.id));
+        if (group.handle.id == selected)
+            m_groups->setCurrentItem(item);
+    }
+    m_filling = false;
+    m_deleteGroup->setEnabled(m_groups->currentItem() != nullptr);
+}
+
+void frmDrawing::ShowSelectionCount()
+{
+    m_selectionLabel->setText(QString("%1 selected").arg(m_drawing->Selection().size()));
+}
+
+void frmDrawing::OnLevelItemChanged(QListWidgetItem* item)
+{
+    if (m_filling)
+        return;
+    m_canvas->SetLevelVisible(host::LevelHandle{item->data(Qt::UserRole).toULongLong()},
+                              item->checkState() == Qt::Checked);
+}
+
+void frmDrawing::OnGroupSelected()
+{
+    if (m_filling)
+        return;
+    QListWidgetItem* item = m_groups->currentItem();
+    const bool any = item != nullptr && item->isSelected();
+    m_deleteGroup->setEnabled(any);
+    m_canvas->SetHighlightedGroup(any ? std::optional(host::NamedGroupHandle{item->data(Qt::UserRole).toULongLong()})
+                                      : std::nullopt);
+}
+
+void frmDrawing::OnDeleteGroupClicked()
+{
+    QListWidgetItem* item = m_groups->currentItem();
+    if (item == nullptr)
+        return;
+    if (m_messages.Show(kDrawingTitle, "Delete the group " + item->text().toStdString() + " and its elements?",
+                        MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes)
+        DeleteGroup(host::NamedGroupHandle{item->data(Qt::UserRole).toULongLong()});
+}
+
+void frmDrawing::OpenDxfDialog()
+{
+    const QString path = QFileDialog::getOpenFileName(this, "Open DXF", QString(), "DXF drawings (*.dxf)");
+    if (!path.isEmpty())
+        OpenDxf(path.toStdString());
+}
+
+void frmDrawing::SaveDxfDialog()
+{
+    QString path = QFileDialog::getSaveFileName(this, "Save as DXF", QString(), "DXF drawings (*.dxf)");
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".dxf";
+    SaveDxf(path.toStdString());
+}
+
+void frmDrawing::ExportSvgDialog()
+{
+    QString path = QFileDialog::getSaveFileName(this, "Export SVG", QString(), "SVG pictures (*.svg)");
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".svg";
+    ExportSvg(path.toStdString());
+}
+
+void frmDrawing::ExportPngDialog()
+{
+    QString path = QFileDialog::getSaveFileName(this, "Export PNG", QString(), "PNG pictures (*.png)");
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += ".png";
+    ExportPng(path.toStdString());
+}
+
+void frmDrawing::Register()
+{
+    m_registry.Register(m_progId, m_drawing);
+    m_registered = true;
+}
+
+void frmDrawing::Unregister()
+{
+    if (m_registered)
+        m_registry.Unregister(m_progId);
+    m_registered = false;
+}
+
+void frmDrawing::showEvent(QShowEvent* event)
+{
+    Register();
+    QMainWindow::showEvent(event);
+}
+
+void frmDrawing::closeEvent(QCloseEvent* event)
+{
+    Unregister();
+    QMainWindow::closeEvent(event);
+    emit Closed();
+}
+
+} // namespace velrok::app
