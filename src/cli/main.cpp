@@ -1,6 +1,7 @@
 // velrok-cli: Velrok without the window. Each subcommand lives in its own file and adds itself
 // here through an Add...Commands(app, context) function.
 #include "cli/CliCommon.h"
+#include "cli/SweepCommand.h"
 #include "cli/VehicleCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -12,7 +13,7 @@ int main(int argc, char** argv)
     velrok::cli::CliContext context{velrok::cli::ProgramFolder(argc > 0 ? argv[0] : nullptr)};
 
     velrok::cli::AddVehicleCommands(app, context);
-    // A sweep subcommand joins here: AddSweepCommand(app, context) from SweepCommand.cpp/.h.
+    velrok::cli::AddSweepCommand(app, context);
 
     CLI11_PARSE(app, argc, argv);
     return context.exitCode;
