@@ -13,8 +13,8 @@ void AddCurve(DiagramPicture& picture, const std::vector<SeriesEntry>& series, R
     if (picture.xMax <= 0.0)
         return; // a run of one station has no horizontal extent to draw along
     for (size_t c = 1; c + 1 < series.size(); ++c)
-        picture.lines.push_back(
-            {series[c].station, series[c].value, series[c + 1].station, series[c + 1].value, color, false, false});
+        picture.lines.push_back({series[c].station, series[c].value, series[c + 1].station,
+                                 series[c + 1].value, color, false, false});
 }
 
 void AddGridLine(DiagramPicture& picture, double y)

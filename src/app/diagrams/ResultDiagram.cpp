@@ -54,7 +54,8 @@ QImage RenderDiagram(const DiagramPicture& picture, QSize size, const QFont& fon
     return image;
 }
 
-ResultDiagram::ResultDiagram(DiagramKind kind, MessageService* messages, char decimalSeparator, QWidget* parent)
+ResultDiagram::ResultDiagram(DiagramKind kind, MessageService* messages, char decimalSeparator,
+                             QWidget* parent)
     : QWidget(parent), m_kind(kind), m_messages(messages), m_separator(decimalSeparator)
 {
     const bool angle = kind == DiagramKind::Angle;
@@ -89,7 +90,8 @@ void ResultDiagram::Redraw()
 QPointF ResultDiagram::ToUser(QPointF pixel) const
 {
     const double w = std::max(1, width()), h = std::max(1, height());
-    return {pixel.x() / w * m_picture.xMax, m_picture.yTop - pixel.y() / h * (m_picture.yTop - m_picture.yBottom)};
+    return {pixel.x() / w * m_picture.xMax,
+            m_picture.yTop - pixel.y() / h * (m_picture.yTop - m_picture.yBottom)};
 }
 
 QString ResultDiagram::ReadoutAt(QPointF pixel) const

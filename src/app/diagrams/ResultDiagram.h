@@ -21,7 +21,8 @@ class ResultDiagram : public QWidget {
   public:
     // The angle diagram's menu is "popup" with "M_CopyToClipboard", the speed diagram's "popup2"
     // with "M_CopyToClipboard2". Messages may be null (a plain warning box is shown then).
-    ResultDiagram(DiagramKind kind, MessageService* messages, char decimalSeparator, QWidget* parent = nullptr);
+    ResultDiagram(DiagramKind kind, MessageService* messages, char decimalSeparator,
+                  QWidget* parent = nullptr);
 
     void SetPicture(DiagramPicture picture);
     const DiagramPicture& Picture() const { return m_picture; }

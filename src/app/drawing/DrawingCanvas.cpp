@@ -341,7 +341,8 @@ std::vector<host::ElementHandle> DrawingCanvas::InsideWindow(const QRectF& scree
         return inside;
     m_view.SetSize(size());
     const QRectF world =
-        QRectF(m_view.ToWorld(screenWindow.topLeft()), m_view.ToWorld(screenWindow.bottomRight())).normalized();
+        QRectF(m_view.ToWorld(screenWindow.topLeft()), m_view.ToWorld(screenWindow.bottomRight()))
+            .normalized();
     for (const Item& item : m_items) {
         const QRectF& b = item.geometry->box;
         if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->points.isEmpty())
@@ -427,7 +428,8 @@ void DrawingCanvas::mousePressEvent(QMouseEvent* event)
     m_pressAt = m_lastDrag = m_pointer = event->position();
     m_dragButton = event->button();
     m_dragging = false;
-    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && m_tool == CanvasTool::Pan))
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && m_tool == CanvasTool::Pan))
         setCursor(Qt::ClosedHandCursor);
 }
 

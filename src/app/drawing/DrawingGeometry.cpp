@@ -12,9 +12,9 @@ namespace velrok::app {
 
 namespace {
 
-constexpr double kSamePoint = 1e-12;  // vertices closer than this are one vertex
-constexpr double kStraight = 1e-9;    // a corner turning less than this (radians) gets no fillet
-constexpr double kFitMargin = 1.05;   // zoom to fit leaves this much room around the drawing
+constexpr double kSamePoint = 1e-12; // vertices closer than this are one vertex
+constexpr double kStraight = 1e-9;   // a corner turning less than this (radians) gets no fillet
+constexpr double kFitMargin = 1.05;  // zoom to fit leaves this much room around the drawing
 constexpr double kTextWidthPerHeight = 0.6;
 
 QPointF Xy(const Point3d& p)
@@ -166,7 +166,8 @@ BulgedPolyline FilletedPolyline(const std::vector<QPointF>& clicked, double radi
         const QPointF in = p[i] - p[i - 1], outDir = p[i + 1] - p[i];
         const double lenIn = Length(in), lenOut = Length(outDir);
         const QPointF dIn = in / lenIn, dOut = outDir / lenOut;
-        const double turn = std::atan2(dIn.x() * dOut.y() - dIn.y() * dOut.x(), QPointF::dotProduct(dIn, dOut));
+        const double turn =
+            std::atan2(dIn.x() * dOut.y() - dIn.y() * dOut.x(), QPointF::dotProduct(dIn, dOut));
         if (radius <= 0.0 || std::abs(turn) < kStraight || std::abs(turn) > std::numbers::pi - kStraight) {
             append(p[i], 0.0);
             continue;

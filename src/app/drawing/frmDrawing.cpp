@@ -38,7 +38,8 @@ std::string DrawingCaption(const std::string& path)
 
 } // namespace
 
-frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, std::string progId, QWidget* parent)
+frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, std::string progId,
+                       QWidget* parent)
     : QMainWindow(parent), m_registry(registry), m_messages(messages), m_progId(std::move(progId))
 {
     setObjectName("frmDrawing");
@@ -84,14 +85,20 @@ void frmDrawing::BuildMenus()
     QMenu* view = menuBar()->addMenu("&View");
     QAction* fit = view->addAction("Zoom to &fit", m_canvas, &DrawingCanvas::ZoomToFit);
     fit->setShortcut(QKeySequence("F"));
-    view->addAction("Zoom &in", this, [this] {
-        m_canvas->View().ZoomAt(QPointF(m_canvas->width() / 2.0, m_canvas->height() / 2.0), kWheelZoomStep);
-        m_canvas->update();
-    })->setShortcut(QKeySequence::ZoomIn);
-    view->addAction("Zoom &out", this, [this] {
-        m_canvas->View().ZoomAt(QPointF(m_canvas->width() / 2.0, m_canvas->height() / 2.0), 1.0 / kWheelZoomStep);
-        m_canvas->update();
-    })->setShortcut(QKeySequence::ZoomOut);
+    view->addAction("Zoom &in", this,
+                    [this] {
+                        m_canvas->View().ZoomAt(QPointF(m_canvas->width() / 2.0, m_canvas->height() / 2.0),
+                                                kWheelZoomStep);
+                        m_canvas->update();
+                    })
+        ->setShortcut(QKeySequence::ZoomIn);
+    view->addAction("Zoom &out", this,
+                    [this] {
+                        m_canvas->View().ZoomAt(QPointF(m_canvas->width() / 2.0, m_canvas->height() / 2.0),
+                                                1.0 / kWheelZoomStep);
+                        m_canvas->update();
+                    })
+        ->setShortcut(QKeySequence::ZoomOut);
 
     QMenu* tools = menuBar()->addMenu("&Tools");
     QToolBar* bar = addToolBar("Tools");
@@ -208,9 +215,11 @@ void frmDrawing::RenderWhole(QPainter& painter, QSize size)
 bool frmDrawing::ExportSvg(const std::string& path)
 {
     const QRectF extents = m_canvas->Extents();
-    const double aspect = extents.width() > 0.0 && extents.height() > 0.0 ? extents.height() / extents.width() : 0.75;
-    const QSize size = aspect <= 1.0 ? QSize(kSvgLongSide, std::max(1, static_cast<int>(kSvgLongSide * aspect)))
-                                     : QSize(std::max(1, static_cast<int>(kSvgLongSide / aspect)), kSvgLongSide);
+    const double aspect =
+        extents.width() > 0.0 && extents.height() > 0.0 ? extents.height() / extents.width() : 0.75;
+    const QSize size = aspect <= 1.0
+                           ? QSize(kSvgLongSide, std::max(1, static_cast<int>(kSvgLongSide * aspect)))
+                           : QSize(std::max(1, static_cast<int>(kSvgLongSide / aspect)), kSvgLongSide);
     QSvgGenerator svg;
     svg.setFileName(QString::fromStdString(path));
     svg.setSize(size);
@@ -284,8 +293,9 @@ void frmDrawing::FillLevels()
     // Rebuilt only when the level table changed, so the current item and scroll position stay.
     bool same = m_levels->count() == static_cast<int>(table.size());
     for (int i = 0; same && i < m_levels->count(); ++i)
-        same = m_levels->item(i)->data(Qt::UserRole).toULongLong() == table[static_cast<size_t>(i)].handle.id &&
-               m_levels->item(i)->text() == QString::fromStdString(table[static_cast<size_t>(i)].name);
+        same =
+            m_levels->item(i)->data(Qt::UserRole).toULongLong() == table[static_cast<size_t>(i)].handle.id &&
+            m_levels->item(i)->text() == QString::fromStdString(table[static_cast<size_t>(i)].name);
     if (same)
         return;
     m_filling = true;
@@ -338,8 +348,8 @@ void frmDrawing::OnGroupSelected()
     QListWidgetItem* item = m_groups->currentItem();
     const bool any = item != nullptr && item->isSelected();
     m_deleteGroup->setEnabled(any);
-    m_canvas->SetHighlightedGroup(any ? std::optional(host::NamedGroupHandle{item->data(Qt::UserRole).toULongLong()})
-                                      : std::nullopt);
+    m_canvas->SetHighlightedGroup(
+        any ? std::optional(host::NamedGroupHandle{item->data(Qt::UserRole).toULongLong()}) : std::nullopt);
 }
 
 void frmDrawing::OnDeleteGroupClicked()
@@ -347,7 +357,8 @@ void frmDrawing::OnDeleteGroupClicked()
     QListWidgetItem* item = m_groups->currentItem();
     if (item == nullptr)
         return;
-    if (m_messages.Show(kDrawingTitle, "Delete the group " + item->text().toStdString() + " and its elements?",
+    if (m_messages.Show(kDrawingTitle,
+                        "Delete the group " + item->text().toStdString() + " and its elements?",
                         MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes)
         DeleteGroup(host::NamedGroupHandle{item->data(Qt::UserRole).toULongLong()});
 }

@@ -30,8 +30,8 @@ inline constexpr int kPngExportWidth = 1600, kPngExportHeight = 1200;
 class frmDrawing : public QMainWindow {
     Q_OBJECT
   public:
-    frmDrawing(host::HostRegistry& registry, MessageService& messages, std::string progId = host::kStandardProgId,
-               QWidget* parent = nullptr);
+    frmDrawing(host::HostRegistry& registry, MessageService& messages,
+               std::string progId = host::kStandardProgId, QWidget* parent = nullptr);
     ~frmDrawing() override;
 
     std::shared_ptr<host::InMemoryDrawing> Drawing() const { return m_drawing; }

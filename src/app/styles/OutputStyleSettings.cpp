@@ -108,7 +108,8 @@ StyleFormLoad LoadStyleForm(const SettingsStore& settings, const host::HostRegis
             list.items = levels;
             list.index = -1;
             // The edit field shows the stored name whether or not the drawing has that level.
-            list.editText = settings.Get(StyleKey(kStyleClasses[i], StyleColumn::Level), kStyleClasses[i].defaultLevel);
+            list.editText =
+                settings.Get(StyleKey(kStyleClasses[i], StyleColumn::Level), kStyleClasses[i].defaultLevel);
             list.filled = true;
         }
     } catch (const std::exception& e) {

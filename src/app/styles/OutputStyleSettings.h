@@ -37,11 +37,12 @@ struct StyleClass {
 
 // In this order the form stores each group of twelve keys.
 inline constexpr std::array<StyleClass, kStyleClassCount> kStyleClasses{{
-    {"VehicleBodyOutline", "Propriété Vehicule", "Gabarit Vehicule Ext", "Combo9", "Combo12", "Combo23", "Combo34", 7,
-     "Velrok_Vehicle"},
+    {"VehicleBodyOutline", "Propriété Vehicule", "Gabarit Vehicule Ext", "Combo9", "Combo12", "Combo23",
+     "Combo34", 7, "Velrok_Vehicle"},
     {"WheelOutline", "Propriété Vehicule", "Tracé de Roue", "Combo10", "Combo13", "Combo24", "Combo35", 7,
      "Velrok_Vehicle"},
-    {"TyreTread", "Propriété Vehicule", "Tyre Tread", "Combo11", "Combo14", "Combo25", "Combo36", 2, "Velrok_Vehicle"},
+    {"TyreTread", "Propriété Vehicule", "Tyre Tread", "Combo11", "Combo14", "Combo25", "Combo36", 2,
+     "Velrok_Vehicle"},
     {"VehicleSweepRightFront", "Epure Vehic. ", "Right Front", "Combo3", "Combo15", "Combo26", "Combo39", 5,
      "Velrok_RightSweep"},
     {"VehicleSweepLeftFront", "Epure Vehic. ", "Left Front", "Combo1", "Combo16", "Combo27", "Combo38", 5,
@@ -58,12 +59,13 @@ inline constexpr std::array<StyleClass, kStyleClassCount> kStyleClasses{{
      "Velrok_RightSweep"},
     {"WheelSweepLeftBack", "Braq. Roues", "Arr. Gauc", "Combo5", "Combo22", "Combo33", "Combo41", 3,
      "Velrok_LeftSweep"},
-    {"Envelope", "Epure Vehic. ", "Swept Envelope", "Combo48", "Combo47", "Combo46", "Combo45", 2, "Velrok_Envelope"},
+    {"Envelope", "Epure Vehic. ", "Swept Envelope", "Combo48", "Combo47", "Combo46", "Combo45", 2,
+     "Velrok_Envelope"},
 }};
 
 // Position in this list is the stored colour value.
-inline constexpr std::array<const char*, 8> kColorEntries{"ByLevel", "Red",     "Yellow",  "Green",
-                                                          "Cyan",    "Blue",    "Magenta", "White"};
+inline constexpr std::array<const char*, 8> kColorEntries{"ByLevel", "Red",  "Yellow",  "Green",
+                                                          "Cyan",    "Blue", "Magenta", "White"};
 
 enum class StyleColumn { Color, LineType, Weight, Level };
 std::string StyleKey(const StyleClass& styleClass, StyleColumn column);

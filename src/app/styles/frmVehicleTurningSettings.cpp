@@ -13,8 +13,8 @@ namespace velrok::app {
 frmVehicleTurningSettings::frmVehicleTurningSettings(SettingsStore& settings, MessageService& messages,
                                                      const host::HostRegistry& registry, std::string progId,
                                                      QWidget* parent)
-    : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::frmVehicleTurningSettings>()), m_settings(settings),
-      m_messages(messages), m_registry(registry), m_progId(std::move(progId))
+    : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::frmVehicleTurningSettings>()),
+      m_settings(settings), m_messages(messages), m_registry(registry), m_progId(std::move(progId))
 {
     m_ui->setupUi(this);
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmVehicleTurningSettings::Ok);
@@ -32,7 +32,11 @@ QComboBox* frmVehicleTurningSettings::Combo(StyleColumn column, int classIndex) 
 
 void frmVehicleTurningSettings::Load()
 {
+    // Changing a window flag hides a shown window; it is shown again as it was.
+    const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (wasVisible)
+        show();
     if (windowState() == Qt::WindowNoState) {
         adjustSize();
         if (const QScreen* screen = QApplication::primaryScreen()) {

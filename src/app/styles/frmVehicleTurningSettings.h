@@ -24,8 +24,9 @@ namespace velrok::app {
 class frmVehicleTurningSettings : public QWidget {
     Q_OBJECT
   public:
-    frmVehicleTurningSettings(SettingsStore& settings, MessageService& messages, const host::HostRegistry& registry,
-                              std::string progId, QWidget* parent = nullptr);
+    frmVehicleTurningSettings(SettingsStore& settings, MessageService& messages,
+                              const host::HostRegistry& registry, std::string progId,
+                              QWidget* parent = nullptr);
     ~frmVehicleTurningSettings() override;
 
     // Centres the form, makes it topmost and fills the lists (a failure is shown, the rest skipped).

@@ -74,8 +74,8 @@ class DiagramsTest : public QObject {
         QCOMPARE(p.lines[4].y1, 50.0);
         QCOMPARE(p.lines[5].y1, -50.0);
         // The legend lists all four entries even when only one unit has a curve.
-        QCOMPARE(Texts(p), (std::vector<std::string>{"0%", "50%", "-50%", "100%", " ", " Truck", " Segment #1",
-                                                      " Segment #2", " Segment #3", "-100%"}));
+        QCOMPARE(Texts(p), (std::vector<std::string>{"0%", "50%", "-50%", "100%", " ", " Truck",
+                                                     " Segment #1", " Segment #2", " Segment #3", "-100%"}));
         QCOMPARE(p.texts[7].color, kGreen);
         QCOMPARE(p.texts[8].linesBelow, 5);
         QCOMPARE(p.texts[9].top, -92.0);
@@ -99,7 +99,8 @@ class DiagramsTest : public QObject {
         r.SpeedSeries = Flat(2, 12.0);
         const DiagramPicture p = SpeedDiagram(r, unit);
         const std::string u = label.toStdString();
-        QCOMPARE(Texts(p), (std::vector<std::string>{" 0 " + u, " 30 " + u + " or more", " 10 " + u, " 20 " + u}));
+        QCOMPARE(Texts(p),
+                 (std::vector<std::string>{" 0 " + u, " 30 " + u + " or more", " 10 " + u, " 20 " + u}));
         QCOMPARE(p.texts[1].top, 32.0);
         QCOMPARE(p.lines.size(), size_t(1 + 4));
         QCOMPARE(p.lines[1].y1, 30.0);
@@ -113,9 +114,12 @@ class DiagramsTest : public QObject {
         QTest::addColumn<double>("y");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("text");
-        QTest::newRow("speed point") << 1 << 12.125 << 7.5 << "." << "Front Wheel Station: 12.12   Speed: 7.5";
-        QTest::newRow("angle comma") << 0 << 3.135 << -45.675 << "," << "Front Wheel Station: 3,14   Angle(%): -45,68";
-        QTest::newRow("half up to even") << 0 << 0.375 << 0.0 << "." << "Front Wheel Station: 0.38   Angle(%): 0";
+        QTest::newRow("speed point") << 1 << 12.125 << 7.5 << "."
+                                     << "Front Wheel Station: 12.12   Speed: 7.5";
+        QTest::newRow("angle comma") << 0 << 3.135 << -45.675 << ","
+                                     << "Front Wheel Station: 3,14   Angle(%): -45,68";
+        QTest::newRow("half up to even") << 0 << 0.375 << 0.0 << "."
+                                         << "Front Wheel Station: 0.38   Angle(%): 0";
     }
     void readoutRoundsHalfToEvenWithTheUsersSeparator()
     {
@@ -124,8 +128,8 @@ class DiagramsTest : public QObject {
         QFETCH(double, y);
         QFETCH(QString, separator);
         QFETCH(QString, text);
-        QCOMPARE(QString::fromStdString(PointerReadout(static_cast<DiagramKind>(kind), x, y,
-                                                       separator.toLatin1().at(0))),
+        QCOMPARE(QString::fromStdString(
+                     PointerReadout(static_cast<DiagramKind>(kind), x, y, separator.toLatin1().at(0))),
                  text);
     }
 
@@ -137,11 +141,11 @@ class DiagramsTest : public QObject {
         speed.resize(400, 200);
         ResultDiagrams diagrams(angle, speed);
         SweepResults r;
-        r.SteerAngleSeries = Flat(50, 25.0);    // row (100-25)/200*200 = 75
-        r.ArticAngleSeries1 = Flat(50, -25.0);  // row 125
-        r.ArticAngleSeries2 = Flat(50, -75.0);  // row 175
-        r.ArticAngleSeries3 = Flat(25, 75.0);   // row 25, only the left half
-        r.SpeedSeries = Flat(50, 15.0);         // row (35-15)/40*200 = 100
+        r.SteerAngleSeries = Flat(50, 25.0);   // row (100-25)/200*200 = 75
+        r.ArticAngleSeries1 = Flat(50, -25.0); // row 125
+        r.ArticAngleSeries2 = Flat(50, -75.0); // row 175
+        r.ArticAngleSeries3 = Flat(25, 75.0);  // row 25, only the left half
+        r.SpeedSeries = Flat(50, 15.0);        // row (35-15)/40*200 = 100
         r.SpeedUnitIndex = 1;
         diagrams.DrawAngleDiagram(r);
         diagrams.DrawSpeedDiagram(r);

@@ -25,11 +25,13 @@ std::vector<std::string> Keys(const MemorySettingsStore& store)
     return keys;
 }
 
+// The value last written under the key.
 std::string Written(const MemorySettingsStore& store, const std::string& key)
 {
-    for (const auto& [k, v] : store.Writes())
-        if (k == key)
-            return v;
+    const auto& writes = store.Writes();
+    for (auto it = writes.rbegin(); it != writes.rend(); ++it)
+        if (it->first == key)
+            return it->second;
     return "<not written>";
 }
 
@@ -188,7 +190,8 @@ class StyleFormTest : public QObject {
         QVERIFY(form->isVisible());
         QCOMPARE(m_messages.shown.size(), size_t(1));
         QCOMPARE(m_messages.shown[0].title, std::string("Velrok Settings"));
-        QCOMPARE(m_messages.shown[0].text, std::string("The setting VehicleBodyOutlineColor could not be stored."));
+        QCOMPARE(m_messages.shown[0].text,
+                 std::string("The setting VehicleBodyOutlineColor could not be stored."));
     }
 };
 
