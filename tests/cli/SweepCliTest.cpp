@@ -1,0 +1,260 @@
+// velrok-cli sweep run as a user runs it: exit codes, the three outputs, the JSON report's shape,
+// the messages on stderr and an ezdxf audit of the DXF it writes.
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// A folder of its own per test, removed afterwards.
+class SweepCli : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() / ("velrok-sweep-cli-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string In(const std::string& name) const { return (m_dir / name).string(); }
+
+    CliRun Cli(const std::string& arguments) const
+    {
+        const std::string errFile = In("stderr.txt");
+        const std::string command = "cd '" + m_dir.string() +
+                                    "' && '" VELROK_BINARY_DIR "/bin/velrok-cli' sweep " + arguments +
+                                    " 2>'" + errFile + "'";
+        CliRun r;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe)
+            return r;
+        std::array<char, 4096> buffer{};
+        size_t n = 0;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            r.out.append(buffer.data(), n);
+        const int status = ::pclose(pipe);
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream in(errFile);
+        r.err.assign(std::istreambuf_iterator<char>(in), {});
+        return r;
+    }
+
+    // "#N" for the first vehicle of a configuration in the default library.
+    std::string FirstOfType(int type) const
+    {
+        const std::string command = "'" VELROK_BINARY_DIR "/bin/velrok-cli' vehicles --json";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::string text;
+        std::array<char, 4096> buffer{};
+        size_t n = 0;
+        while (pipe && (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            text.append(buffer.data(), n);
+        if (pipe)
+            ::pclose(pipe);
+        for (const Json& v : Json::parse(text))
+            if (v["type"] == type)
+                return "'#" + std::to_string(v["record"].get<int>()) + "'";
+        return "'#0'";
+    }
+
+    Json ReadJson(const std::string& name) const
+    {
+        std::ifstream in(In(name));
+        return Json::parse(in);
+    }
+
+    // An arc of radius 6 about the origin from 270 to 90 degrees: too tight for any truck.
+    std::string TightArc() const
+    {
+        const std::string path = In("tight.dxf");
+        std::ofstream(path)
+            << "0\nSECTION\n2\nENTITIES\n0\nARC\n5\nA1\n8\nPATH\n10\n0\n20\n0\n40\n6\n50\n270\n51\n"
+               "90\n0\nENDSEC\n0\nEOF\n";
+        return path;
+    }
+
+    fs::path m_dir;
+};
+
+const std::string kJunction = VELROK_SOURCE_DIR "/examples/junction.dxf";
+
+TEST_F(SweepCli, JunctionTurnWritesTheThreeOutputs)
+{
+    const CliRun r =
+        Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) +
+            " --path layer:VehiclePath --envelope --out out.dxf " + "--svg out.svg --json out.json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.rfind("Truck Max Turning Angle: ", 0), 0u) << r.out;
+    ASSERT_TRUE(fs::exists(In("out.dxf")));
+    ASSERT_TRUE(fs::exists(In("out.svg")));
+    const Json j = ReadJson("out.json");
+
+    const std::set<std::string> keys{"vehicle",         "path",
+                                     "report",          "stop",
+                                     "max_front_angle", "max_segment_angle",
+                                     "lowest_speed",    "speed_unit",
+                                     "path_track",      "series",
+                                     "sweep_points",    "envelope",
+                                     "group",           "elements_per_level",
+                                     "messages"};
+    std::set<std::string> got;
+    for (const auto& [k, v] : j.items())
+        got.insert(k);
+    EXPECT_EQ(got, keys);
+
+    EXPECT_EQ(j["vehicle"]["type"], 2);
+    ASSERT_EQ(j["vehicle"]["segments"].size(), 2u);
+    EXPECT_EQ(j["vehicle"]["segments"][0]["Kind"], 1);
+    EXPECT_EQ(j["vehicle"]["segments"][0]["DrawHitchCircle"], true);
+    EXPECT_EQ(j["vehicle"]["segments"][1]["Kind"], 3);
+    EXPECT_EQ(j["path"]["reverse"], false);
+    // 50 straight, a quarter circle of 12.5 and 47.5 straight.
+    EXPECT_NEAR(j["path"]["length"].get<double>(), 97.5 + 12.5 * 3.14159265358979 / 2, 1e-6);
+    const size_t stations = j["path"]["stations"].get<size_t>();
+    EXPECT_EQ(j["path_track"].size(), stations);
+    EXPECT_EQ(j["series"]["SteerAngleSeries"].size(), stations); // the empty entry 0 left out
+    EXPECT_EQ(j["series"]["SpeedSeries"].size(), stations);
+    EXPECT_EQ(j["series"]["ArticAngleSeries1"].size(), stations - 1);
+    EXPECT_EQ(j["series"]["ArticAngleSeries2"].size(), 0u);
+    EXPECT_EQ(j["series"]["SteerAngleSeries"][0][0], 0.0);
+    EXPECT_EQ(j["sweep_points"]["VehicleSweepLeftFront"].size(), 2 * stations); // zero row left out
+    EXPECT_EQ(j["sweep_points"]["WheelSweepLeftFront"].size(), stations);
+    EXPECT_EQ(j["sweep_points"]["VehicleSweepLeftFront"][0].size(), 5u);
+    EXPECT_TRUE(j["stop"].is_null());
+    EXPECT_EQ(j["speed_unit"], "km/h");
+    EXPECT_EQ(j["report"].get<std::string>() + "\n", r.out);
+    EXPECT_TRUE(j["messages"].empty());
+    ASSERT_TRUE(j["envelope"].is_object());
+    EXPECT_GT(j["envelope"]["left"].size(), stations / 2);
+    EXPECT_GT(j["envelope"]["right"].size(), stations / 2);
+
+    const Json& levels = j["elements_per_level"];
+    EXPECT_EQ(levels["Velrok_Vehicle"].get<int>() % 27, 0) << levels.dump(); // tractor 18, trailer 9
+    EXPECT_GT(levels["Velrok_Vehicle"].get<int>(), 27);
+    EXPECT_EQ(levels["Velrok_LeftSweep"].get<int>() + levels["Velrok_RightSweep"].get<int>(), 14);
+    EXPECT_EQ(levels["Velrok_Envelope"], 2);
+    const std::string group = j["group"];
+    EXPECT_GE(group.size(), 13u);
+    EXPECT_LE(group.size(), 15u);
+}
+
+TEST_F(SweepCli, WrittenDxfPassesTheEzdxfAudit)
+{
+    ASSERT_EQ(Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) +
+                  " --path layer:VehiclePath --envelope --out out.dxf")
+                  .exitCode,
+              0);
+    const std::string check = "/usr/bin/python3 -c 'import ezdxf, sys; d = ezdxf.readfile(sys.argv[1]); "
+                              "a = d.audit(); print(len(a.errors), len(d.groups), "
+                              "len(d.modelspace().query(\"*[layer==\\\"Velrok_Envelope\\\"]\")))' '" +
+                              In("out.dxf") + "' > '" + In("audit.txt") + "' 2>&1";
+    ASSERT_EQ(std::system(check.c_str()), 0);
+    std::ifstream in(In("audit.txt"));
+    int errors = -1, groups = -1, envelope = -1;
+    in >> errors >> groups >> envelope;
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(groups, 1);
+    EXPECT_EQ(envelope, 2);
+}
+
+TEST_F(SweepCli, LimitStopExitsWithThreeAndStillWrites)
+{
+    const CliRun r =
+        Cli("'" + TightArc() + "' --vehicle " + FirstOfType(1) + " --envelope --out out.dxf --json out.json");
+    ASSERT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(r.err.rfind("Exceeded Front Wheel Angle!: Max turning angle exceeded at station: ", 0), 0u)
+        << r.err;
+    EXPECT_NE(r.err.find("\nVehicle stopped at position for exceeded turn angle.\n\nEvaluated average angle"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(In("out.dxf")));
+    const Json j = ReadJson("out.json");
+    EXPECT_EQ(j["stop"]["limit"], "front-wheel");
+    EXPECT_GT(j["stop"]["angle"].get<double>(), 40.0);
+    EXPECT_EQ(j["max_front_angle"], j["stop"]["angle"]);
+    EXPECT_TRUE(j["envelope"].is_null()); // not after a front-wheel stop
+    ASSERT_EQ(j["messages"].size(), 1u);
+    EXPECT_EQ(j["messages"][0]["title"], "Exceeded Front Wheel Angle!");
+    EXPECT_EQ(j["messages"][0]["icon"], "critical");
+    EXPECT_NE(j["messages"][0]["text"].get<std::string>().find('\r'), std::string::npos);
+    EXPECT_EQ(j["elements_per_level"]["Velrok_Vehicle"].get<int>() % 17, 0);
+}
+
+TEST_F(SweepCli, RefusedInputExitsWithTwoAndWritesNothing)
+{
+    const std::string arc = TightArc();
+    CliRun r = Cli("'" + arc + "' --vehicle " + FirstOfType(1) + " --speed 31 --json out.json --out out.dxf");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Bad value: I refuse to maneuver at this speed! Lower speed to 30 or less\n");
+    EXPECT_FALSE(fs::exists(In("out.json")));
+    EXPECT_FALSE(fs::exists(In("out.dxf")));
+
+    r = Cli("'" + arc + "' --vehicle 'No such truck'");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("No vehicle named \"No such truck\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("#1 "), std::string::npos) << r.err;
+
+    r = Cli("'" + arc + "' --vehicle " + FirstOfType(1) + " --lock-to-lock 0");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(
+        r.err,
+        "Bad value: Bad value for Lock to lock! Must be above zero!\n\n(A common value is 6-8 seconds)\n");
+}
+
+TEST_F(SweepCli, AmbiguousPathListsTheCandidates)
+{
+    const CliRun r = Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) + "");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("8 path elements on the drawing"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("POLYLINE  layer VehiclePath  length 117.135"), std::string::npos) << r.err;
+    // The handle listed selects the element.
+    const size_t at = r.err.find("POLYLINE");
+    const size_t lineStart = r.err.rfind('\n', at) + 1;
+    const std::string handle = r.err.substr(lineStart + 2, at - lineStart - 4);
+    EXPECT_EQ(
+        Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) + " --no-vehicle --path " + handle).exitCode, 0)
+        << handle;
+}
+
+TEST_F(SweepCli, SettingsFileChoosesTheLevels)
+{
+    std::ofstream(In("styles.ini")) << "[Turn]\nVehicleBodyOutlineLevel=Trucks\nEnvelopeColor=1\n";
+    const CliRun r = Cli("'" + kJunction + "' --vehicle " + FirstOfType(1) +
+                         " --path layer:VehiclePath --first-last --settings styles.ini " + "--json out.json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Json j = ReadJson("out.json");
+    EXPECT_EQ(j["elements_per_level"]["Trucks"], 2); // one body outline per position
+    EXPECT_EQ(j["elements_per_level"]["Velrok_Vehicle"], 2 * 16);
+}
+
+TEST_F(SweepCli, HelpListsTheOptionsWithTheirDefaults)
+{
+    const CliRun r = Cli("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* option :
+         {"--vehicle", "--library", "--path", "--speed TEXT=0", "--unit", "=kmh", "--lock-to-lock",
+          "--spacing TEXT=5", "--no-vehicle", "--first-last", "--no-sweep", "--envelope", "--reverse",
+          "--settings", "--out", "--svg", "--json"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+} // namespace
