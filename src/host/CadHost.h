@@ -51,7 +51,7 @@ struct NamedGroupHandle {
     friend bool operator==(const NamedGroupHandle&, const NamedGroupHandle&) = default;
 };
 
-using Rotation = std::array<double, 9>;  // 3x3, row by row; the program only passes it on
+using Rotation = std::array<double, 9>; // 3x3, row by row; the program only passes it on
 
 // Colour index meaning "as the level's colour".
 inline constexpr int kColorByLevel = -1;
@@ -59,16 +59,16 @@ inline constexpr int kColorByLevel = -1;
 inline constexpr int kErrNotRunning = 429;
 
 enum class HostErrorKind {
-    NotRunning,       // no running instance (number 429)
-    NoSuchElement,    // GetElementByID found nothing
-    InvalidArgument,  // e.g. a line string with fewer than two vertices
-    InvalidHandle,    // a handle this host never gave out
-    Failed            // anything else the host refuses
+    NotRunning,      // no running instance (number 429)
+    NoSuchElement,   // GetElementByID found nothing
+    InvalidArgument, // e.g. a line string with fewer than two vertices
+    InvalidHandle,   // a handle this host never gave out
+    Failed           // anything else the host refuses
 };
 
 // Every host operation may throw this; callers tell failures apart by kind and number.
 class HostError : public std::runtime_error {
-public:
+  public:
     HostError(HostErrorKind kind, int number, const std::string& description)
         : std::runtime_error(description), m_kind(kind), m_number(number)
     {
@@ -76,14 +76,14 @@ public:
     HostErrorKind Kind() const { return m_kind; }
     int Number() const { return m_number; }
 
-private:
+  private:
     HostErrorKind m_kind;
     int m_number;
 };
 
 // Walks a snapshot of the selection set: MoveNext (false after the last), then Current.
 class SelectionEnumerator {
-public:
+  public:
     explicit SelectionEnumerator(std::vector<ElementHandle> items) : m_items(std::move(items)) {}
     bool MoveNext()
     {
@@ -96,13 +96,13 @@ public:
     }
     ElementHandle Current() const { return m_items.at(static_cast<size_t>(m_pos)); }
 
-private:
+  private:
     std::vector<ElementHandle> m_items;
     long m_pos = -1;
 };
 
 class CadHost {
-public:
+  public:
     virtual ~CadHost() = default;
 
     // --- application ---
@@ -112,17 +112,18 @@ public:
     virtual ElementHandle CreateLineElement1(const std::vector<Point3d>& vertices) = 0;
     virtual ElementHandle MakeEllipse(const Point3d& centre, double primaryRadius, double secondaryRadius,
                                       const Rotation& rotation, int fill) = 0;
-    virtual ElementHandle MakeText(const std::string& text, const Point3d& origin, const Rotation& rotation) = 0;
+    virtual ElementHandle MakeText(const std::string& text, const Point3d& origin,
+                                   const Rotation& rotation) = 0;
     virtual Rotation DefaultRotation() const = 0;
     virtual LineStyleHandle LevelLineStyle() const = 0;
 
     // --- design file: levels and line styles ---
-    virtual std::vector<LevelHandle> Levels() const = 0;  // in the host's order
+    virtual std::vector<LevelHandle> Levels() const = 0; // in the host's order
     virtual std::optional<LevelHandle> FindLevelByName(const std::string& name) const = 0;
     virtual std::string LevelName(LevelHandle level) const = 0;
     virtual LevelHandle AddNewLevel(const std::string& name) = 0;
     virtual void RewriteLevels() = 0;
-    virtual std::vector<LineStyleHandle> LineStyleList() const = 0;  // in the host's order
+    virtual std::vector<LineStyleHandle> LineStyleList() const = 0; // in the host's order
     virtual std::optional<LineStyleHandle> FindLineStyleByName(const std::string& name) const = 0;
     virtual std::string LineStyleName(LineStyleHandle style) const = 0;
 
@@ -130,22 +131,22 @@ public:
     virtual bool AnyElementsSelected() const = 0;
     virtual SelectionEnumerator GetSelectedElements() const = 0;
     virtual void UnselectAllElements() = 0;
-    virtual ElementHandle GetElementByID(ElementId id) const = 0;  // throws NoSuchElement
-    virtual void AddElement(ElementHandle& element) = 0;           // the handle stays valid
+    virtual ElementHandle GetElementByID(ElementId id) const = 0; // throws NoSuchElement
+    virtual void AddElement(ElementHandle& element) = 0;          // the handle stays valid
     virtual NamedGroupHandle AddNewNamedGroup(const std::string& name) = 0;
 
     // --- element ---
     virtual ElementId ID(ElementHandle element) const = 0;
     virtual double Length(ElementHandle element) const = 0;
     virtual Point3d PointAtDistance(ElementHandle element, double distance) const = 0;
-    virtual void SetColor(ElementHandle element, int color) = 0;  // kColorByLevel = the level's
+    virtual void SetColor(ElementHandle element, int color) = 0; // kColorByLevel = the level's
     virtual void SetLevel(ElementHandle element, LevelHandle level) = 0;
     virtual void SetLineStyle(ElementHandle element, std::optional<LineStyleHandle> style) = 0;
-    virtual void SetLineWeight(ElementHandle element, int weight) = 0;  // -1 = the level's
+    virtual void SetLineWeight(ElementHandle element, int weight) = 0; // -1 = the level's
 
     // --- named group ---
     virtual void AddGroupMember(NamedGroupHandle group, ElementHandle element) = 0;
     virtual void CommitGroup(NamedGroupHandle group) = 0;
 };
 
-}  // namespace velrok::host
+} // namespace velrok::host

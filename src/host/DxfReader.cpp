@@ -131,20 +131,25 @@ StructureScan ScanStructure(std::string_view text)
         const std::string_view v = TrimView(value);
 
         if (IsRealCode(code)) {
-            const std::string s(v);
-            char* end = nullptr;
-            const double d = std::strtod(s.c_str(), &end);
-            if (s.empty() || end != s.c_str() + s.size())
-                return fail(lineNo, "\"" + s.substr(0, 40) + "\" is not a number (group code " +
+            const std::string_view s = !v.empty() && v.front() == '+' ? v.substr(1) : v;
+            double d = 0.0;
+            auto [end, ecReal] = std::from_chars(s.data(), s.data() + s.size(), d);
+            if (ecReal == std::errc::result_out_of_range) {
+                d = std::strtod(std::string(s).c_str(), nullptr); // tiny numbers become 0, huge ones inf
+                if (!std::isfinite(d))
+                    return fail(lineNo, "number " + std::string(s.substr(0, 40)) +
+                                            " is out of range (group code " + std::to_string(code) + ")");
+            } else if (s.empty() || ecReal != std::errc() || end != s.data() + s.size())
+                return fail(lineNo, "\"" + std::string(s.substr(0, 40)) + "\" is not a number (group code " +
                                         std::to_string(code) + ")");
             if (!std::isfinite(d))
-                return fail(lineNo, "number \"" + s.substr(0, 40) + "\" is not finite (group code " +
-                                        std::to_string(code) + ")");
+                return fail(lineNo, "number \"" + std::string(s.substr(0, 40)) +
+                                        "\" is not finite (group code " + std::to_string(code) + ")");
             // Header extents legitimately hold 1e20; only drawn geometry is held to the limit.
             if (IsCoordinateCode(code) && std::abs(d) > kMaxDxfCoordinate &&
                 (section == "ENTITIES" || section == "BLOCKS"))
-                return fail(lineNo, "coordinate " + s.substr(0, 40) + " is out of range (group code " +
-                                        std::to_string(code) + ")");
+                return fail(lineNo, "coordinate " + std::string(s.substr(0, 40)) +
+                                        " is out of range (group code " + std::to_string(code) + ")");
         } else if (IsIntegerCode(code)) {
             long long n = 0;
             auto [p2, ec2] = std::from_chars(v.data(), v.data() + v.size(), n);

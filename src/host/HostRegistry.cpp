@@ -8,7 +8,10 @@ void HostRegistry::Register(const std::string& progId, std::shared_ptr<CadHost> 
     m_running[progId] = host;
 }
 
-void HostRegistry::Unregister(const std::string& progId) { m_running.erase(progId); }
+void HostRegistry::Unregister(const std::string& progId)
+{
+    m_running.erase(progId);
+}
 
 std::shared_ptr<CadHost> HostRegistry::GetObject(const std::string& progId) const
 {
@@ -20,4 +23,4 @@ std::shared_ptr<CadHost> HostRegistry::GetObject(const std::string& progId) cons
     throw HostError(HostErrorKind::NotRunning, kErrNotRunning, "ActiveX component can't create object");
 }
 
-}  // namespace velrok::host
+} // namespace velrok::host

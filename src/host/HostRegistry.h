@@ -12,14 +12,14 @@ namespace velrok::host {
 inline constexpr const char* kStandardProgId = "MicrostationDGN.ApplicationObjectConnector";
 
 class HostRegistry {
-public:
+  public:
     // A running instance announces itself under an identifier; it withdraws when it closes.
     void Register(const std::string& progId, std::shared_ptr<CadHost> host);
     void Unregister(const std::string& progId);
     // The running instance, or HostError number 429 when none runs under that identifier.
     std::shared_ptr<CadHost> GetObject(const std::string& progId) const;
 
-private:
+  private:
     std::map<std::string, std::weak_ptr<CadHost>> m_running;
 };
 
@@ -30,4 +30,4 @@ struct HostSession {
     CadHost& DesignFile() const { return *application; }
 };
 
-}  // namespace velrok::host
+} // namespace velrok::host

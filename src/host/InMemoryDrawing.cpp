@@ -18,6 +18,14 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b)
            });
 }
 
+// DXF handles are hexadecimal; "1a" and "1A" name the same entity.
+std::string UpperHandle(std::string handle)
+{
+    for (char& c : handle)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return handle;
+}
+
 bool IsFinite(const Point3d& p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -133,7 +141,7 @@ ElementHandle InMemoryDrawing::Store(DrawingElement element)
         element.id = ElementId::FromValue(m_nextId++);
     const uint64_t key = element.id.Value();
     if (!element.dxfHandle.empty())
-        m_byDxfHandle[element.dxfHandle] = key;
+        m_byDxfHandle[UpperHandle(element.dxfHandle)] = key;
     m_elements[key] = std::move(element);
     return {key};
 }
@@ -367,10 +375,11 @@ void InMemoryDrawing::DeleteElement(ElementHandle element)
 {
     const DrawingElement& e = Element(element);
     if (!e.dxfHandle.empty())
-        m_byDxfHandle.erase(e.dxfHandle);
+        m_byDxfHandle.erase(UpperHandle(e.dxfHandle));
     std::erase(m_selection, element.id);
     for (DrawingGroup& group : m_groups)
-        std::erase(group.members, e.id);
+        if (m_groupMembers[group.handle.id].erase(e.id.Value()))
+            std::erase(group.members, e.id);
     m_elements.erase(element.id);
     Changed();
 }
@@ -387,10 +396,10 @@ std::vector<const DrawingElement*> InMemoryDrawing::ModelElements() const
 
 std::optional<ElementHandle> InMemoryDrawing::FindElementByDxfHandle(const std::string& handle) const
 {
-    for (const auto& [key, id] : m_byDxfHandle)
-        if (SameNameIgnoringCase(key, handle))
-            return ElementHandle{id};
-    return std::nullopt;
+    auto it = m_byDxfHandle.find(UpperHandle(handle));
+    if (it == m_byDxfHandle.end())
+        return std::nullopt;
+    return ElementHandle{it->second};
 }
 
 NamedGroupHandle InMemoryDrawing::AddNewNamedGroup(const std::string& name)
@@ -419,7 +428,8 @@ void InMemoryDrawing::AddGroupMember(NamedGroupHandle group, ElementHandle eleme
     if (!e.inModel)
         throw HostError(HostErrorKind::Failed, 5, "Only elements in the model can join a named group");
     auto& g = const_cast<DrawingGroup&>(Group(group));
-    if (std::find(g.members.begin(), g.members.end(), e.id) == g.members.end())
+    // A run's group holds thousands of elements: membership is looked up, not searched.
+    if (m_groupMembers[group.id].insert(e.id.Value()).second)
         g.members.push_back(e.id);
     Changed();
 }
@@ -434,6 +444,7 @@ void InMemoryDrawing::DeleteGroup(NamedGroupHandle group)
 {
     Group(group);
     std::erase_if(m_groups, [&](const DrawingGroup& g) { return g.handle == group; });
+    m_groupMembers.erase(group.id);
     Changed();
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace velrok::host {
@@ -175,6 +176,7 @@ class InMemoryDrawing : public CadHost {
     std::vector<DrawingLevel> m_levels;
     std::vector<DrawingLineStyle> m_lineStyles;
     std::vector<DrawingGroup> m_groups;
+    std::map<uint64_t, std::unordered_set<uint64_t>> m_groupMembers; // group handle -> element ids
     std::vector<uint64_t> m_selection;
     uint64_t m_nextId = kFirstElementId;
     uint64_t m_nextHandle = 2;

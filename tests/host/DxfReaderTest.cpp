@@ -185,3 +185,21 @@ TEST(DxfText, DegenerateEntityIsSkippedNotFatal)
 
 } // namespace
 } // namespace velrok::host
+
+namespace velrok::host {
+namespace {
+
+TEST(DxfText, NumbersBeyondDoubleRangeAreRefusedTinyOnesAccepted)
+{
+    const std::string head = "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n";
+    const std::string tail = "\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n0\nENDSEC\n0\nEOF\n";
+    const DxfImport huge = ReadDxfText(head + "1e400" + tail, "huge.dxf");
+    EXPECT_FALSE(huge.ok());
+    EXPECT_NE(huge.error.find("number 1e400 is out of range"), std::string::npos) << huge.error;
+    const DxfImport tiny = ReadDxfText(head + "+1e-400" + tail, "tiny.dxf");
+    ASSERT_TRUE(tiny.ok()) << tiny.error;
+    EXPECT_NEAR(tiny.drawing->ModelElements().front()->curve.Length(), 1.0, 1e-15);
+}
+
+} // namespace
+} // namespace velrok::host
