@@ -283,19 +283,26 @@ void VehicleSchematic::ShowPicture(int code, const SchematicDims& dims)
     update();
 }
 
+void VehicleSchematic::SetShowDimensions(bool show)
+{
+    m_showDimensions = show;
+    update();
+}
+
 VehicleSchematic::Mapping VehicleSchematic::MappingFor(const QRectF& area) const
 {
     int rows = 0;
     for (const auto& d : m_layout.dimensions)
         rows = std::max(rows, d.row + 1);
-    const double below = kFirstRowGap + rows * kRowPitch;
+    const double below = m_showDimensions ? kFirstRowGap + rows * kRowPitch : 2.0;
     const double width = area.width() - 2 * kMargin;
     const double height = area.height() - 2 * kMargin - below;
     Mapping m;
     m.scale = std::max(0.1, std::min(width / (m_layout.maxX - m_layout.minX), height / m_layout.maxY));
     m.originX = area.left() + kMargin + 0.5 * (width - (m_layout.maxX - m_layout.minX) * m.scale) -
                 m_layout.minX * m.scale;
-    m.groundY = area.bottom() - kMargin - below;
+    // Centred vertically when the width limits the scale.
+    m.groundY = area.bottom() - kMargin - below - 0.5 * std::max(0.0, height - m_layout.maxY * m.scale);
     return m;
 }
 
@@ -424,6 +431,8 @@ void VehicleSchematic::paintEvent(QPaintEvent*)
     }
 
     // Dimension lines: extension lines from the ground, arrows, the letter above the line.
+    if (!m_showDimensions)
+        return;
     const QColor dimInk(20, 90, 160);
     for (const auto& d : m_layout.dimensions) {
         const double y = m.groundY + kFirstRowGap + d.row * kRowPitch;

@@ -59,6 +59,8 @@ class VehicleSchematic : public QWidget {
     explicit VehicleSchematic(QWidget* parent = nullptr);
 
     void ShowPicture(int code, const SchematicDims& dims);
+    // The splash shows the bare side view, without dimension lines.
+    void SetShowDimensions(bool show);
     int Code() const { return m_code; }
     QString Key() const { return SchematicKey(m_code); }
     const SchematicLayout& Layout() const { return m_layout; }
@@ -79,6 +81,7 @@ class VehicleSchematic : public QWidget {
     QRectF LetterRectFor(const SchematicDimension& d, const Mapping& m) const;
 
     int m_code = 0;
+    bool m_showDimensions = true;
     SchematicLayout m_layout;
 };
 

@@ -3,6 +3,7 @@
 
 #include "app/AppEnvironment.h"
 #include "app/FormPlacement.h"
+#include "app/VehicleSchematic.h"
 #include "app/frmAbout.h"
 #include "ui_frmSplash.h"
 
@@ -16,6 +17,11 @@ frmSplash::frmSplash(const QLocale& userLocale, QWidget* parent)
       m_timer(new QTimer(this))
 {
     m_ui->setupUi(this);
+    m_ui->Image1->SetShowDimensions(false);
+    SchematicDims semitrailer;
+    semitrailer.WB = 3.8, semitrailer.B = 0.9, semitrailer.H = 0.5;
+    semitrailer.F2 = 1.6, semitrailer.WB2 = 8.2, semitrailer.B2 = 4.0;
+    m_ui->Image1->ShowPicture(2, semitrailer);
     m_ui->Label4->setText(QStringLiteral("You should use:"));
     m_ui->Label1->setText(QStringLiteral("as Decimal Separator in Velrok"));
     m_ui->lblSeparator->setText(userLocale.decimalPoint());

@@ -1,9 +1,9 @@
 // Velrok's desktop program: the splash, then after 2000 ms the main window.
 #include "app/AppEnvironment.h"
 #include "app/QtMessageService.h"
-#include "app/QtSettings.h"
 #include "app/frmSplash.h"
 #include "app/frmVehicleTurning.h"
+#include "host/qt/QtSettingsStore.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -18,10 +18,10 @@ int main(int argc, char** argv)
 
     using namespace velrok::app;
     const QLocale userLocale = QLocale::system();
-    std::unique_ptr<velrok::SettingsStore> settings = MakeUserSettingsStore();
+    velrok::host::QtSettingsStore settings;
     QtMessageService messages;
     AppSession session;
-    AppEnvironment env{*settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
+    AppEnvironment env{settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
                        DecimalSeparatorOf(userLocale)};
 
     std::unique_ptr<frmVehicleTurning> window;
