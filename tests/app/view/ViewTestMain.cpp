@@ -11,6 +11,7 @@
 std::unique_ptr<QObject> MakeDrawingWindowTest();
 std::unique_ptr<QObject> MakeDiagramsTest();
 std::unique_ptr<QObject> MakeStyleFormTest();
+std::unique_ptr<QObject> MakeExampleSessionTest();
 
 int main(int argc, char** argv)
 {
@@ -18,7 +19,8 @@ int main(int argc, char** argv)
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QObject>()>>> suites = {
         {"DrawingWindowTest", MakeDrawingWindowTest},
         {"DiagramsTest", MakeDiagramsTest},
-        {"StyleFormTest", MakeStyleFormTest}};
+        {"StyleFormTest", MakeStyleFormTest},
+        {"ExampleSessionTest", MakeExampleSessionTest}};
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     int failures = 0;
     bool ran = false;
