@@ -8,3 +8,4 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 mkdir -p out/screenshots
 "$build/bin/velrok-screenshots" out/screenshots
+tools/screenshots-view.sh "$build"

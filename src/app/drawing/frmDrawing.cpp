@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QSvgGenerator>
@@ -305,7 +306,12 @@ void frmDrawing::FillLevels()
         item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(level.handle.id));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(m_canvas->IsLevelVisible(level.handle) ? Qt::Checked : Qt::Unchecked);
-        item->setForeground(QColor(QString::fromStdString(host::HostColorRgb(level.color))).darker(120));
+        // A swatch of the level's colour: white, the usual level colour, cannot be read as text.
+        QPixmap swatch(12, 12);
+        swatch.fill(QColor(QString::fromStdString(level.dxfColor != 0 ? host::AciRgb(level.dxfColor)
+                                                                      : host::HostColorRgb(level.color))));
+        QPainter(&swatch).drawRect(0, 0, 11, 11);
+        item->setIcon(QIcon(swatch));
     }
     m_filling = false;
 }
