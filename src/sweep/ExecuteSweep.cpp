@@ -180,6 +180,7 @@ class Run {
             Refuse(refusal->title, refusal->text, MsgIcon::Exclamation);
         if (m_res.Segments.empty())
             throw std::runtime_error("No vehicle configuration " + std::to_string(m_in.VType));
+        ReserveResults();
     }
 
     void Sample(host::ElementHandle element, int n, double length)
@@ -213,6 +214,29 @@ class Run {
             const Point3d p = m_host->PointAtDistance(element, length);
             m_stations.push_back({length, {p.x, p.y}});
         }
+    }
+
+    // A long run appends tens of thousands of rows; growing them once keeps the peak memory at what
+    // the run needs and spares the copies of repeated doubling.
+    void ReserveResults()
+    {
+        const size_t stations = m_stations.size() + 1;
+        const size_t units = m_res.Segments.size();
+        size_t bodies = 0;
+        for (const SegmentSpec& s : m_res.Segments)
+            bodies += s.Kind != kKindDrawbar ? 1 : 0;
+        m_res.PathTrack.reserve(stations);
+        for (auto* series : {&m_res.SteerAngleSeries, &m_res.SpeedSeries, &m_res.ArticAngleSeries1,
+                             &m_res.ArticAngleSeries2, &m_res.ArticAngleSeries3})
+            series->reserve(stations);
+        SweepRecords& r = m_res.Records;
+        for (auto* rows : {&r.VehicleSweepLeftFront, &r.VehicleSweepRightFront, &r.VehicleSweepLeftBack,
+                           &r.VehicleSweepRightBack, &r.WheelSweepLeftBack, &r.WheelSweepRightBack})
+            rows->reserve(stations * units);
+        r.WheelSweepLeftFront.reserve(stations);
+        r.WheelSweepRightFront.reserve(stations);
+        r.LeftSegmentLines.reserve(stations * (bodies + 1));
+        r.RightSegmentLines.reserve(stations * (bodies + 1));
     }
 
     [[noreturn]] void Refuse(const std::string& title, const std::string& text, MsgIcon icon)
@@ -374,10 +398,10 @@ class Run {
         double change = std::fabs(a - previousAngle);
         if (change == 0.0)
             change = kAngleChangeFloor;
-        previousAngle = RoundHalfEven(a, 2);
+        previousAngle = RoundNear(a, 2);
 
         const double feasible = std::fabs((2.0 * m / m_lockToLock) / (change / kStationStep));
-        const double shown = RoundHalfEven(ToDisplaySpeed(feasible, m_in.Combo4), 1);
+        const double shown = RoundNear(ToDisplaySpeed(feasible, m_in.Combo4), 1);
         if (shown < m_res.LowestSpeed)
             m_res.LowestSpeed = shown;
         Append(m_res.SpeedSeries, station, shown >= kMaxSpeed ? kMaxSpeed : shown);

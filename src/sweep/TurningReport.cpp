@@ -25,6 +25,17 @@ std::string OneDecimal(double value, char sep)
     return FormatNumber(RoundHalfEven(value, 1), sep);
 }
 
+double RoundNear(double value, int decimals)
+{
+    const double scale = decimals == 1 ? 10.0 : decimals == 2 ? 100.0 : 0.0;
+    const double x = std::fabs(value) * scale;
+    // The text form differs from the value by far less than 1e-4 of a last digit below 1e9.
+    if (scale == 0.0 || !(x < 1e9) || std::fabs(x - std::floor(x) - 0.5) < 1e-4)
+        return RoundHalfEven(value, decimals);
+    const double sign = value < 0 ? -1.0 : 1.0;
+    return sign * (std::round(x) / scale);
+}
+
 std::string TurningReport(const SweepResults& r, char sep)
 {
     // The lowest speed was rounded to one decimal when it was found.

@@ -17,6 +17,11 @@ std::string TurningReport(const SweepResults& results, char decimalSeparator);
 // Numbers in boxes and reports: rounded half to even to one decimal, locale form.
 std::string OneDecimal(double value, char decimalSeparator);
 
+// RoundHalfEven to 1 or 2 decimals, the same result, without the decimal text when the value is
+// nowhere near a tie: the run rounds two numbers at every station and the text form dominated its
+// cost. Other decimals go to RoundHalfEven.
+double RoundNear(double value, int decimals);
+
 std::string LockToLockText(double station, char decimalSeparator);
 std::string FrontWheelText(double station, double angle, char decimalSeparator);
 std::string SegmentAngleText(double station, double angle, char decimalSeparator);
