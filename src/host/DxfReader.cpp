@@ -453,7 +453,8 @@ class Importer : public DL_CreationAdapter {
             e.dxfColor = aci;
         e.lineStyle = StyleFor(a.getLinetype(), false);
         e.weight = LineweightToWeight(a.getWidth());
-        e.dxfHandle = HandleText(a.getHandle());
+        if (a.getHandle() >= 0)  // R12 files may carry no handles at all
+            e.dxfHandle = HandleText(a.getHandle());
         m_paperSpace = a.isInPaperSpace();
         return e;
     }
