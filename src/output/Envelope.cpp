@@ -4,8 +4,12 @@
 #include "sweep/Geometry.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 namespace velrok {
@@ -99,47 +103,229 @@ bool QuotientOutsideUnit(double num, double den)
     return beyondTwo || negative;
 }
 
-// The rows of one side from `from` up to `to`, judged with the same arithmetic as
-// SegmentIntersect; the prefilter only skips rows the divisions would refuse as well, and a
-// crossing whose squared distance is not above the best one's cannot be farther once rooted.
-SegmentCrossing ScanRows(const std::vector<SegmentLineRow>& lines, size_t from, size_t to, size_t& scanStart,
-                         Point2d p, Point2d q, double bound, bool prefilter)
-{
-    const double ax = q.x - p.x;
-    const double ay = q.y - p.y;
-    SegmentCrossing best;
-    double bestDistance = 0.0;
-    double bestSquared = 0.0;
-    for (size_t j = from; j < to; ++j) {
-        const SegmentLineRow& row = lines[j];
-        if (!(row.station <= bound))
-            continue;
-        const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
-        if (prefilter && QuotientOutsideUnit(terms.uNum, terms.den))
-            continue;
+// One side's search for the probe P->Q at one station: rows are offered in ascending order and
+// judged with the same arithmetic as SegmentIntersect. The prefilter only skips rows the
+// divisions would refuse as well, and a crossing whose squared distance is not above the best
+// one's cannot be farther once rooted.
+class SideSearch {
+  public:
+    SideSearch(Point2d p, Point2d q, double bound, bool prefilter, size_t& scanStart)
+        : m_p(p), m_ax(q.x - p.x), m_ay(q.y - p.y), m_bound(bound), m_prefilter(prefilter),
+          m_scanStart(scanStart)
+    {
+    }
+
+    void Consider(const SegmentLineRow& row, size_t j)
+    {
+        if (!(row.station <= m_bound))
+            return;
+        const CrossTerms terms = Terms(m_p, m_ax, m_ay, {row.x1, row.y1}, {row.x2, row.y2});
+        if (m_prefilter && QuotientOutsideUnit(terms.uNum, terms.den))
+            return;
         const SegmentCrossing hit = Cross(terms);
         if (!hit.found)
-            continue;
-        const double hx = hit.x - p.x;
-        const double hy = hit.y - p.y;
+            return;
+        const double hx = hit.x - m_p.x;
+        const double hy = hit.y - m_p.y;
         const double squared = hx * hx + hy * hy;
-        if (!best.found) {
+        if (!m_best.found) {
             // Later stations start here: rows before the first crossing belong to passed stations.
-            scanStart = j;
-            best = hit;
-            bestDistance = std::sqrt(squared);
-            bestSquared = squared;
-        } else if (squared > bestSquared) {
+            m_scanStart = j;
+            m_best = hit;
+            m_bestDistance = std::sqrt(squared);
+            m_bestSquared = squared;
+        } else if (squared > m_bestSquared) {
             const double d = std::sqrt(squared);
-            if (d > bestDistance) {
-                best = hit;
-                bestDistance = d;
-                bestSquared = squared;
+            if (d > m_bestDistance) {
+                m_best = hit;
+                m_bestDistance = d;
+                m_bestSquared = squared;
             }
         }
     }
-    return best;
+
+    SegmentCrossing Best() const { return m_best; }
+
+  private:
+    Point2d m_p;
+    double m_ax, m_ay, m_bound;
+    bool m_prefilter;
+    size_t& m_scanStart;
+    SegmentCrossing m_best;
+    double m_bestDistance = 0.0;
+    double m_bestSquared = 0.0;
+};
+
+// The first row after `from` whose station is beyond the bound: rows are sorted by station.
+size_t LookAheadEnd(const std::vector<SegmentLineRow>& lines, size_t from, double bound)
+{
+    const auto rest = lines.begin() + static_cast<std::ptrdiff_t>(std::min(from, lines.size()));
+    const auto beyond = std::partition_point(
+        rest, lines.end(), [bound](const SegmentLineRow& row) { return !(row.station > bound); });
+    return static_cast<size_t>(beyond - lines.begin());
 }
+
+// A sorted side list prepared for the probes of a whole envelope. Each run of 64 rows is split
+// into groups of spatial neighbours (mostly the lines of one unit at a few stations); a probe
+// passes over every group whose box lies wholly on one side of its line. Such rows cannot cross
+// the probe: a segment with both ends clear of the probe's line by the margin below gets a u
+// outside [0, 1] from the divisions too, whatever their rounding. The margin is a billionth of
+// the largest coordinate, far above the rounding of the products and far below any drawing
+// detail. The rows left are offered in ascending order, so the result is that of the walk.
+class SideIndex {
+  public:
+    explicit SideIndex(const std::vector<SegmentLineRow>& lines) : m_lines(lines)
+    {
+        for (const SegmentLineRow& row : lines)
+            m_scale = std::max(
+                {m_scale, std::fabs(row.x1), std::fabs(row.y1), std::fabs(row.x2), std::fabs(row.y2)});
+        const size_t windows = (lines.size() + kWindow - 1) / kWindow;
+        m_groups.reserve(windows * kWindow / kGroupSize);
+        m_windowGroups.reserve(windows + 1);
+        for (size_t w = 0; w < windows; ++w) {
+            m_windowGroups.push_back(static_cast<uint32_t>(m_groups.size()));
+            BuildGroups(w * kWindow, std::min(lines.size(), (w + 1) * kWindow));
+        }
+        m_windowGroups.push_back(static_cast<uint32_t>(m_groups.size()));
+    }
+
+    SegmentCrossing Scan(size_t& scanStart, Point2d p, Point2d q, double bound) const
+    {
+        const size_t from = scanStart;
+        const size_t to = LookAheadEnd(m_lines, from, bound);
+        m_candidates.clear();
+        if (from >= to)
+            return {};
+        const double ax = q.x - p.x;
+        const double ay = q.y - p.y;
+        const double length = std::fabs(ax) + std::fabs(ay); // not below |a|
+        const double scale =
+            std::max({m_scale, std::fabs(p.x), std::fabs(p.y), std::fabs(q.x), std::fabs(q.y)});
+        const double margin = 2e-9 * (1.0 + scale) * length;
+        for (size_t w = from / kWindow; w * kWindow < to; ++w) {
+            uint64_t candidates = 0;
+            for (uint32_t g = m_windowGroups[w]; g < m_windowGroups[w + 1]; ++g) {
+                const Group& group = m_groups[g];
+                // Side of the probe's line: s(c) = ax (c.y - p.y) - ay (c.x - p.x), taken over the box.
+                const double sHigh = ax * ((ax > 0 ? group.maxY : group.minY) - p.y) -
+                                     ay * ((ay > 0 ? group.minX : group.maxX) - p.x);
+                const double sLow = ax * ((ax > 0 ? group.minY : group.maxY) - p.y) -
+                                    ay * ((ay > 0 ? group.maxX : group.minX) - p.x);
+                if (sLow > margin || sHigh < -margin)
+                    continue;
+                candidates |= group.members;
+            }
+            const size_t base = w * kWindow;
+            if (from > base)
+                candidates &= ~uint64_t{0} << (from - base);
+            if (to < base + kWindow)
+                candidates &= (uint64_t{1} << (to - base)) - 1;
+            while (candidates != 0) {
+                m_candidates.push_back(
+                    static_cast<uint32_t>(base + static_cast<size_t>(std::countr_zero(candidates))));
+                candidates &= candidates - 1;
+            }
+        }
+
+        // The walk's answer is the first crossing for the scan start, and the farthest crossing,
+        // the earliest of equals. The first is found walking forward; the farthest walking back
+        // from the end, where the lines recorded later (most often the farthest) lie, so that most
+        // rows can be dismissed as too near without dividing.
+        size_t k = 0;
+        SegmentCrossing first;
+        double firstDistance = 0.0;
+        for (; k < m_candidates.size() && !first.found; ++k) {
+            const SegmentLineRow& row = m_lines[m_candidates[k]];
+            const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+            if (QuotientOutsideUnit(terms.uNum, terms.den))
+                continue;
+            first = Cross(terms);
+            if (first.found) {
+                scanStart = m_candidates[k];
+                firstDistance = PointDistance(p, {first.x, first.y});
+            }
+        }
+        if (!first.found)
+            return {};
+        // Rounding moves a crossing by far less than this, so a row shown nearer by it is nearer.
+        const double slack = 1e-9 * (1.0 + scale + length);
+        SegmentCrossing last;
+        double lastDistance = -1.0;
+        for (size_t i = m_candidates.size(); i-- > k;) {
+            const SegmentLineRow& row = m_lines[m_candidates[i]];
+            const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+            if (QuotientOutsideUnit(terms.uNum, terms.den))
+                continue;
+            // t |a| < target - slack, with t = tNum / den, cannot give a crossing at the target.
+            const double target = std::max(firstDistance, lastDistance) - slack;
+            if (target > 0.0 && std::fabs(terms.tNum) * length < std::fabs(terms.den) * target)
+                continue;
+            const SegmentCrossing hit = Cross(terms);
+            if (!hit.found)
+                continue;
+            const double d = PointDistance(p, {hit.x, hit.y});
+            if (d >= lastDistance) { // walking back: an equal one is earlier
+                last = hit;
+                lastDistance = d;
+            }
+        }
+        return last.found && lastDistance > firstDistance ? last : first;
+    }
+
+  private:
+    static constexpr size_t kWindow = 64; // rows per window: one bit each
+    static constexpr size_t kGroupSize = 8;
+
+    struct Group {
+        double minX, minY, maxX, maxY;
+        uint64_t members; // bit k: row (window start + k)
+    };
+
+    void BuildGroups(size_t first, size_t last)
+    {
+        // Neighbours along the axis on which the line midpoints spread most.
+        std::array<size_t, kWindow> order{};
+        const size_t n = last - first;
+        double minMx = INFINITY, maxMx = -INFINITY, minMy = INFINITY, maxMy = -INFINITY;
+        for (size_t k = 0; k < n; ++k) {
+            order[k] = k;
+            const SegmentLineRow& row = m_lines[first + k];
+            minMx = std::min(minMx, row.x1 + row.x2);
+            maxMx = std::max(maxMx, row.x1 + row.x2);
+            minMy = std::min(minMy, row.y1 + row.y2);
+            maxMy = std::max(maxMy, row.y1 + row.y2);
+        }
+        const bool alongX = maxMx - minMx >= maxMy - minMy;
+        auto key = [&](size_t k) {
+            const SegmentLineRow& row = m_lines[first + k];
+            return alongX ? row.x1 + row.x2 : row.y1 + row.y2;
+        };
+        std::sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(n),
+                  [&](size_t a, size_t b) { return key(a) < key(b); });
+        for (size_t g = 0; g < n; g += kGroupSize) {
+            Group group{INFINITY, INFINITY, -INFINITY, -INFINITY, 0};
+            for (size_t k = g; k < std::min(n, g + kGroupSize); ++k) {
+                const SegmentLineRow& row = m_lines[first + order[k]];
+                group.minX = std::min({group.minX, row.x1, row.x2});
+                group.maxX = std::max({group.maxX, row.x1, row.x2});
+                group.minY = std::min({group.minY, row.y1, row.y2});
+                group.maxY = std::max({group.maxY, row.y1, row.y2});
+                group.members |= uint64_t{1} << order[k];
+            }
+            // A box that is not a number cannot be judged: its rows are always offered.
+            if (!(std::isfinite(group.minX) && std::isfinite(group.maxX) && std::isfinite(group.minY) &&
+                  std::isfinite(group.maxY)))
+                group = {-INFINITY, -INFINITY, INFINITY, INFINITY, group.members};
+            m_groups.push_back(group);
+        }
+    }
+
+    const std::vector<SegmentLineRow>& m_lines;
+    double m_scale = 0.0;
+    std::vector<Group> m_groups;
+    std::vector<uint32_t> m_windowGroups; // groups of window w: [m_windowGroups[w], m_windowGroups[w + 1])
+    mutable std::vector<uint32_t> m_candidates;
+};
 
 } // namespace
 
@@ -151,14 +337,13 @@ SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2)
 SegmentCrossing ScanEnvelopeSide(const std::vector<SegmentLineRow>& lines, size_t& scanStart, Point2d p,
                                  Point2d q, double bound, EnvelopeWalk walk)
 {
-    if (walk == EnvelopeWalk::Full)
-        return ScanRows(lines, scanStart, lines.size(), scanStart, p, q, bound, false);
-    // Sorted by station: the rows within the bound are a prefix of the rest of the list.
-    const auto rest = lines.begin() + static_cast<std::ptrdiff_t>(std::min(scanStart, lines.size()));
-    const auto beyond = std::partition_point(
-        rest, lines.end(), [bound](const SegmentLineRow& row) { return !(row.station > bound); });
-    const size_t end = static_cast<size_t>(beyond - lines.begin());
-    return ScanRows(lines, scanStart, end, scanStart, p, q, bound, true);
+    const bool full = walk == EnvelopeWalk::Full;
+    const size_t from = scanStart;
+    const size_t to = full ? lines.size() : LookAheadEnd(lines, from, bound);
+    SideSearch search(p, q, bound, !full, scanStart);
+    for (size_t j = from; j < to; ++j)
+        search.Consider(lines[j], j);
+    return search.Best();
 }
 
 EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, SweepRecords& records,
@@ -176,6 +361,13 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
     SortByStation(records.RightSegmentLines);
     SortByStation(records.LeftSegmentLines);
 
+    const bool full = walk == EnvelopeWalk::Full;
+    std::optional<SideIndex> rightIndex, leftIndex;
+    if (!full) {
+        rightIndex.emplace(records.RightSegmentLines);
+        leftIndex.emplace(records.LeftSegmentLines);
+    }
+
     status.SetPanel(1, "Evaluating Envelope...");
     status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
     status.SetProgressVisible(true);
@@ -191,12 +383,15 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
 
         const Point2d right = RotateAbout({p.x, p.y - probe}, p, theta);
         const SegmentCrossing r =
-            ScanEnvelopeSide(records.RightSegmentLines, rightStart, p, right, bound, walk);
+            full ? ScanEnvelopeSide(records.RightSegmentLines, rightStart, p, right, bound, walk)
+                 : rightIndex->Scan(rightStart, p, right, bound);
         if (r.found)
             result.right.push_back({r.x, r.y});
 
         const Point2d left = RotateAbout({p.x, p.y + probe}, p, theta);
-        const SegmentCrossing l = ScanEnvelopeSide(records.LeftSegmentLines, leftStart, p, left, bound, walk);
+        const SegmentCrossing l =
+            full ? ScanEnvelopeSide(records.LeftSegmentLines, leftStart, p, left, bound, walk)
+                 : leftIndex->Scan(leftStart, p, left, bound);
         if (l.found)
             result.left.push_back({l.x, l.y});
     }

@@ -75,8 +75,10 @@ struct SegmentCrossing {
 // segments never cross. The point is computed along A. No crossing gives (0, 0, false).
 SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2);
 
-// How far a side's scan walks. The lists are sorted by station, so no row after the first one
-// beyond the look-ahead bound can count; StopAtLookAhead ends the walk there with the same result.
+// How a side's scan walks. Full offers every row from the scan start on to the probe. The lists
+// are sorted by station, so no row after the first one beyond the look-ahead bound can count:
+// StopAtLookAhead ends the walk there, and ComputeEnvelope also passes over groups of rows lying
+// wholly on one side of the probe's line; the points are the same as those of the full walk.
 enum class EnvelopeWalk { StopAtLookAhead, Full };
 
 // The farthest crossing of the probe P->Q with rows [scanStart, end) of a sorted side list whose

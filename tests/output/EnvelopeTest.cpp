@@ -279,30 +279,60 @@ TEST(ComputeEnvelope, AStraightTruckAtAnAngleStaysParallel)
     }
 }
 
-// The walk that stops at the look-ahead bound gives exactly the points of the full walk.
-TEST(ComputeEnvelope, StoppingAtTheLookAheadGivesTheFullWalksPoints)
+// The quick walk (look-ahead stop, groups passed over) gives exactly the points of the full walk.
+struct RunCase {
+    const char* name;
+    int vType;
+    double fordonslen;
+    Point2d offset; // drawings in national grid coordinates lie far from the origin
+    bool roundabout;
+    friend void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class QuickWalk : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(QuickWalk, GivesTheFullWalksPoints)
 {
+    const RunCase c = GetParam();
+    const double pi = 3.141592653589793;
     testing::PathBuilder path = testing::WindingPath(300.0);
+    if (c.roundabout) {
+        path = testing::PathBuilder({0.0, 0.0}, 0.0);
+        path.Line(30.0).Arc(15.0, 0.5).Arc(12.5, -1.5 * pi).Arc(15.0, 0.5).Line(30.0);
+    }
+    std::vector<Point2d> stations = path.Stations();
+    for (Point2d& s : stations)
+        s = {s.x + c.offset.x, s.y + c.offset.y};
+    const auto units = c.vType == 10 ? testing::TripleTrailer() : testing::SemiTrailer();
     NullMessages messages;
-    testing::DraggedRun run = DragAlongPath(testing::SemiTrailer(), path.Stations(), 2, messages);
-    ASSERT_EQ(messages.count, 0);
-    ASSERT_EQ(run.cannotFollow, 0);
+    testing::DraggedRun run = DragAlongPath(units, stations, c.vType, messages);
+    ASSERT_EQ(messages.count, 0) << c.name;
+    ASSERT_EQ(run.cannotFollow, 0) << c.name;
     SweepRecords full = run.records;
     RecordingStatus status;
-    const EnvelopePoints early = ComputeEnvelope(run.track, run.records, 21.05, 2.6, status);
-    const EnvelopePoints all = ComputeEnvelope(run.track, full, 21.05, 2.6, status, EnvelopeWalk::Full);
-    ASSERT_GT(early.left.size(), run.track.size() / 2);
-    ASSERT_EQ(early.left.size(), all.left.size());
-    ASSERT_EQ(early.right.size(), all.right.size());
-    for (size_t i = 0; i < early.left.size(); ++i) {
-        EXPECT_EQ(early.left[i].x, all.left[i].x) << "left " << i;
-        EXPECT_EQ(early.left[i].y, all.left[i].y) << "left " << i;
+    const EnvelopePoints quick = ComputeEnvelope(run.track, run.records, c.fordonslen, 2.6, status);
+    const EnvelopePoints all =
+        ComputeEnvelope(run.track, full, c.fordonslen, 2.6, status, EnvelopeWalk::Full);
+    ASSERT_GT(quick.left.size(), run.track.size() / 2) << c.name;
+    ASSERT_EQ(quick.left.size(), all.left.size()) << c.name;
+    ASSERT_EQ(quick.right.size(), all.right.size()) << c.name;
+    for (size_t i = 0; i < quick.left.size(); ++i) {
+        EXPECT_EQ(quick.left[i].x, all.left[i].x) << c.name << " left " << i;
+        EXPECT_EQ(quick.left[i].y, all.left[i].y) << c.name << " left " << i;
     }
-    for (size_t i = 0; i < early.right.size(); ++i) {
-        EXPECT_EQ(early.right[i].x, all.right[i].x) << "right " << i;
-        EXPECT_EQ(early.right[i].y, all.right[i].y) << "right " << i;
+    for (size_t i = 0; i < quick.right.size(); ++i) {
+        EXPECT_EQ(quick.right[i].x, all.right[i].x) << c.name << " right " << i;
+        EXPECT_EQ(quick.right[i].y, all.right[i].y) << c.name << " right " << i;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    ComputeEnvelope, QuickWalk,
+    ::testing::Values(RunCase{"semitrailer, winding", 2, 21.05, {0, 0}, false},
+                      RunCase{"triple trailer, winding", 10, 49.75, {0, 0}, false},
+                      RunCase{"semitrailer, grid coordinates", 2, 21.05, {2.5e6, 6.7e6}, false},
+                      RunCase{"semitrailer, roundabout", 2, 21.05, {0, 0}, true},
+                      RunCase{"triple trailer, roundabout", 10, 49.75, {-3e5, 1e5}, true}));
 
 // On an arc the body sides of a dragged semitrailer reach out farthest from the path on the
 // outside and in farthest on the inside; the envelope must not lie inside the tractor's own width.
