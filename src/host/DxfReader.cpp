@@ -78,6 +78,7 @@ struct StructureScan {
     int unsupportedEntities = 0;
     std::vector<GroupObject> groups;
     std::map<std::string, std::string> dictionaryNames; // object handle -> entry name
+    bool codePage = true; // strings in the Windows code page: before AC1021 (AutoCAD 2007)
 };
 
 // Walks every group-code/value pair: codes must be integers, numbers must be finite and of sane
@@ -109,7 +110,7 @@ StructureScan ScanStructure(std::string_view text)
     std::string objectType;
     GroupObject* group = nullptr;
     std::string pendingEntryName;
-    std::string currentHandle;
+    std::string headerVariable;
     std::string_view codeLine, value;
     while (nextLine(codeLine)) {
         const size_t codeLineNo = lineNo;
@@ -194,6 +195,13 @@ StructureScan ScanStructure(std::string_view text)
         }
         if (!inSection && code != 999)
             return fail(codeLineNo, "group code " + std::to_string(code) + " outside a section");
+        if (section == "HEADER") {
+            if (code == 9)
+                headerVariable = std::string(v);
+            else if (code == 1 && headerVariable == "$ACADVER")
+                scan.codePage = v < std::string_view("AC1021");
+            continue;
+        }
         if (section != "OBJECTS")
             continue;
         if (code == 5 && group)
@@ -215,27 +223,45 @@ StructureScan ScanStructure(std::string_view text)
 }
 
 // Text beyond the file's code page is written as \U+XXXX; it comes back as UTF-8.
-std::string DecodeUnicodeEscapes(const std::string& text)
+void AppendUtf8(std::string& out, unsigned cp)
+{
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Windows-1252 bytes 0x80..0x9F; the rest of the upper half is Latin-1.
+constexpr unsigned kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x2C6,  0x2030, 0x160,  0x2039, 0x152,  0x8D,   0x17D,  0x8F,
+                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
+
+// Texts and names as UTF-8. Files before AutoCAD 2007 are in the Windows code page (French
+// drawings carry "Propriété" that way); every version writes other characters as \U+XXXX.
+std::string DecodeText(const std::string& text, bool codePage)
 {
     std::string out;
+    out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned cp = 0;
         if (text.compare(i, 3, "\\U+") == 0 && i + 7 <= text.size() &&
             std::from_chars(text.data() + i + 3, text.data() + i + 7, cp, 16).ptr == text.data() + i + 7) {
-            if (cp < 0x80) {
-                out.push_back(static_cast<char>(cp));
-            } else if (cp < 0x800) {
-                out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-                out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else {
-                out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-                out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            }
+            AppendUtf8(out, cp);
             i += 6;
             continue;
         }
-        out.push_back(text[i]);
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (codePage && c >= 0x80)
+            AppendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : c);
+        else
+            out.push_back(text[i]);
     }
     return out;
 }
@@ -251,7 +277,7 @@ std::string HandleText(int handle)
 // calls, so the element being built waits until the next entity, table entry or the end.
 class Importer : public DL_CreationAdapter {
   public:
-    explicit Importer(InMemoryDrawing& drawing) : m_drawing(drawing) {}
+    Importer(InMemoryDrawing& drawing, bool codePage) : m_drawing(drawing), m_codePage(codePage) {}
 
     int skipped = 0;
 
@@ -277,7 +303,7 @@ class Importer : public DL_CreationAdapter {
             color = 0;
         const std::optional<LineStyleHandle> style = StyleFor(a.getLinetype(), true);
         const int weight = std::max(0, LineweightToWeight(a.getWidth()));
-        const std::string name = DecodeUnicodeEscapes(data.name);
+        const std::string name = DecodeText(data.name, m_codePage);
         if (auto existing = m_drawing.FindLevelByName(name))
             m_drawing.SetLevelAttributes(*existing, color, dxfColor, style, weight);
         else {
@@ -392,7 +418,7 @@ class Importer : public DL_CreationAdapter {
     {
         DrawingElement e = Begin(ElementKind::Text);
         // dxflib hands text angles over in radians already.
-        e.text = {DecodeUnicodeEscapes(d.text), {d.ipx, d.ipy, d.ipz}, d.height, d.angle};
+        e.text = {DecodeText(d.text, m_codePage), {d.ipx, d.ipy, d.ipz}, d.height, d.angle};
         Add(std::move(e));
     }
 
@@ -402,7 +428,7 @@ class Importer : public DL_CreationAdapter {
     {
         DrawingElement e = Begin(ElementKind::Text);
         const double angle = d.angle != 0.0 ? d.angle : std::atan2(d.diry, d.dirx);
-        e.text = {DecodeUnicodeEscapes(m_mtextChunks + d.text), {d.ipx, d.ipy, d.ipz}, d.height, angle};
+        e.text = {DecodeText(m_mtextChunks + d.text, m_codePage), {d.ipx, d.ipy, d.ipz}, d.height, angle};
         m_mtextChunks.clear();
         Add(std::move(e));
     }
@@ -439,7 +465,7 @@ class Importer : public DL_CreationAdapter {
         DrawingElement e;
         e.kind = kind;
         const std::string layer =
-            a.getLayer().empty() ? std::string(kDefaultLevelName) : DecodeUnicodeEscapes(a.getLayer());
+            a.getLayer().empty() ? std::string(kDefaultLevelName) : DecodeText(a.getLayer(), m_codePage);
         auto level = m_drawing.FindLevelByName(layer);
         if (!level)
             level = m_drawing.AddLevel(layer, 0, m_drawing.FindLineStyleByName("0"), 0);
@@ -453,7 +479,7 @@ class Importer : public DL_CreationAdapter {
             e.dxfColor = aci;
         e.lineStyle = StyleFor(a.getLinetype(), false);
         e.weight = LineweightToWeight(a.getWidth());
-        if (a.getHandle() >= 0)  // R12 files may carry no handles at all
+        if (a.getHandle() >= 0) // R12 files may carry no handles at all
             e.dxfHandle = HandleText(a.getHandle());
         m_paperSpace = a.isInPaperSpace();
         return e;
@@ -510,6 +536,7 @@ class Importer : public DL_CreationAdapter {
     }
 
     InMemoryDrawing& m_drawing;
+    const bool m_codePage;
     bool m_inBlock = false;
     bool m_paperSpace = false;
     std::optional<std::string> m_pendingStyle;
@@ -545,7 +572,7 @@ DxfImport ReadDxfText(std::string_view text, const std::string& fileName)
         return Refused(fileName, scan.error);
 
     auto drawing = std::make_shared<InMemoryDrawing>();
-    Importer importer(*drawing);
+    Importer importer(*drawing, scan.codePage);
     try {
         DL_Dxf dxf;
         std::istringstream in{std::string(text)};
@@ -561,7 +588,7 @@ DxfImport ReadDxfText(std::string_view text, const std::string& fileName)
     for (const GroupObject& g : scan.groups) {
         auto name = scan.dictionaryNames.find(g.handle);
         NamedGroupHandle group = drawing->AddNewNamedGroup(
-            name != scan.dictionaryNames.end() ? DecodeUnicodeEscapes(name->second) : "*" + g.handle);
+            name != scan.dictionaryNames.end() ? DecodeText(name->second, scan.codePage) : "*" + g.handle);
         for (const std::string& member : g.members)
             if (auto element = drawing->FindElementByDxfHandle(member))
                 drawing->AddGroupMember(group, *element);

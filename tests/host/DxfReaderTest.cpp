@@ -203,3 +203,41 @@ TEST(DxfText, NumbersBeyondDoubleRangeAreRefusedTinyOnesAccepted)
 
 } // namespace
 } // namespace velrok::host
+
+namespace velrok::host {
+namespace {
+
+std::string TextFile(const std::string& version, const std::string& text)
+{
+    return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\n" + version +
+           "\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nTEXT\n8\n" + text + "\n10\n0\n20\n0\n30\n0\n40\n1\n1\n" +
+           text + "\n0\nENDSEC\n0\nEOF\n";
+}
+
+struct EncodingCase {
+    const char* name;
+    const char* version;
+    const char* written;
+    const char* utf8;
+};
+class DxfTextEncoding : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(DxfTextEncoding, TextsAndLayerNamesBecomeUtf8)
+{
+    const DxfImport r = ReadDxfText(TextFile(GetParam().version, GetParam().written), "enc.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.drawing->ModelElements().front()->text.text, GetParam().utf8);
+    EXPECT_TRUE(r.drawing->FindLevelByName(GetParam().utf8).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, DxfTextEncoding,
+                         ::testing::Values(EncodingCase{"R2000CodePage", "AC1015", "Propri\xe9t\xe9 \x80",
+                                                        "Propri\xc3\xa9t\xc3\xa9 \xe2\x82\xac"},
+                                           EncodingCase{"R2000Escape", "AC1015", "Propri\\U+00E9t\\U+00E9",
+                                                        "Propri\xc3\xa9t\xc3\xa9"},
+                                           EncodingCase{"R2010Utf8", "AC1024", "Propri\xc3\xa9t\xc3\xa9",
+                                                        "Propri\xc3\xa9t\xc3\xa9"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace velrok::host
