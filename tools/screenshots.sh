@@ -7,5 +7,5 @@ build="$(realpath "${1:-build}")"
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 mkdir -p out/screenshots
-"$build/bin/velrok-screenshots" out/screenshots
+"$build/bin/velrok-screenshots" out/screenshots "$build/bin/DefaultVehicles.vdt"
 tools/screenshots-view.sh "$build"

@@ -36,8 +36,8 @@ constexpr double kMargin = 12;
 constexpr double kFirstRowGap = 18;
 constexpr double kRowPitch = 21;
 
-enum class Motor { Truck, Tractor, BonnetTractor, Bus, Car };
-enum class Body { Semi, FullTrailer, CentreAxle, Caravan, BusRear, LowDeck };
+enum class Motor { Truck, Tractor, Bus, Car };
+enum class Body { Semi, FullTrailer, CentreAxle, Caravan, BusRear };
 
 struct Builder {
     SchematicLayout l;
@@ -65,12 +65,10 @@ struct Builder {
             Part(PartStyle::Box, cab + 0.2, end, kChassisTop + 0.05, kBoxTop);
             break;
         }
-        case Motor::Tractor:
-        case Motor::BonnetTractor: {
+        case Motor::Tractor: {
             const double cab = std::min(kCabLength, 0.5 * std::max(end, 0.5));
             Part(PartStyle::Chassis, 0.15, tail, kChassisBottom, kChassisTop);
-            Part(m == Motor::Tractor ? PartStyle::Cab : PartStyle::BonnetCab, 0,
-                 m == Motor::Tractor ? cab : cab + 0.9, kChassisBottom, kCabTop);
+            Part(PartStyle::Cab, 0, cab, kChassisBottom, kCabTop);
             break;
         }
         case Motor::Bus:
@@ -102,9 +100,6 @@ struct Builder {
         switch (kind) {
         case Body::Semi:
             Part(PartStyle::Box, front, end, kDeck, kBoxTop);
-            break;
-        case Body::LowDeck:
-            Part(PartStyle::Chassis, front, end, kChassisBottom + 0.1, kDeck);
             break;
         case Body::FullTrailer:
         case Body::CentreAxle:
@@ -188,9 +183,12 @@ SchematicLayout LayOutSchematic(int code, const SchematicDims& d)
         k.AddMotor(Motor::Car, d, false);
         break;
     case 2:
-    case 4:
-        k.AddMotor(code == 2 ? Motor::Tractor : Motor::BonnetTractor, d, true);
+        k.AddMotor(Motor::Tractor, d, true);
         k.AddBody(Body::Semi, c1, d.F2, d.WB2, d.B2, "F2", "WB2", "B2");
+        break;
+    case 4:
+        k.AddMotor(Motor::Truck, d, true);
+        k.AddBody(Body::CentreAxle, c1, d.F2, d.WB2, d.B2, "F2", "WB2", "B2");
         break;
     case 5: {
         const double end1 = k.AddMotor(Motor::Bus, d, true);
@@ -234,8 +232,10 @@ SchematicLayout LayOutSchematic(int code, const SchematicDims& d)
         // The run takes some of these lengths negated: a body hung on a tow bar starts F behind
         // its coupling point (11: both bodies, 12: the last), and the first body of a tandem
         // ends B2 and carries the second H2 ahead of its axle. The picture follows the run.
-        k.AddMotor(code == 11 ? Motor::Tractor : Motor::Truck, d, true);
-        const Body lead = code == 11 ? Body::Semi : (code == 12 ? Body::LowDeck : Body::CentreAxle);
+        // 11: a truck with two centre-axle trailers; 12: a tractor, a semitrailer and a
+        // centre-axle trailer; 13: a tractor with a link trailer and a semitrailer (B-double).
+        k.AddMotor(code == 11 ? Motor::Truck : Motor::Tractor, d, true);
+        const Body lead = code == 11 ? Body::CentreAxle : Body::Semi;
         const double f2 = code == 11 ? -d.F2 : d.F2;
         const double b2 = code == 13 ? -d.B2 : d.B2;
         const double a2 = k.AddBody(lead, c1, f2, d.WB2, b2, "F2", "WB2", "B2");
@@ -351,24 +351,19 @@ void VehicleSchematic::paintEvent(QPaintEvent*)
             p.setBrush(QColor(222, 226, 232));
             p.drawRoundedRect(r, 2, 2);
             break;
-        case PartStyle::Cab:
-        case PartStyle::BonnetCab: {
-            // A cab leaning back at the windscreen; the bonnet cab has its engine ahead of it.
+        case PartStyle::Cab: {
+            // A cab leaning back at the windscreen, with its side window.
             const double len = part.x1 - part.x0;
-            const double nose = part.style == PartStyle::BonnetCab ? 0.4 * len : 0.0;
             QPainterPath path(m(part.x0, part.y0));
-            path.lineTo(m(part.x0, part.style == PartStyle::BonnetCab ? part.y0 + 1.1 : part.y1 - 0.3));
-            path.lineTo(
-                m(part.x0 + nose, part.style == PartStyle::BonnetCab ? part.y0 + 1.2 : part.y1 - 0.3));
-            path.lineTo(m(part.x0 + nose + 0.25, part.y1));
+            path.lineTo(m(part.x0, part.y1 - 0.3));
+            path.lineTo(m(part.x0 + 0.25, part.y1));
             path.lineTo(m(part.x1, part.y1));
             path.lineTo(m(part.x1, part.y0));
             path.closeSubpath();
             p.setBrush(QColor(70, 120, 190));
             p.drawPath(path);
             p.setBrush(QColor(200, 225, 245));
-            p.drawRect(box(part.x0 + nose + 0.25, part.x0 + nose + 0.25 + 0.55 * (len - nose), part.y1 - 1.0,
-                           part.y1 - 0.3));
+            p.drawRect(box(part.x0 + 0.25, part.x0 + 0.25 + 0.55 * len, part.y1 - 1.0, part.y1 - 0.3));
             break;
         }
         case PartStyle::BusBody: {

@@ -19,7 +19,7 @@ struct SchematicDims {
 };
 
 // The picture in model units: x from the front bumper backwards, y up from the ground.
-enum class PartStyle { Cab, BonnetCab, Box, Chassis, BusBody, CarBody, Caravan, Bellows };
+enum class PartStyle { Cab, Box, Chassis, BusBody, CarBody, Caravan, Bellows };
 struct SchematicPart {
     PartStyle style;
     double x0, x1; // front and back

@@ -11,12 +11,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -71,8 +73,14 @@ int main(int argc, char** argv)
     QDir().mkpath(out);
     bool ok = true;
 
+    // The program's own default library when given, else a few vehicles saved through the window.
     Harness h;
-    h.CreateFile("DefaultVehicles.vdt");
+    const QString library = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const bool haveLibrary = !library.isEmpty() && QFile::exists(library);
+    if (haveLibrary)
+        QFile::copy(library, QString::fromStdString(h.Path("DefaultVehicles.vdt")));
+    else
+        h.CreateFile("DefaultVehicles.vdt");
     app::frmVehicleTurning window(h.env);
     window.Load();
     const std::vector<Sample> samples = {
@@ -111,10 +119,23 @@ int main(int argc, char** argv)
           {"txt_WheelWidth", "1,6"},
           {"txt_VeichleWidth", "1,8"}}},
     };
-    for (const Sample& s : samples)
-        Save(window, s);
-    Child<QListWidget>(&window, "List1")->setCurrentRow(1);
+    auto* list = Child<QListWidget>(&window, "List1");
     window.resize(1120, 720);
+    if (haveLibrary) {
+        // Every vehicle of the library on its own, to check the side views with real dimensions.
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentRow(row);
+            ok &= Grab(Child<app::VehicleSchematic>(&window, "Image1"),
+                       out + QStringLiteral("/library-%1.png").arg(row + 1, 2, 10, QLatin1Char('0')));
+        }
+    } else {
+        for (const Sample& s : samples)
+            Save(window, s);
+    }
+    // A semitrailer for the main window.
+    const QList<QListWidgetItem*> semi =
+        list->findItems(QStringLiteral("articulated vehicle"), Qt::MatchContains);
+    list->setCurrentRow(semi.isEmpty() ? std::min(1, list->count() - 1) : list->row(semi.first()));
     auto* tabs = Child<QTabBar>(&window, "TabStrip1");
     const char* tabFiles[] = {"main-vehicle-details.png", "main-turning-report.png",
                               "main-lock-to-lock-report.png"};

@@ -1,6 +1,7 @@
 // Splash, about and help: their texts, the hand-over timer, the update link, the help topics.
 #include "AppTestSupport.h"
 #include "app/HelpViewer.h"
+#include "app/QtMessageService.h"
 #include "app/frmAbout.h"
 #include "app/frmSettings.h"
 #include "app/frmSplash.h"
@@ -26,6 +27,7 @@ class SmallFormsTest : public QObject {
     void aboutShowsVersionAndDescription();
     void updateLinkFailureIsReported();
     void helpOpensAtTheFormsTopic();
+    void carriageReturnsBreakMessageLines();
 };
 
 void SmallFormsTest::splashShowsTheLocaleSeparatorAndVersion_data()
@@ -118,6 +120,14 @@ void SmallFormsTest::helpOpensAtTheFormsTopic()
     QCOMPARE(settingsHelp->Topic(), 2);
     QVERIFY2(settingsHelp->Browser()->toPlainText().contains(QStringLiteral("General settings")),
              qPrintable(settingsHelp->Browser()->toPlainText().left(200)));
+}
+
+void SmallFormsTest::carriageReturnsBreakMessageLines()
+{
+    QCOMPARE(app::MessageTextForDisplay("Delete current Vehicle? \r\rVan"),
+             QStringLiteral("Delete current Vehicle? \n\nVan"));
+    QCOMPARE(app::MessageTextForDisplay("a\r\nb"), QStringLiteral("a\nb"));
+    QCOMPARE(app::MessageTextForDisplay("Total Length: 9,6"), QStringLiteral("Total Length: 9,6"));
 }
 
 std::unique_ptr<QObject> MakeSmallFormsTest()

@@ -1,0 +1,102 @@
+// The main window's side of the drawing and the run: the drawing window as the running host, the
+// add-path and execute commands over the shared logic, the result diagrams in the two picture
+// frames, the output style form, and the controls locked while a run is under way. The main
+// window creates one and connects its buttons and menu items to it.
+#pragma once
+
+#include "app/diagrams/ResultDiagram.h"
+#include "app/drawing/QtWindowActivator.h"
+#include "app/drawing/frmDrawing.h"
+#include "common/SettingsStore.h"
+#include "common/UiServices.h"
+#include "host/HostRegistry.h"
+#include "host/PathAcquisition.h"
+#include "sweep/SweepRun.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QWidget;
+
+namespace velrok::app {
+
+class frmVehicleTurningSettings;
+
+// The example drawing opened at start-up: examples/roundabout.dxf beside the program, one folder
+// up, or in the source tree the program was built from. Empty when none is found.
+std::string FindExampleDrawing(const std::string& programFolder);
+
+struct SweepSessionServices {
+    MessageService& messages;
+    StatusService& status;
+    RunControl& run;
+    SettingsStore& settings;
+    const std::string& progId; // the identifier attach uses; the general settings may change it
+    char decimalSeparator = ',';
+    SweepClock* clock = nullptr; // null: the system clock
+};
+
+class SweepSession : public QObject {
+    Q_OBJECT
+  public:
+    // The diagrams fill the two picture frames; `owner` is the main window (the style form and the
+    // drawing window are its tool windows).
+    SweepSession(SweepSessionServices services, QWidget* anglePicture, QWidget* speedPicture, QWidget* owner);
+    ~SweepSession() override;
+
+    // The controls that would change a run's state; disabled during a run, restored after.
+    void LockDuringRun(QWidget* control) { m_lockedWidgets.push_back(control); }
+    void LockDuringRun(QAction* action) { m_lockedActions.push_back(action); }
+
+    // Opens the drawing window (again) with the example drawing or an empty one.
+    void ShowDrawingWindow();
+    // Command7 and Command3; the main window copies its fields and options into the inputs.
+    // Execute refuses (false) while a run is under way.
+    bool AddPath();
+    bool Execute(const SweepInputs& inputs);
+    // M_Settings_color: the style form, without blocking the main window.
+    void ShowStyleForm();
+
+    bool Running() const { return m_running; }
+    frmDrawing* DrawingWindow() const { return m_drawing.get(); }
+    ResultDiagram* AngleDiagram() const { return m_angle; }
+    ResultDiagram* SpeedDiagram() const { return m_speed; }
+    frmVehicleTurningSettings* StyleForm() const { return m_styleForm.get(); }
+    const SweepResults& Results() const { return m_results; }
+    const host::CurrentPath& CurrentPath() const { return m_path; }
+    host::HostRegistry& Registry() { return m_registry; }
+
+  signals:
+    void RunStarted();
+    void RunFinished();
+
+  private:
+    class Clock;
+    class Random;
+    void SetLocked(bool locked);
+
+    SweepSessionServices m_services;
+    QWidget* m_owner;
+    host::HostRegistry m_registry;
+    std::unique_ptr<frmDrawing> m_drawing;
+    std::unique_ptr<frmVehicleTurningSettings> m_styleForm;
+    ResultDiagram* m_angle = nullptr;
+    ResultDiagram* m_speed = nullptr;
+    QtWindowActivator m_activator;
+    std::unique_ptr<Clock> m_clock;
+    std::unique_ptr<Random> m_random;
+    host::CurrentPath m_path;
+    SweepResults m_results;
+    bool m_running = false;
+    std::vector<QPointer<QWidget>> m_lockedWidgets;
+    std::vector<QPointer<QAction>> m_lockedActions;
+    std::vector<bool> m_wasEnabled;
+};
+
+} // namespace velrok::app
