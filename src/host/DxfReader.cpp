@@ -67,6 +67,13 @@ bool IsSupportedEntity(std::string_view type)
     return false;
 }
 
+// Group codes that announce how many items follow, for the entities that allocate by them.
+bool IsItemCount(std::string_view type, int code)
+{
+    return (type == "LWPOLYLINE" && code == 90) || (type == "SPLINE" && code >= 72 && code <= 74) ||
+           (type == "HATCH" && (code == 91 || code == 92 || code == 93)) || (type == "LEADER" && code == 76);
+}
+
 struct GroupObject {
     std::string handle;
     std::vector<std::string> members;
@@ -157,6 +164,11 @@ StructureScan ScanStructure(std::string_view text)
             if (v.empty() || ec2 != std::errc() || p2 != v.data() + v.size())
                 return fail(lineNo, "\"" + std::string(v.substr(0, 40)) +
                                         "\" is not an integer (group code " + std::to_string(code) + ")");
+            // The reader sizes its buffers from these counts: one the file cannot hold is damage.
+            if (IsItemCount(objectType, code) &&
+                (n < 0 || static_cast<size_t>(n) > (text.size() - pos) / 2 + 1))
+                return fail(lineNo, objectType + " count " + std::string(v.substr(0, 40)) +
+                                        " does not fit the file (group code " + std::to_string(code) + ")");
         }
 
         if (expectSectionName) {

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <numbers>
+#include <random>
+#include <sstream>
 
 namespace velrok::host {
 namespace {
@@ -238,6 +241,83 @@ INSTANTIATE_TEST_SUITE_P(Versions, DxfTextEncoding,
                                            EncodingCase{"R2010Utf8", "AC1024", "Propri\xc3\xa9t\xc3\xa9",
                                                         "Propri\xc3\xa9t\xc3\xa9"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace velrok::host
+
+namespace velrok::host {
+namespace {
+
+std::string RoadText()
+{
+    std::ifstream in(kRoad, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Cut anywhere, the road drawing is refused as truncated and never half read.
+TEST(DxfDamage, EveryTruncationIsRefused)
+{
+    const std::string text = RoadText();
+    ASSERT_GT(text.size(), 10000u);
+    int refused = 0, cuts = 0;
+    for (size_t cut = 1; cut + 8 < text.size(); cut += 211, ++cuts) {
+        const DxfImport r = ReadDxfText(std::string_view(text).substr(0, cut), "cut.dxf");
+        EXPECT_FALSE(r.ok()) << "cut at " << cut;
+        refused += r.ok() ? 0 : 1;
+    }
+    EXPECT_EQ(refused, cuts);
+}
+
+// Any single line replaced by junk: either a clear refusal or a drawing, never a crash.
+TEST(DxfDamage, JunkLinesGiveRefusalOrDrawing)
+{
+    const std::string text = RoadText();
+    std::vector<size_t> starts{0};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    const char* junk[] = {"", "-1", "99999", "1e999", "SECTION", "EOF", "0", "nan", "\t", "ENDSEC", "-0x10"};
+    std::mt19937 random(20261208);
+    int refused = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        const size_t line = random() % (starts.size() - 1);
+        const size_t end = text.find('\n', starts[line]);
+        std::string damaged =
+            text.substr(0, starts[line]) + junk[random() % std::size(junk)] + text.substr(end);
+        const DxfImport r = ReadDxfText(damaged, "junk.dxf");
+        if (r.ok())
+            EXPECT_TRUE(r.error.empty());
+        else {
+            ++refused;
+            EXPECT_EQ(r.error.rfind("Cannot read DXF file \"junk.dxf\": ", 0), 0u) << r.error;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+} // namespace
+} // namespace velrok::host
+
+namespace velrok::host {
+namespace {
+
+TEST(DxfText, VertexCountBeyondTheFileIsRefused)
+{
+    const std::string text =
+        "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n2000000000\n70\n0\n10\n0\n20\n0\n"
+        "10\n1\n20\n0\n0\nENDSEC\n0\nEOF\n";
+    const DxfImport r = ReadDxfText(text, "count.dxf");
+    EXPECT_FALSE(r.ok());
+    EXPECT_NE(r.error.find("LWPOLYLINE count 2000000000 does not fit the file"), std::string::npos)
+        << r.error;
+    std::string fine = text;
+    fine.replace(fine.find("2000000000"), 10, "2");
+    const DxfImport ok = ReadDxfText(fine, "count.dxf");
+    ASSERT_TRUE(ok.ok()) << ok.error;
+    EXPECT_NEAR(ok.drawing->ModelElements().front()->curve.Length(), 1.0, 1e-15);
+}
 
 } // namespace
 } // namespace velrok::host
