@@ -12,6 +12,7 @@ std::unique_ptr<QObject> MakeDrawingWindowTest();
 std::unique_ptr<QObject> MakeDiagramsTest();
 std::unique_ptr<QObject> MakeStyleFormTest();
 std::unique_ptr<QObject> MakeExampleSessionTest();
+std::unique_ptr<QObject> MakeSweepSessionTest();
 
 int main(int argc, char** argv)
 {
@@ -20,7 +21,8 @@ int main(int argc, char** argv)
         {"DrawingWindowTest", MakeDrawingWindowTest},
         {"DiagramsTest", MakeDiagramsTest},
         {"StyleFormTest", MakeStyleFormTest},
-        {"ExampleSessionTest", MakeExampleSessionTest}};
+        {"ExampleSessionTest", MakeExampleSessionTest},
+        {"SweepSessionTest", MakeSweepSessionTest}};
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     int failures = 0;
     bool ran = false;
