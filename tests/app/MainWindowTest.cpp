@@ -249,15 +249,20 @@ void MainWindowTest::firstRunSendsTheUserToTheSettingsForm()
     bool sawForm = false, windowHidden = false;
     QString frameCaption;
     app::frmVehicleTurning window(h.env);
-    QTimer::singleShot(50, [&] {
+    // The form is modal: answer it from the event loop it runs, as soon as it is up.
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* form = qobject_cast<app::frmSettings*>(QApplication::activeModalWidget());
         if (form == nullptr)
             return;
+        poll.stop();
         sawForm = true;
         windowHidden = window.isHidden();
         frameCaption = form->Form().Frame4->title();
         form->Form().Command2->click();
     });
+    poll.start();
     window.Load();
     QVERIFY(sawForm);
     QCOMPARE(h.messages.shown.size(), size_t(1));
