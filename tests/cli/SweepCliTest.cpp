@@ -6,7 +6,9 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -244,6 +246,54 @@ TEST_F(SweepCli, SettingsFileChoosesTheLevels)
     const Json j = ReadJson("out.json");
     EXPECT_EQ(j["elements_per_level"]["Trucks"], 2); // one body outline per position
     EXPECT_EQ(j["elements_per_level"]["Velrok_Vehicle"], 2 * 16);
+}
+
+// Ctrl-C during the run: the run stops, nothing is written, exit 130. The signal is sent after a
+// delay; a run that finished first, or a signal that came before the program was ready, is tried
+// again with another delay.
+TEST_F(SweepCli, InterruptWritesNothingAndExitsWith130)
+{
+    const std::string path = In("long.dxf");
+    std::ofstream(path) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n5\nL1\n8\nPATH\n10\n0\n20\n0\n11\n990\n21\n0\n"
+                           "0\nENDSEC\n0\nEOF\n";
+    const std::string vehicle = FirstOfType(10);
+    const std::string record = vehicle.substr(1, vehicle.size() - 2);
+    const std::string program = VELROK_BINARY_DIR "/bin/velrok-cli";
+    bool interrupted = false;
+    int delayMs = 150;
+    for (int attempt = 0; attempt < 6 && !interrupted; ++attempt) {
+        fs::remove(In("out.json"));
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int err = ::open(In("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(err, 2);
+            const int out = ::open("/dev/null", O_WRONLY);
+            ::dup2(out, 1);
+            ::execl(program.c_str(), program.c_str(), "sweep", path.c_str(), "--vehicle", record.c_str(),
+                    "--envelope", "--spacing", "0", "--json", In("out.json").c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(delayMs) * 1000);
+        ::kill(pid, SIGINT);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        std::ifstream in(In("stderr.txt"));
+        const std::string err((std::istreambuf_iterator<char>(in)), {});
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 130) {
+            EXPECT_NE(err.find("stopped, nothing written"), std::string::npos) << err;
+            EXPECT_FALSE(fs::exists(In("out.json")));
+            interrupted = true;
+        } else if (WIFSIGNALED(status)) {
+            delayMs *= 2; // not ready yet
+        } else {
+            ASSERT_TRUE(WIFEXITED(status)) << status;
+            ASSERT_EQ(WEXITSTATUS(status), 0) << err;
+            delayMs /= 2; // the run was done before the signal
+        }
+    }
+    EXPECT_TRUE(interrupted) << "last delay " << delayMs << " ms";
 }
 
 TEST_F(SweepCli, HelpListsTheOptionsWithTheirDefaults)
