@@ -227,10 +227,10 @@ class SideIndex {
             }
         }
 
-        // The walk's answer is the first crossing for the scan start, and the farthest crossing,
-        // the earliest of equals. The first is found walking forward; the farthest walking back
-        // from the end, where the lines recorded later (most often the farthest) lie, so that most
-        // rows can be dismissed as too near without dividing.
+        // The walk's answer is the first crossing (for the scan start) and the farthest crossing,
+        // the earliest of equals. The first is found walking forward. For the farthest, every row
+        // that provably falls short of a distance already reached is dismissed without dividing;
+        // walking back, an equal distance found later is an earlier row.
         size_t k = 0;
         SegmentCrossing first;
         double firstDistance = 0.0;
@@ -249,6 +249,15 @@ class SideIndex {
             return {};
         // Rounding moves a crossing by far less than this, so a row shown nearer by it is nearer.
         const double slack = 1e-9 * (1.0 + scale + length);
+        const double reach = std::sqrt(ax * ax + ay * ay) * (1.0 + 1e-12); // not below |a|
+        // A few rows judged first give a distance the answer reaches at least, to dismiss with.
+        double reached = firstDistance;
+        for (size_t i = k; i < m_candidates.size(); i += kSampleStep) {
+            const SegmentLineRow& row = m_lines[m_candidates[i]];
+            const SegmentCrossing hit = Cross(Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2}));
+            if (hit.found)
+                reached = std::max(reached, PointDistance(p, {hit.x, hit.y}));
+        }
         SegmentCrossing last;
         double lastDistance = -1.0;
         for (size_t i = m_candidates.size(); i-- > k;) {
@@ -257,8 +266,8 @@ class SideIndex {
             if (QuotientOutsideUnit(terms.uNum, terms.den))
                 continue;
             // t |a| < target - slack, with t = tNum / den, cannot give a crossing at the target.
-            const double target = std::max(firstDistance, lastDistance) - slack;
-            if (target > 0.0 && std::fabs(terms.tNum) * length < std::fabs(terms.den) * target)
+            const double target = std::max(reached, lastDistance) - slack;
+            if (target > 0.0 && std::fabs(terms.tNum) * reach < std::fabs(terms.den) * target)
                 continue;
             const SegmentCrossing hit = Cross(terms);
             if (!hit.found)
@@ -275,6 +284,7 @@ class SideIndex {
   private:
     static constexpr size_t kWindow = 64; // rows per window: one bit each
     static constexpr size_t kGroupSize = 8;
+    static constexpr size_t kSampleStep = 8;
 
     struct Group {
         double minX, minY, maxX, maxY;
