@@ -149,9 +149,14 @@ bool InterpolateFitPoints(SplineData& spline)
         knots[static_cast<size_t>(j + p)] = sum / p;
     }
 
-    // The collocation matrix is banded and totally positive: elimination without pivoting is stable.
+    // The collocation matrix is banded and totally positive: elimination without pivoting is stable,
+    // and only the band (columns row - p .. row + 2p) is stored, so long fit-point lists stay cheap.
     const int size = n + 1;
-    std::vector<std::vector<double>> a(size, std::vector<double>(size, 0.0));
+    const int width = 3 * p + 1;
+    std::vector<double> band(static_cast<size_t>(size) * width, 0.0);
+    auto at = [&](int row, int col) -> double& {
+        return band[static_cast<size_t>(row) * width + (col - row + p)];
+    };
     std::vector<Point3d> rhs = q;
     SplineData probe;
     probe.degree = p;
@@ -161,19 +166,23 @@ bool InterpolateFitPoints(SplineData& spline)
         const int span = FindSpan(probe, u[k]);
         double basis[16];
         BasisFunctions(span, u[k], p, knots, basis);
-        for (int j = 0; j <= p; ++j)
-            a[k][span - p + j] = basis[j];
+        for (int j = 0; j <= p; ++j) {
+            const int col = span - p + j;
+            if (col - k < -p || col - k > 2 * p)
+                return false;
+            at(k, col) = basis[j];
+        }
     }
     for (int col = 0; col < size; ++col) {
-        const double pivot = a[col][col];
+        const double pivot = at(col, col);
         if (std::abs(pivot) < 1e-300)
             return false;
         for (int row = col + 1; row < std::min(size, col + p + 1); ++row) {
-            const double f = a[row][col] / pivot;
+            const double f = at(row, col) / pivot;
             if (f == 0.0)
                 continue;
             for (int c = col; c < std::min(size, col + 2 * p + 1); ++c)
-                a[row][c] -= f * a[col][c];
+                at(row, c) -= f * at(col, c);
             rhs[row] = {rhs[row].x - f * rhs[col].x, rhs[row].y - f * rhs[col].y,
                         rhs[row].z - f * rhs[col].z};
         }
@@ -182,9 +191,9 @@ bool InterpolateFitPoints(SplineData& spline)
     for (int row = size - 1; row >= 0; --row) {
         Point3d acc = rhs[row];
         for (int c = row + 1; c < std::min(size, row + 2 * p + 1); ++c)
-            acc = {acc.x - a[row][c] * ctrl[c].x, acc.y - a[row][c] * ctrl[c].y,
-                   acc.z - a[row][c] * ctrl[c].z};
-        ctrl[row] = {acc.x / a[row][row], acc.y / a[row][row], acc.z / a[row][row]};
+            acc = {acc.x - at(row, c) * ctrl[c].x, acc.y - at(row, c) * ctrl[c].y,
+                   acc.z - at(row, c) * ctrl[c].z};
+        ctrl[row] = {acc.x / at(row, row), acc.y / at(row, row), acc.z / at(row, row)};
     }
     spline.degree = p;
     spline.knots = std::move(knots);
@@ -282,10 +291,11 @@ PathCurve PathCurve::FromSpline(const SplineData& spline)
     PathCurve curve;
     curve.m_spline = spline;
     const int n = static_cast<int>(spline.controlPoints.size()) - 1;
+    // Long splines have short spans, each smooth enough for fewer sub-intervals.
+    const int subdivisions = std::clamp(4000 / std::max(1, n), 2, kCurveSubdivisionsPerSpan);
     for (int span = spline.degree; span <= n; ++span) {
         if (spline.knots[span + 1] > spline.knots[span])
-            curve.AddParamPieces(PieceKind::Spline, spline.knots[span], spline.knots[span + 1],
-                                 kCurveSubdivisionsPerSpan);
+            curve.AddParamPieces(PieceKind::Spline, spline.knots[span], spline.knots[span + 1], subdivisions);
     }
     return curve;
 }

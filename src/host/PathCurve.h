@@ -11,7 +11,7 @@ namespace velrok::host {
 
 // Spline accuracy: each parameter sub-interval is integrated with 8-point Gauss-Legendre, and a
 // point at distance is found by Newton iteration to this fraction of the whole length.
-inline constexpr int kCurveSubdivisionsPerSpan = 16;
+inline constexpr int kCurveSubdivisionsPerSpan = 16; // at most; long splines use fewer
 inline constexpr double kCurveDistanceTolerance = 1e-10;
 
 // A B-spline or NURBS: clamped or unclamped knots, optional weights (all 1 when empty).

@@ -165,6 +165,22 @@ TEST(PathCurve, FitPointsAreInterpolated)
     }
 }
 
+// A long fit-point list along a circle: the banded solve stays cheap and the curve follows the circle.
+TEST(PathCurve, ManyFitPointsOnACircle)
+{
+    SplineData s;
+    for (int i = 0; i <= 5000; ++i) {
+        const double a = kPi * i / 5000;
+        s.fitPoints.push_back({50 * std::cos(a), 50 * std::sin(a), 0});
+    }
+    ASSERT_TRUE(InterpolateFitPoints(s));
+    const PathCurve curve = PathCurve::FromSpline(s);
+    EXPECT_NEAR(curve.Length(), 50 * kPi, 1e-6 * 50 * kPi);
+    const Point3d top = curve.PointAtDistance(25 * kPi);
+    EXPECT_NEAR(top.x, 0.0, 1e-4);
+    EXPECT_NEAR(top.y, 50.0, 1e-6);
+}
+
 TEST(PathCurve, DegenerateInputs)
 {
     SplineData one;
