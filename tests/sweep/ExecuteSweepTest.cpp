@@ -159,6 +159,35 @@ TEST(ExecuteSweep, NumberFieldThatIsNoNumberEndsInTheTrap)
     EXPECT_EQ(h.DrawnCount(), 0u);
 }
 
+// Arithmetic faults the run cannot go on from end in its trap with the fault's name.
+TEST(ExecuteSweep, ArithmeticFaultsEndInTheTrap)
+{
+    struct Fault {
+        const char* front;
+        const char* spacing;
+        const char* maxSegment;
+        int16_t vType;
+        const char* text;
+    };
+    for (const Fault& f :
+         {Fault{"-5.6", "0", "70", 1, "Division by zero Execute sweep"},  // no length to space
+          Fault{"-5.59", "0", "70", 1, "Overflow Execute sweep"},         // 37700 positions
+          Fault{"1.4", "5", "0", 2, "Division by zero Execute sweep"}}) { // % of a 0 limit
+        SweepHarness h;
+        h.inputs.VType = f.vType;
+        h.inputs.fields.txt_Front = f.front;
+        h.inputs.fields.txt_Back = "0";
+        h.inputs.fields.txt_MaxSegAnle = f.maxSegment;
+        h.inputs.txt_plotSpacing = f.spacing;
+        h.AddArc({0, 0, 0}, 120, -kPi / 2, kPi / 2); // 377 units
+        h.Execute();
+        ASSERT_EQ(h.messages.shown.size(), 1u) << f.text;
+        EXPECT_EQ(h.messages.shown[0].title, "Veichle Turning Simulation");
+        EXPECT_EQ(h.messages.shown[0].text, f.text);
+        EXPECT_EQ(h.results.Stop, StopReason::Failed);
+    }
+}
+
 TEST(ExecuteSweep, ElementGoneFromTheDrawingEndsInTheTrap)
 {
     SweepHarness h;
