@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <memory>
@@ -312,6 +313,63 @@ class DrawingWindowTest : public QObject {
         // Shown again, it is the running host once more.
         m_window->show();
         QVERIFY(m_window->IsRegistered());
+    }
+
+    void wheelZoomKeepsThePointUnderTheCursorAndMiddleDragPans()
+    {
+        auto* canvas = ShownWindow();
+        const QPointF cursor(200.0, 150.0);
+        const QPointF before = canvas->View().ToWorld(cursor);
+        const double scale = canvas->View().Scale();
+        QWheelEvent wheel(cursor, canvas->mapToGlobal(cursor), QPoint(), QPoint(0, 240), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &wheel);
+        QVERIFY(std::abs(canvas->View().Scale() - scale * app::kWheelZoomStep * app::kWheelZoomStep) <
+                1e-9 * scale);
+        const QPointF after = canvas->View().ToWorld(cursor);
+        QVERIFY2(
+            std::hypot(after.x() - before.x(), after.y() - before.y()) < 1e-9,
+            qPrintable(
+                QString("%1 %2 -> %3 %4").arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
+
+        const QPointF grabbed = canvas->View().ToWorld(QPointF(300, 300));
+        QTest::mousePress(canvas, Qt::MiddleButton, {}, QPoint(300, 300));
+        for (QPoint p : {QPoint(320, 310), QPoint(350, 330)}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(p), canvas->mapToGlobal(QPointF(p)), Qt::NoButton,
+                             Qt::MiddleButton, Qt::NoModifier);
+            QApplication::sendEvent(canvas, &move);
+        }
+        QTest::mouseRelease(canvas, Qt::MiddleButton, {}, QPoint(350, 330));
+        // The drawing moved with the pointer: the grabbed point now lies under the release point.
+        const QPointF moved = canvas->View().ToWorld(QPointF(350, 330));
+        QVERIFY(std::hypot(moved.x() - grabbed.x(), moved.y() - grabbed.y()) < 1e-9);
+    }
+
+    void levelLineStyleDashesTheLineAtTheDrawingScale()
+    {
+        auto* canvas = ShownWindow();
+        auto& d = *m_window->Drawing();
+        // Style "2": dash 0.5, gap 0.25 drawing units.
+        const auto dashed = d.AddLevel("Dashed", 2, d.LineStyleTable()[2].handle, 0);
+        AddLine(d, {10, 50}, {90, 50}, dashed);
+        canvas->View().Fit(QRectF(0, 0, 100, 100));
+        const double scale = canvas->View().Scale(); // pixels per unit
+        QImage image(canvas->size(), QImage::Format_RGB32);
+        {
+            QPainter painter(&image);
+            canvas->Render(painter, canvas->View());
+        }
+        const int row = Pixel(canvas, {50, 50}).y();
+        int on = 0, total = 0;
+        for (int x = Pixel(canvas, {20, 50}).x(); x < Pixel(canvas, {80, 50}).x(); ++x, ++total)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (image.pixelColor(x, row + dy) == QColor(0, 255, 0)) {
+                    ++on;
+                    break;
+                }
+        const double share = double(on) / total;
+        QVERIFY2(share > 0.55 && share < 0.8,
+                 qPrintable(QString("%1 of the line drawn at %2 px per unit").arg(share).arg(scale)));
     }
 
     void paints100000ElementsQuickly()
