@@ -3,6 +3,8 @@
 
 #include "output/OutputStyle.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace velrok {
@@ -50,26 +52,34 @@ std::vector<SweepList> SweepLists()
     };
 }
 
+// One walk over the rows gathers every unit's vertices in row (station) order; a unit is abandoned
+// at its first drawbar row (flag 0).
 void DrawList(const PlotContext& ctx, const std::vector<SweepPointRow>& rows, const OutputStyle& style,
               int lastUnit)
 {
-    std::vector<Point3d> vertices;
-    for (int unit = 0; unit <= lastUnit; ++unit) {
-        vertices.clear();
-        bool abandoned = false;
-        for (size_t r = 1; r < rows.size(); ++r) {
-            if (rows[r].unit != unit)
-                continue;
-            if (rows[r].flag == 0.0) {
-                abandoned = true; // a drawbar's body corners are no outline of the vehicle
-                break;
-            }
-            vertices.push_back(ctx.host.Point3dFromXYZ(rows[r].x, rows[r].y, kSweepZ));
-        }
-        // The host refuses a line of one vertex; a unit with so few rows has nothing to show.
-        if (abandoned || vertices.size() < 2)
+    const size_t units = static_cast<size_t>(std::max(lastUnit + 1, 0));
+    std::vector<std::vector<Point3d>> vertices(units);
+    std::vector<bool> abandoned(units, false);
+    for (auto& v : vertices)
+        v.reserve(rows.size() / std::max<size_t>(units, 1) + 1);
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const double unit = rows[r].unit;
+        if (!(unit >= 0.0) || unit > lastUnit || unit != std::floor(unit))
             continue;
-        host::ElementHandle element = ctx.host.CreateLineElement1(vertices);
+        const size_t u = static_cast<size_t>(unit);
+        if (abandoned[u])
+            continue;
+        if (rows[r].flag == 0.0) {
+            abandoned[u] = true; // a drawbar's body corners are no outline of the vehicle
+            continue;
+        }
+        vertices[u].push_back(ctx.host.Point3dFromXYZ(rows[r].x, rows[r].y, kSweepZ));
+    }
+    for (size_t u = 0; u < units; ++u) {
+        // The host refuses a line of one vertex; a unit with so few rows has nothing to show.
+        if (abandoned[u] || vertices[u].size() < 2)
+            continue;
+        host::ElementHandle element = ctx.host.CreateLineElement1(vertices[u]);
         AddStyledElement(ctx.host, element, style, ctx.group);
     }
 }
