@@ -116,11 +116,8 @@ class StderrMessages : public MessageService {
 class StderrStatus : public StatusService {
   public:
     StderrStatus(StderrMessages& messages) : m_messages(messages), m_tty(isatty(fileno(stderr)) != 0) {}
-    void SetPanel(int panel, const std::string& text) override
-    {
-        if (panel == 2)
-            m_label = text;
-    }
+    // The bar is labelled with whichever panel was written last.
+    void SetPanel(int, const std::string& text) override { m_label = text; }
     void SetProgressVisible(bool visible) override
     {
         if (!m_tty)
