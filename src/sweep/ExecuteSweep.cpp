@@ -62,7 +62,7 @@ namespace {
 
 constexpr const char* kTrapLabel = " Execute sweep";
 
-// The failures the original run trapped as floating faults, named as users saw them.
+// Arithmetic faults that end the run through its trap, named as users know them.
 [[noreturn]] void Overflow()
 {
     throw std::runtime_error("Overflow");
