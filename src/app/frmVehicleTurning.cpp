@@ -6,6 +6,7 @@
 #include "app/QtFileDialogs.h"
 #include "app/QtStatusService.h"
 #include "app/VehicleSchematic.h"
+#include "app/drawing/SweepSession.h"
 #include "app/frmAbout.h"
 #include "app/frmSettings.h"
 #include "common/NumberText.h"
@@ -15,9 +16,11 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace velrok::app {
@@ -125,10 +128,46 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
     for (std::string_view name : kLengthFields)
         Field(name)->installEventFilter(this);
 
-    // The run, its path and the output style form come with the drawing window.
-    for (QWidget* later : {static_cast<QWidget*>(m_ui->Command7), static_cast<QWidget*>(m_ui->Command3)})
-        later->setEnabled(false);
-    m_ui->M_Settings_color->setEnabled(false);
+    // The drawing window is the running host; the run's diagrams go into the two pictures.
+    m_session = new SweepSession(SweepSessionServices{env.messages, *m_status, m_run, env.settings,
+                                                      env.session.hostProgId, env.decimalSeparator},
+                                 m_ui->Picture3, m_ui->Picture2, this);
+    // While a run is under way nothing that changes its state can start; Quit stays to stop it.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_ui->Command3, m_ui->Command7, m_ui->Command1, m_ui->Command4,
+                                         m_ui->Command5, m_ui->Command6, m_ui->List1, m_ui->Combo1})
+        m_session->LockDuringRun(w);
+    for (QAction* a :
+         {m_ui->M_Settings_color, m_ui->M_settingsVersion, m_ui->M_New, m_ui->M_Open, m_ui->M_save})
+        m_session->LockDuringRun(a);
+    connect(m_ui->Command7, &QPushButton::clicked, this, [this] { m_session->AddPath(); });
+    connect(m_ui->Command3, &QPushButton::clicked, this, &frmVehicleTurning::Execute);
+    connect(m_ui->M_Settings_color, &QAction::triggered, this, [this] {
+        setCursor(Qt::WaitCursor);
+        m_session->ShowStyleForm();
+        unsetCursor();
+    });
+    m_ui->M_File->addSeparator();
+    QAction* drawing =
+        m_ui->M_File->addAction(QStringLiteral("&Dessin"), m_session, &SweepSession::ShowDrawingWindow);
+    drawing->setObjectName(QStringLiteral("M_Drawing"));
+}
+
+void frmVehicleTurning::Execute()
+{
+    CopyFieldsToCore();
+    SweepInputs inputs;
+    inputs.fields = m_library->Fields();
+    inputs.txt_Speed = m_ui->txt_Speed->text().toStdString();
+    inputs.txt_plotSpacing = m_ui->txt_plotSpacing->text().toStdString();
+    inputs.Combo4 = std::max(0, m_ui->Combo4->currentIndex());
+    inputs.VType = static_cast<int16_t>(m_ui->Combo1->currentData().toInt());
+    inputs.chk_PlotVehicle = m_ui->chk_PlotVehicle->isChecked();
+    inputs.chk_plotSweep = m_ui->chk_plotSweep->isChecked();
+    inputs.Check1 = m_ui->Check1->isChecked();
+    inputs.chk_reverse = m_ui->chk_reverse->isChecked();
+    inputs.Check2 = m_ui->Check2->isChecked();
+    m_session->Execute(inputs);
 }
 
 frmVehicleTurning::~frmVehicleTurning() = default;
@@ -169,6 +208,7 @@ void frmVehicleTurning::Load()
             ShowGeneralSettings(true);
         }
         m_env.session.hostProgId = host::kStandardProgId;
+        m_session->ShowDrawingWindow(); // with the bundled example drawing
     } catch (const std::exception& e) {
         m_env.messages.Show("Veichle Turning Simulation", std::string(e.what()) + " Load frm",
                             MsgIcon::Exclamation);

@@ -21,6 +21,7 @@ namespace velrok::app {
 
 class QtFileDialogs;
 class QtStatusService;
+class SweepSession;
 class frmSettings;
 
 // Settings keys of the main window's options.
@@ -52,6 +53,8 @@ class frmVehicleTurning : public QMainWindow {
     VehicleLibrary& Library() { return *m_library; }
     QtStatusService& Status() { return *m_status; }
     QtRunControl& Run() { return m_run; }
+    // The drawing window, Add path, Execute, the diagrams and the output style form.
+    SweepSession& Session() { return *m_session; }
     int HelpTopic() const { return m_helpTopic; }
 
   signals:
@@ -78,6 +81,7 @@ class frmVehicleTurning : public QMainWindow {
     void ShowGeneralSettings(bool firstRun);
     void ShowAbout();
     void Quit();
+    void Execute();
     void LoadOptions();
     QLineEdit* Field(std::string_view controlName) const;
 
@@ -87,6 +91,7 @@ class frmVehicleTurning : public QMainWindow {
     std::unique_ptr<QtFileDialogs> m_ownDialogs;
     std::unique_ptr<VehicleLibrary> m_library;
     QtRunControl m_run;
+    SweepSession* m_session = nullptr;
     int m_helpTopic = 0;
     bool m_showing = false; // the window is copying core state into widgets
 };

@@ -63,6 +63,8 @@ class SweepSession : public QObject {
     // M_Settings_color: the style form, without blocking the main window.
     void ShowStyleForm();
 
+    // The clock that paces the run's yields (null: the system clock); tests pass a stepping one.
+    void SetClock(SweepClock* clock) { m_services.clock = clock; }
     bool Running() const { return m_running; }
     frmDrawing* DrawingWindow() const { return m_drawing.get(); }
     ResultDiagram* AngleDiagram() const { return m_angle; }

@@ -46,6 +46,23 @@ class PumpingRunControl : public testing::FakeRunControl {
     }
 };
 
+// Clicks the example's path element in the drawing window (zoomed in around it, then fitted
+// again); false when the click selected anything else.
+inline bool ClickExamplePath(app::frmDrawing& drawingWindow)
+{
+    auto& d = *drawingWindow.Drawing();
+    const auto paths = host::PathElementsOnLevel(d, kExamplePathLevel);
+    if (paths.size() != 1)
+        return false;
+    app::DrawingCanvas* canvas = drawingWindow.Canvas();
+    const Point3d p = d.PointAtDistance(paths[0], d.Length(paths[0]) * 0.3);
+    canvas->View().ZoomAt(canvas->View().ToScreen({p.x, p.y}), 4.0);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->View().ToScreen({p.x, p.y}).toPoint());
+    const auto selected = d.Selection();
+    canvas->ZoomToFit();
+    return selected.size() == 1 && selected[0] == paths[0];
+}
+
 struct ExampleSession {
     ExampleSession(host::HostRegistry& r, app::frmDrawing& w, app::ResultDiagram& a, app::ResultDiagram& s)
         : registry(r), drawingWindow(w), angle(a), speed(s)
@@ -66,21 +83,7 @@ struct ExampleSession {
     host::CurrentPath path;
     SweepResults results;
 
-    // Clicks the example's path element in the drawing window; false when the click took another.
-    bool ClickPath()
-    {
-        auto& d = *drawingWindow.Drawing();
-        const auto paths = host::PathElementsOnLevel(d, kExamplePathLevel);
-        if (paths.size() != 1)
-            return false;
-        app::DrawingCanvas* canvas = drawingWindow.Canvas();
-        const Point3d p = d.PointAtDistance(paths[0], d.Length(paths[0]) * 0.3);
-        canvas->View().ZoomAt(canvas->View().ToScreen({p.x, p.y}), 4.0);
-        QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->View().ToScreen({p.x, p.y}).toPoint());
-        const auto selected = d.Selection();
-        canvas->ZoomToFit();
-        return selected.size() == 1 && selected[0] == paths[0];
-    }
+    bool ClickPath() { return ClickExamplePath(drawingWindow); }
 
     bool AddPath() { return host::AddPath(registry, host::kStandardProgId, messages, status, path); }
 

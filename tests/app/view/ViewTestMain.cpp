@@ -13,16 +13,15 @@ std::unique_ptr<QObject> MakeDiagramsTest();
 std::unique_ptr<QObject> MakeStyleFormTest();
 std::unique_ptr<QObject> MakeExampleSessionTest();
 std::unique_ptr<QObject> MakeSweepSessionTest();
+std::unique_ptr<QObject> MakeMainWindowSessionTest();
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QObject>()>>> suites = {
-        {"DrawingWindowTest", MakeDrawingWindowTest},
-        {"DiagramsTest", MakeDiagramsTest},
-        {"StyleFormTest", MakeStyleFormTest},
-        {"ExampleSessionTest", MakeExampleSessionTest},
-        {"SweepSessionTest", MakeSweepSessionTest}};
+        {"DrawingWindowTest", MakeDrawingWindowTest}, {"DiagramsTest", MakeDiagramsTest},
+        {"StyleFormTest", MakeStyleFormTest},         {"ExampleSessionTest", MakeExampleSessionTest},
+        {"SweepSessionTest", MakeSweepSessionTest},   {"MainWindowSessionTest", MakeMainWindowSessionTest}};
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     int failures = 0;
     bool ran = false;
