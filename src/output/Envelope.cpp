@@ -202,18 +202,21 @@ class SideIndex {
         const double scale =
             std::max({m_scale, std::fabs(p.x), std::fabs(p.y), std::fabs(q.x), std::fabs(q.y)});
         const double margin = 2e-9 * (1.0 + scale) * length;
+        // Side of the probe's line: s(c) = ax (c.y - p.y) - ay (c.x - p.x), taken over a box.
+        auto clearOfLine = [&](const Group& box) {
+            const double sHigh =
+                ax * ((ax > 0 ? box.maxY : box.minY) - p.y) - ay * ((ay > 0 ? box.minX : box.maxX) - p.x);
+            const double sLow =
+                ax * ((ax > 0 ? box.minY : box.maxY) - p.y) - ay * ((ay > 0 ? box.maxX : box.minX) - p.x);
+            return sLow > margin || sHigh < -margin;
+        };
         for (size_t w = from / kWindow; w * kWindow < to; ++w) {
+            if (clearOfLine(m_windowBoxes[w]))
+                continue;
             uint64_t candidates = 0;
             for (uint32_t g = m_windowGroups[w]; g < m_windowGroups[w + 1]; ++g) {
-                const Group& group = m_groups[g];
-                // Side of the probe's line: s(c) = ax (c.y - p.y) - ay (c.x - p.x), taken over the box.
-                const double sHigh = ax * ((ax > 0 ? group.maxY : group.minY) - p.y) -
-                                     ay * ((ay > 0 ? group.minX : group.maxX) - p.x);
-                const double sLow = ax * ((ax > 0 ? group.minY : group.maxY) - p.y) -
-                                    ay * ((ay > 0 ? group.maxX : group.minX) - p.x);
-                if (sLow > margin || sHigh < -margin)
-                    continue;
-                candidates |= group.members;
+                if (!clearOfLine(m_groups[g]))
+                    candidates |= m_groups[g].members;
             }
             const size_t base = w * kWindow;
             if (from > base)
@@ -328,12 +331,22 @@ class SideIndex {
                 group = {-INFINITY, -INFINITY, INFINITY, INFINITY, group.members};
             m_groups.push_back(group);
         }
+        Group window{INFINITY, INFINITY, -INFINITY, -INFINITY, 0};
+        for (size_t g = m_windowGroups.back(); g < m_groups.size(); ++g) {
+            window.minX = std::min(window.minX, m_groups[g].minX);
+            window.minY = std::min(window.minY, m_groups[g].minY);
+            window.maxX = std::max(window.maxX, m_groups[g].maxX);
+            window.maxY = std::max(window.maxY, m_groups[g].maxY);
+            window.members |= m_groups[g].members;
+        }
+        m_windowBoxes.push_back(window);
     }
 
     const std::vector<SegmentLineRow>& m_lines;
     double m_scale = 0.0;
     std::vector<Group> m_groups;
     std::vector<uint32_t> m_windowGroups; // groups of window w: [m_windowGroups[w], m_windowGroups[w + 1])
+    std::vector<Group> m_windowBoxes;     // the box of all groups of window w
     mutable std::vector<uint32_t> m_candidates;
 };
 
