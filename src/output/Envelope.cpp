@@ -171,7 +171,8 @@ size_t LookAheadEnd(const std::vector<SegmentLineRow>& lines, size_t from, doubl
 // the probe: a segment with both ends clear of the probe's line by the margin below gets a u
 // outside [0, 1] from the divisions too, whatever their rounding. The margin is a billionth of
 // the largest coordinate, far above the rounding of the products and far below any drawing
-// detail. The rows left are offered in ascending order, so the result is that of the walk.
+// detail. Only rows the walk would have judged no crossing are passed over, so the answer is
+// the walk's.
 class SideIndex {
   public:
     explicit SideIndex(const std::vector<SegmentLineRow>& lines) : m_lines(lines)
