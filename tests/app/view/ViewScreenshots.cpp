@@ -2,7 +2,10 @@
 // diagrams and the output style form to PNG files (used by `make screenshots`).
 #include "ExampleRun.h"
 #include "TestPaths.h"
+#include "app/AppTestSupport.h"
+#include "app/drawing/SweepSession.h"
 #include "app/styles/frmVehicleTurningSettings.h"
+#include "ui_frmVehicleTurning.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,5 +63,22 @@ int main(int argc, char** argv)
     form.show();
     form.Load();
     ok = Grab(form, out + "/style-settings.png") && ok;
+
+    // The main window after the same run through its own buttons, on the Turning Report tab.
+    apptest::Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto main = h.LoadedWindow();
+    main->show();
+    viewtest::FixedClock clock;
+    main->Session().SetClock(&clock);
+    if (!viewtest::ClickExamplePath(*main->Session().DrawingWindow())) {
+        std::fprintf(stderr, "the path of the roundabout example was not picked\n");
+        return 1;
+    }
+    main->Form().Command7->click();
+    main->Form().txt_Speed->setText("0");
+    main->Form().Command3->click();
+    main->Form().TabStrip1->setCurrentIndex(1);
+    ok = Grab(*main, out + "/main-after-run.png") && ok;
     return ok ? 0 : 1;
 }
