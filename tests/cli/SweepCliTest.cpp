@@ -296,6 +296,23 @@ TEST_F(SweepCli, InterruptWritesNothingAndExitsWith130)
     EXPECT_TRUE(interrupted) << "last delay " << delayMs << " ms";
 }
 
+TEST_F(SweepCli, InternalFailureExitsWithOne)
+{
+    // A line weight that is no number fails every outline; the run goes on without them.
+    std::ofstream(In("styles.ini")) << "[Turn]\nTyreTreadLineWeight=heavy\n";
+    const CliRun r = Cli("'" + kJunction + "' --vehicle " + FirstOfType(1) +
+                         " --path layer:VehiclePath --first-last --settings styles.ini --json out.json");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Veichle Turning Simulation: "), std::string::npos) << r.err;
+    const Json j = ReadJson("out.json");
+    ASSERT_EQ(j["messages"].size(), 2u); // the first and the last position
+    const std::string text = j["messages"][0]["text"];
+    EXPECT_EQ(text.substr(text.size() - 12), " PlotSegment");
+    EXPECT_EQ(j["messages"][0]["icon"], "exclamation");
+    EXPECT_TRUE(j["stop"].is_null());
+    EXPECT_FALSE(j["report"].get<std::string>().empty());
+}
+
 TEST_F(SweepCli, HelpListsTheOptionsWithTheirDefaults)
 {
     const CliRun r = Cli("--help");
