@@ -525,6 +525,13 @@ class Run {
 void ExecuteSweep(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& services,
                   SweepResults& results)
 {
+    if (results.Running)
+        return;
+    results.Running = true;
+    struct Done {
+        SweepResults& r;
+        ~Done() { r.Running = false; }
+    } done{results};
     try {
         Run(inputs, currentPath, services, results).Execute();
     } catch (const Refused&) {
@@ -540,6 +547,8 @@ void ExecuteSweep(const SweepInputs& inputs, host::ElementId currentPath, SweepS
 bool ExecuteCommand(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& services,
                     SweepResults& results)
 {
+    if (results.Running)
+        return false;
     if (!host::IsHostReachable(services.registry, services.progId, services.messages, services.run))
         return false;
     if (Trim(inputs.txt_Speed).empty()) {

@@ -161,6 +161,11 @@ struct SweepResults {
     std::string Report;
     StopReason Stop = StopReason::None;
 
+    // True while a run works on these results. The window stays live during a run, so a command
+    // started inside one of its yields (a second Execute above all) must leave them alone; Reset
+    // does not touch it.
+    bool Running = false;
+
     void Reset();
     // The stations actually processed (PathTrack without its empty last entry).
     std::vector<PathTrackEntry> FilledTrack() const;
@@ -168,12 +173,14 @@ struct SweepResults {
 
 // Execute (Command3): the host reachable check, the speed and lock-to-lock emptiness checks, the
 // run, then the exceeded front-wheel and segment-angle boxes. `currentPath` is the identifier
-// taken by Add path (zero when none). False when the command stopped before the run started.
+// taken by Add path (zero when none). False when the command stopped before the run started, and
+// at once, without a message, while a run is already working on `results`.
 bool ExecuteCommand(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& services,
                     SweepResults& results);
 
 // The run itself. Every expected failure shows its box and returns with results.Stop = Refused;
-// a failure anywhere ends the run with the " Execute sweep" box (results.Stop = Failed).
+// a failure anywhere ends the run with the " Execute sweep" box (results.Stop = Failed). Does
+// nothing while another run is working on `results`.
 void ExecuteSweep(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& services,
                   SweepResults& results);
 

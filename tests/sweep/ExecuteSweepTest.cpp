@@ -575,6 +575,38 @@ TEST(ExecuteSweep, StopRequestBetweenStationsIsNotLost)
     EXPECT_EQ(h.results.FilledTrack().size(), 4u);
 }
 
+// A second Execute from inside a yield of a run leaves the run's results alone.
+class ExecuteAgainOnYield : public testing::FakeRunControl {
+  public:
+    void Yield() override
+    {
+        FakeRunControl::Yield();
+        if (harness != nullptr && yields == 10)
+            nestedStarted =
+                ExecuteCommand(harness->inputs, harness->path, harness->services, harness->results);
+    }
+    SweepHarness* harness = nullptr;
+    bool nestedStarted = true;
+};
+
+TEST(ExecuteSweep, SecondExecuteDuringARunIsIgnored)
+{
+    SweepHarness h;
+    ExecuteAgainOnYield run;
+    SweepServices services{h.messages, h.status, run,        h.settings, h.registry, host::kStandardProgId,
+                           h.clock,    h.random, h.diagrams, nullptr,    '.'};
+    run.harness = &h;
+    h.clock.stepMs = 20.0;
+    h.AddLine({0, 0, 0}, {40, 0, 0});
+    ASSERT_TRUE(ExecuteCommand(h.inputs, h.path, services, h.results));
+    EXPECT_FALSE(run.nestedStarted);
+    EXPECT_GT(run.yields, 10);
+    EXPECT_EQ(h.results.Stop, StopReason::None);
+    EXPECT_FALSE(h.results.Running);
+    EXPECT_EQ(h.results.FilledTrack().size(), static_cast<size_t>(h.results.StationCount));
+    EXPECT_EQ(h.drawing->Groups().size(), 1u);
+}
+
 TEST(ExecuteSweep, YieldsAboutEveryFifteenMilliseconds)
 {
     SweepHarness h;
