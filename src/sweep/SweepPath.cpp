@@ -16,7 +16,11 @@ constexpr const char* kTrapLabel = " SweepPath(Module)";
 SweepPathResult Fail(MessageService& messages, const std::string& description)
 {
     messages.Show(kTrapTitle, description + kTrapLabel, MsgIcon::Exclamation, MsgButtons::Ok);
-    return {}; // every field is assigned at the end only, so all are still 0
+    // Every field is assigned at the end only, so all are still 0. A rear axle at the origin
+    // would drag the unit across the drawing, so the run is told this unit cannot follow.
+    SweepPathResult result;
+    result.CannotFollow = true;
+    return result;
 }
 
 } // namespace

@@ -17,13 +17,14 @@ struct SweepPathResult {
     double RightWheelAngle = 0.0;  // radians
     double AverageAngleDeg = 0.0;  // degrees, signed
     // The circle of radius 1.02 L about the new lead point does not meet the previous body axis:
-    // the unit cannot follow its lead point (zero length, or a jump of over about 2 L).
+    // the unit cannot follow its lead point (zero length, or a jump of over about 2 L). Also set
+    // after a reported division by zero, whose zeroed rear axle is no position.
     bool CannotFollow = false;
 };
 
 // P0 new lead point, L unit length, P1 previous lead point, P2 previous rear axle, W track width.
 // A division by zero in the step is reported through `messages` (" SweepPath(Module)") and the
-// fields not yet assigned are returned as 0.
+// fields not yet assigned are returned as 0, with CannotFollow set.
 SweepPathResult SweepPath(Point2d p0, double l, Point2d p1, Point2d p2, double w, MessageService& messages);
 
 }  // namespace velrok

@@ -190,7 +190,8 @@ void ExpectDivisionByZeroRecord(const SweepPathResult& r, const RecordingMessage
     EXPECT_EQ(r.LeftWheelAngle, 0.0);
     EXPECT_EQ(r.RightWheelAngle, 0.0);
     EXPECT_EQ(r.AverageAngleDeg, 0.0);
-    EXPECT_FALSE(r.CannotFollow);
+    // The zeroed rear axle must never be used as a position.
+    EXPECT_TRUE(r.CannotFollow);
 }
 
 TEST(SweepPath, TwoLOverDEqualToCosThetaIsADivisionByZero)
