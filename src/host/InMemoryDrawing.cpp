@@ -333,6 +333,7 @@ std::vector<ElementHandle> InMemoryDrawing::Selection() const
 void InMemoryDrawing::UnselectAllElements()
 {
     m_selection.clear();
+    m_selectedIds.clear();
     Changed();
 }
 
@@ -340,7 +341,7 @@ void InMemoryDrawing::Select(ElementHandle element)
 {
     if (!Element(element).inModel)
         throw HostError(HostErrorKind::Failed, 5, "Only elements in the model can be selected");
-    if (std::find(m_selection.begin(), m_selection.end(), element.id) == m_selection.end())
+    if (m_selectedIds.insert(element.id).second)
         m_selection.push_back(element.id);
     Changed();
 }
@@ -376,7 +377,8 @@ void InMemoryDrawing::DeleteElement(ElementHandle element)
     const DrawingElement& e = Element(element);
     if (!e.dxfHandle.empty())
         m_byDxfHandle.erase(UpperHandle(e.dxfHandle));
-    std::erase(m_selection, element.id);
+    if (m_selectedIds.erase(element.id))
+        std::erase(m_selection, element.id);
     for (DrawingGroup& group : m_groups)
         if (m_groupMembers[group.handle.id].erase(e.id.Value()))
             std::erase(group.members, e.id);

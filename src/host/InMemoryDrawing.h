@@ -177,7 +177,8 @@ class InMemoryDrawing : public CadHost {
     std::vector<DrawingLineStyle> m_lineStyles;
     std::vector<DrawingGroup> m_groups;
     std::map<uint64_t, std::unordered_set<uint64_t>> m_groupMembers; // group handle -> element ids
-    std::vector<uint64_t> m_selection;
+    std::vector<uint64_t> m_selection;                               // in the order of selecting
+    std::unordered_set<uint64_t> m_selectedIds; // the same, for a quick "already selected?"
     uint64_t m_nextId = kFirstElementId;
     uint64_t m_nextHandle = 2;
     uint64_t m_revision = 0;
