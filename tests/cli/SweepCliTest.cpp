@@ -1,5 +1,6 @@
 // velrok-cli sweep run as a user runs it: exit codes, the three outputs, the JSON report's shape,
 // the messages on stderr and an ezdxf audit of the DXF it writes.
+#include "RunCli.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using velrok::testing::CliRun;
 
 // A folder of its own per test, removed afterwards.
 class SweepCli : public ::testing::Test {
@@ -41,23 +38,7 @@ class SweepCli : public ::testing::Test {
 
     CliRun Cli(const std::string& arguments) const
     {
-        const std::string errFile = In("stderr.txt");
-        const std::string command = "cd '" + m_dir.string() +
-                                    "' && '" VELROK_BINARY_DIR "/bin/velrok-cli' sweep " + arguments +
-                                    " 2>'" + errFile + "'";
-        CliRun r;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return r;
-        std::array<char, 4096> buffer{};
-        size_t n = 0;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            r.out.append(buffer.data(), n);
-        const int status = ::pclose(pipe);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream in(errFile);
-        r.err.assign(std::istreambuf_iterator<char>(in), {});
-        return r;
+        return velrok::testing::RunCliIn(m_dir.string(), "sweep " + arguments, In("stderr.txt"));
     }
 
     // "#N" for the first vehicle of a configuration in the default library.

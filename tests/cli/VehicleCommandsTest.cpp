@@ -1,4 +1,5 @@
 // velrok-cli vehicles / vehicle N run as a user runs them, on the default library the build made.
+#include "RunCli.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +9,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using RunResult = velrok::testing::CliRun;
 
 // Runs velrok-cli with the arguments from another working folder, so that the default library is
 // found beside the program and not in the current folder.
@@ -24,20 +21,7 @@ RunResult RunCli(const std::string& arguments)
 {
     const std::string errFile =
         (std::filesystem::temp_directory_path() / ("velrok-cli-err-" + std::to_string(::getpid()))).string();
-    const std::string command =
-        "cd / && '" VELROK_BINARY_DIR "/bin/velrok-cli' " + arguments + " 2>'" + errFile + "'";
-    RunResult r;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return r;
-    std::array<char, 4096> buffer{};
-    size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        r.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(in), {});
+    RunResult r = velrok::testing::RunCliIn("/", arguments, errFile);
     std::filesystem::remove(errFile);
     return r;
 }
