@@ -138,6 +138,30 @@ void PlaceSteeredTyre(SegmentCorners& corners, int firstIndex, const Frame& fram
         corners[firstIndex + n] = Rotate(frame.Place(pattern[static_cast<size_t>(n)]), centre, cosA, sinA);
 }
 
+// Index of a unit in PrevCorners; a unit index is a whole number from 0 (a broken run otherwise).
+size_t UnitSlot(double unitIndex)
+{
+    if (!(unitIndex >= 0.0 && unitIndex < 1e6 && unitIndex == std::floor(unitIndex)))
+        throw std::logic_error("CalcSegmentCorners: the unit index is not a whole number from 0");
+    return static_cast<size_t>(unitIndex);
+}
+
+void SaveCornerPaths(SweepRecords& records, double unitIndex, const SegmentCorners& c, double station)
+{
+    const size_t slot = UnitSlot(unitIndex);
+    if (slot >= records.PrevCorners.size())
+        records.PrevCorners.resize(slot + 1);
+    PrevBodyCorners& prev = records.PrevCorners[slot];
+    // Unit 0's front corners are already joined through PrevFrontLeft / PrevFrontRight.
+    if (slot != 0 && prev.FrontLeft.x != kPrevCornerAbsent)
+        SaveSegmentLines(records, prev.FrontLeft.x, prev.FrontLeft.y, c[3].x, c[3].y, prev.FrontRight.x,
+                         prev.FrontRight.y, c[5].x, c[5].y, station);
+    if (prev.RearLeft.x != kPrevCornerAbsent)
+        SaveSegmentLines(records, prev.RearLeft.x, prev.RearLeft.y, c[2].x, c[2].y, prev.RearRight.x,
+                         prev.RearRight.y, c[4].x, c[4].y, station);
+    prev = {c[3], c[5], c[2], c[4]};
+}
+
 } // namespace
 
 void SweepRecords::Reset()
@@ -150,6 +174,7 @@ void SweepRecords::Reset()
     RightSegmentLines.assign(1, SegmentLineRow{});
     PrevFrontLeft = {kPrevCornerAbsent, 0.0};
     PrevFrontRight = {kPrevCornerAbsent, 0.0};
+    PrevCorners.clear(); // no unit has previous corners
 }
 
 Point2d RotateAbout(Point2d p, Point2d centre, double angle)
@@ -205,6 +230,13 @@ SegmentCorners CalcSegmentCorners(Point2d p, Point2d r, const SegmentSpec& spec,
         records.PrevFrontLeft = c[3];
         records.PrevFrontRight = c[5];
     }
+
+    // Every body's corners sweep outward between probes: a trailer's front corner swings out on a
+    // reverse curve, a rear corner on the tail swing, and a probe that passes between the ends of
+    // two consecutive side lines would miss them. The line joining a corner's places at the
+    // previous and this station closes that gap.
+    if (!drawbar)
+        SaveCornerPaths(records, unitIndex, c, station);
 
     Append(records.VehicleSweepLeftFront, unitIndex, station, c[3], bodyFlag);
     Append(records.VehicleSweepRightFront, unitIndex, station, c[5], bodyFlag);

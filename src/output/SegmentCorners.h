@@ -40,14 +40,28 @@ struct SegmentLineRow {
 
 inline constexpr double kPrevCornerAbsent = -99999.0;
 
+// The four body corners of one unit at the previous station; x = kPrevCornerAbsent: none yet.
+struct PrevBodyCorners {
+    Point2d FrontLeft{kPrevCornerAbsent, 0.0};
+    Point2d FrontRight{kPrevCornerAbsent, 0.0};
+    Point2d RearLeft{kPrevCornerAbsent, 0.0};
+    Point2d RearRight{kPrevCornerAbsent, 0.0};
+};
+
 // What CalcSegmentCorners records during a run; Reset gives the state a run starts from: each
 // sweep point list one row of zeros, each segment line list one empty row, no previous corners.
 struct SweepRecords {
     std::vector<SweepPointRow> VehicleSweepLeftFront, VehicleSweepRightFront, VehicleSweepLeftBack,
-        VehicleSweepRightBack, WheelSweepLeftFront, WheelSweepRightFront, WheelSweepLeftBack, WheelSweepRightBack;
+        VehicleSweepRightBack, WheelSweepLeftFront, WheelSweepRightFront, WheelSweepLeftBack,
+        WheelSweepRightBack;
     std::vector<SegmentLineRow> LeftSegmentLines, RightSegmentLines;
+    // The first unit's front corners at the previous station.
     Point2d PrevFrontLeft{kPrevCornerAbsent, 0.0};
     Point2d PrevFrontRight{kPrevCornerAbsent, 0.0};
+    // Every unit's body corners at the previous station, by unit index; a unit not seen yet has
+    // no entry (absent). Unit 0's front corners are PrevFrontLeft / PrevFrontRight above; its
+    // entry here holds its rear corners.
+    std::vector<PrevBodyCorners> PrevCorners;
 
     SweepRecords() { Reset(); }
     void Reset();
@@ -66,4 +80,4 @@ SegmentCorners CalcSegmentCorners(Point2d p, Point2d r, const SegmentSpec& spec,
                                   double unitIndex, double station, int vType, SweepRecords& records,
                                   MessageService& messages);
 
-}  // namespace velrok
+} // namespace velrok

@@ -320,14 +320,15 @@ TEST(SegmentCorners, FrontCornerLinesJoinConsecutiveStationsOfTheFirstUnit)
     EXPECT_EQ(records.LeftSegmentLines[1].station, 0.0);
     EXPECT_EQ(records.LeftSegmentLines[1].x1, 0.0);
 
-    // A trailing body adds its sides but never front corner lines.
+    // A trailing body's first call adds its sides only.
     CalcSegmentCorners({-8.25, 0.0}, {-17.55, 0.0}, Spec(kKindBody), SweepPathResult{}, 1.0, 0.0, 2, records,
                        messages);
     ASSERT_EQ(records.LeftSegmentLines.size(), 3u);
 
+    // The next station: the sides, the front corner lines, then the rear corner lines.
     CalcSegmentCorners({0.2, 0.0}, {-5.4, 0.0}, truck, SweepPathResult{}, 0.0, 0.2, 2, records, messages);
-    ASSERT_EQ(records.LeftSegmentLines.size(), 5u);
-    ASSERT_EQ(records.RightSegmentLines.size(), 5u);
+    ASSERT_EQ(records.LeftSegmentLines.size(), 6u);
+    ASSERT_EQ(records.RightSegmentLines.size(), 6u);
     const SegmentLineRow front = records.LeftSegmentLines[3];
     EXPECT_NEAR(front.x1, 1.4, 1e-12);
     EXPECT_NEAR(front.x2, 1.6, 1e-12);
@@ -337,6 +338,61 @@ TEST(SegmentCorners, FrontCornerLinesJoinConsecutiveStationsOfTheFirstUnit)
     EXPECT_NEAR(records.RightSegmentLines[3].x2, 1.6, 1e-12);
     EXPECT_NEAR(records.PrevFrontLeft.x, 1.6, 1e-12);
     EXPECT_NEAR(records.PrevFrontRight.y, -1.3, 1e-12);
+    const SegmentLineRow rear = records.LeftSegmentLines[4];
+    EXPECT_NEAR(rear.x1, -8.2, 1e-12);
+    EXPECT_NEAR(rear.y1, 1.3, 1e-12);
+    EXPECT_NEAR(rear.x2, -8.0, 1e-12);
+    EXPECT_NEAR(rear.y2, 1.3, 1e-12);
+    EXPECT_EQ(rear.station, 0.2);
+    EXPECT_NEAR(records.RightSegmentLines[4].y2, -1.3, 1e-12);
+}
+
+// Every body's corners sweep outward between the envelope's probes, so each body records the paths
+// of its four corners from one station to the next, not only the first unit its front ones.
+TEST(SegmentCorners, CornerLinesJoinConsecutiveStationsOfEveryBodyButNotOfDrawbars)
+{
+    SweepRecords records;
+    RecordingMessages messages;
+    const SegmentSpec body = Spec(kKindBody);
+    SegmentSpec bar = Spec(kKindDrawbar);
+    bar.Wheelbase = 3.0;
+    // Station 0: a body (unit 1) along +x, a drawbar (unit 2) behind it.
+    CalcSegmentCorners({-8.25, 0.0}, {-13.85, 0.0}, body, SweepPathResult{}, 1.0, 0.0, 10, records, messages);
+    CalcSegmentCorners({-10.9, 0.0}, {-13.9, 0.0}, bar, SweepPathResult{}, 2.0, 0.0, 10, records, messages);
+    ASSERT_EQ(records.LeftSegmentLines.size(), 2u); // the body's sides, then the open row
+
+    // Station 0.2: the body moved by (0.2, 0.1) without turning.
+    CalcSegmentCorners({-8.05, 0.1}, {-13.65, 0.1}, body, SweepPathResult{}, 1.0, 0.2, 10, records, messages);
+    CalcSegmentCorners({-10.7, 0.1}, {-13.7, 0.1}, bar, SweepPathResult{}, 2.0, 0.2, 10, records, messages);
+    ASSERT_EQ(records.LeftSegmentLines.size(), 5u);
+    ASSERT_EQ(records.RightSegmentLines.size(), 5u);
+    struct Expected {
+        const char* what;
+        const SegmentLineRow& row;
+        double x1, y1, x2, y2;
+    };
+    // Front corners at u = 1.4, rear corners at u = -8.2, sides at v = +-1.3.
+    for (const Expected& e :
+         {Expected{"front left", records.LeftSegmentLines[2], -6.85, 1.3, -6.65, 1.4},
+          Expected{"front right", records.RightSegmentLines[2], -6.85, -1.3, -6.65, -1.2},
+          Expected{"rear left", records.LeftSegmentLines[3], -16.45, 1.3, -16.25, 1.4},
+          Expected{"rear right", records.RightSegmentLines[3], -16.45, -1.3, -16.25, -1.2}}) {
+        EXPECT_NEAR(e.row.x1, e.x1, 1e-12) << e.what;
+        EXPECT_NEAR(e.row.y1, e.y1, 1e-12) << e.what;
+        EXPECT_NEAR(e.row.x2, e.x2, 1e-12) << e.what;
+        EXPECT_NEAR(e.row.y2, e.y2, 1e-12) << e.what;
+        EXPECT_EQ(e.row.station, 0.2) << e.what;
+    }
+    // The first unit's own front corners were not touched by the body.
+    EXPECT_EQ(records.PrevFrontLeft.x, kPrevCornerAbsent);
+
+    // A unit index that is not a whole number from 0 is a broken run.
+    EXPECT_THROW(
+        CalcSegmentCorners({0.0, 0.0}, {-5.6, 0.0}, body, SweepPathResult{}, 1.5, 0.4, 10, records, messages),
+        std::logic_error);
+    EXPECT_THROW(CalcSegmentCorners({0.0, 0.0}, {-5.6, 0.0}, body, SweepPathResult{}, -1.0, 0.4, 10, records,
+                                    messages),
+                 std::logic_error);
 }
 
 TEST(SegmentCorners, AnArithmeticFaultIsReportedAndGivesZeros)
@@ -384,6 +440,8 @@ TEST(SegmentCorners, ResetLeavesOneZeroRowPerListAndNoPreviousCorners)
     RecordingMessages messages;
     CalcSegmentCorners({0.0, 0.0}, {-5.6, 0.0}, Spec(kKindMotor), SweepPathResult{}, 0.0, 0.0, 2, records,
                        messages);
+    CalcSegmentCorners({-8.25, 0.0}, {-13.85, 0.0}, Spec(kKindBody), SweepPathResult{}, 1.0, 0.0, 2, records,
+                       messages);
     CalcSegmentCorners({0.2, 0.0}, {-5.4, 0.0}, Spec(kKindMotor), SweepPathResult{}, 0.0, 0.2, 2, records,
                        messages);
     records.Reset();
@@ -399,10 +457,13 @@ TEST(SegmentCorners, ResetLeavesOneZeroRowPerListAndNoPreviousCorners)
     EXPECT_EQ(records.LeftSegmentLines.size(), 1u);
     EXPECT_EQ(records.RightSegmentLines.size(), 1u);
     EXPECT_EQ(records.PrevFrontLeft.x, -99999.0);
-    // After a reset the next first-unit call is a first call again.
+    // After a reset the next call of every unit is a first call again: sides only.
     CalcSegmentCorners({0.4, 0.0}, {-5.2, 0.0}, Spec(kKindMotor), SweepPathResult{}, 0.0, 0.4, 2, records,
                        messages);
     EXPECT_EQ(records.LeftSegmentLines.size(), 2u);
+    CalcSegmentCorners({-8.0, 0.0}, {-13.6, 0.0}, Spec(kKindBody), SweepPathResult{}, 1.0, 0.4, 2, records,
+                       messages);
+    EXPECT_EQ(records.LeftSegmentLines.size(), 3u);
 }
 
 TEST(SegmentCorners, SaveSegmentLinesFillsTheOpenRowAndOpensANewOne)
