@@ -287,7 +287,9 @@ class SideIndex {
 
   private:
     static constexpr size_t kWindow = 64; // rows per window: one bit each
-    static constexpr size_t kGroupSize = 8;
+    // Four rows a group: with the short corner lines beside the long body sides, boxes of four
+    // stay tight enough to pass over most rows, and there are not yet too many boxes to test.
+    static constexpr size_t kGroupSize = 4;
     static constexpr size_t kSampleStep = 8;
 
     struct Group {
