@@ -235,8 +235,9 @@ class Run {
             rows->reserve(stations * units);
         r.WheelSweepLeftFront.reserve(stations);
         r.WheelSweepRightFront.reserve(stations);
-        r.LeftSegmentLines.reserve(stations * (bodies + 1));
-        r.RightSegmentLines.reserve(stations * (bodies + 1));
+        // Per body and station: its side, and the paths of its front and rear corners.
+        r.LeftSegmentLines.reserve(stations * 3 * bodies + 1);
+        r.RightSegmentLines.reserve(stations * 3 * bodies + 1);
     }
 
     [[noreturn]] void Refuse(const std::string& title, const std::string& text, MsgIcon icon)
