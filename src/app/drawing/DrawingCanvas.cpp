@@ -149,6 +149,12 @@ QRectF DrawingCanvas::Extents()
 
 void DrawingCanvas::ZoomToFit()
 {
+    // Before the window is shown the canvas has no final size yet: fit at the first paint.
+    if (!isVisible()) {
+        m_fitPending = true;
+        update();
+        return;
+    }
     m_view.SetSize(size());
     m_view.Fit(Extents());
     m_fitPending = false;
