@@ -165,6 +165,70 @@ size_t LookAheadEnd(const std::vector<SegmentLineRow>& lines, size_t from, doubl
     return static_cast<size_t>(beyond - lines.begin());
 }
 
+// The walk's answer from the rows that may cross the probe P->Q, in ascending order; every row
+// left out must be one the walk judges no crossing. `scale` bounds the coordinates' magnitude.
+SegmentCrossing PickCrossing(const std::vector<SegmentLineRow>& lines,
+                             const std::vector<uint32_t>& candidates, size_t& scanStart, Point2d p, Point2d q,
+                             double scale)
+{
+    const double ax = q.x - p.x;
+    const double ay = q.y - p.y;
+    const double length = std::fabs(ax) + std::fabs(ay); // not below |a|
+    constexpr size_t kSampleStep = 8; // every 8th row judged early, for a distance to dismiss with
+    // The walk's answer is the first crossing (for the scan start) and the farthest crossing,
+    // the earliest of equals. The first is found walking forward. For the farthest, every row
+    // that provably falls short of a distance already reached is dismissed without dividing;
+    // walking back, an equal distance found later is an earlier row.
+    size_t k = 0;
+    SegmentCrossing first;
+    double firstDistance = 0.0;
+    for (; k < candidates.size() && !first.found; ++k) {
+        const SegmentLineRow& row = lines[candidates[k]];
+        const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+        if (QuotientOutsideUnit(terms.uNum, terms.den))
+            continue;
+        first = Cross(terms);
+        if (first.found) {
+            scanStart = candidates[k];
+            firstDistance = PointDistance(p, {first.x, first.y});
+        }
+    }
+    if (!first.found)
+        return {};
+    // Rounding moves a crossing by far less than this, so a row shown nearer by it is nearer.
+    const double slack = 1e-9 * (1.0 + scale + length);
+    const double reach = std::sqrt(ax * ax + ay * ay) * (1.0 + 1e-12); // not below |a|
+    // A few rows judged first give a distance the answer reaches at least, to dismiss with.
+    double reached = firstDistance;
+    for (size_t i = k; i < candidates.size(); i += kSampleStep) {
+        const SegmentLineRow& row = lines[candidates[i]];
+        const SegmentCrossing hit = Cross(Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2}));
+        if (hit.found)
+            reached = std::max(reached, PointDistance(p, {hit.x, hit.y}));
+    }
+    SegmentCrossing last;
+    double lastDistance = -1.0;
+    for (size_t i = candidates.size(); i-- > k;) {
+        const SegmentLineRow& row = lines[candidates[i]];
+        const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+        if (QuotientOutsideUnit(terms.uNum, terms.den))
+            continue;
+        // t |a| < target - slack, with t = tNum / den, cannot give a crossing at the target.
+        const double target = std::max(reached, lastDistance) - slack;
+        if (target > 0.0 && std::fabs(terms.tNum) * reach < std::fabs(terms.den) * target)
+            continue;
+        const SegmentCrossing hit = Cross(terms);
+        if (!hit.found)
+            continue;
+        const double d = PointDistance(p, {hit.x, hit.y});
+        if (d >= lastDistance) { // walking back: an equal one is earlier
+            last = hit;
+            lastDistance = d;
+        }
+    }
+    return last.found && lastDistance > firstDistance ? last : first;
+}
+
 // A sorted side list prepared for the probes of a whole envelope. Each run of 64 rows is split
 // into groups of spatial neighbours (mostly the lines of one unit at a few stations); a probe
 // passes over every group whose box lies wholly on one side of its line. Such rows cannot cross
@@ -231,58 +295,7 @@ class SideIndex {
             }
         }
 
-        // The walk's answer is the first crossing (for the scan start) and the farthest crossing,
-        // the earliest of equals. The first is found walking forward. For the farthest, every row
-        // that provably falls short of a distance already reached is dismissed without dividing;
-        // walking back, an equal distance found later is an earlier row.
-        size_t k = 0;
-        SegmentCrossing first;
-        double firstDistance = 0.0;
-        for (; k < m_candidates.size() && !first.found; ++k) {
-            const SegmentLineRow& row = m_lines[m_candidates[k]];
-            const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
-            if (QuotientOutsideUnit(terms.uNum, terms.den))
-                continue;
-            first = Cross(terms);
-            if (first.found) {
-                scanStart = m_candidates[k];
-                firstDistance = PointDistance(p, {first.x, first.y});
-            }
-        }
-        if (!first.found)
-            return {};
-        // Rounding moves a crossing by far less than this, so a row shown nearer by it is nearer.
-        const double slack = 1e-9 * (1.0 + scale + length);
-        const double reach = std::sqrt(ax * ax + ay * ay) * (1.0 + 1e-12); // not below |a|
-        // A few rows judged first give a distance the answer reaches at least, to dismiss with.
-        double reached = firstDistance;
-        for (size_t i = k; i < m_candidates.size(); i += kSampleStep) {
-            const SegmentLineRow& row = m_lines[m_candidates[i]];
-            const SegmentCrossing hit = Cross(Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2}));
-            if (hit.found)
-                reached = std::max(reached, PointDistance(p, {hit.x, hit.y}));
-        }
-        SegmentCrossing last;
-        double lastDistance = -1.0;
-        for (size_t i = m_candidates.size(); i-- > k;) {
-            const SegmentLineRow& row = m_lines[m_candidates[i]];
-            const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
-            if (QuotientOutsideUnit(terms.uNum, terms.den))
-                continue;
-            // t |a| < target - slack, with t = tNum / den, cannot give a crossing at the target.
-            const double target = std::max(reached, lastDistance) - slack;
-            if (target > 0.0 && std::fabs(terms.tNum) * reach < std::fabs(terms.den) * target)
-                continue;
-            const SegmentCrossing hit = Cross(terms);
-            if (!hit.found)
-                continue;
-            const double d = PointDistance(p, {hit.x, hit.y});
-            if (d >= lastDistance) { // walking back: an equal one is earlier
-                last = hit;
-                lastDistance = d;
-            }
-        }
-        return last.found && lastDistance > firstDistance ? last : first;
+        return PickCrossing(m_lines, m_candidates, scanStart, p, q, scale);
     }
 
   private:
@@ -290,7 +303,6 @@ class SideIndex {
     // Four rows a group: with the short corner lines beside the long body sides, boxes of four
     // stay tight enough to pass over most rows, and there are not yet too many boxes to test.
     static constexpr size_t kGroupSize = 4;
-    static constexpr size_t kSampleStep = 8;
 
     struct Group {
         double minX, minY, maxX, maxY;
@@ -353,6 +365,276 @@ class SideIndex {
     mutable std::vector<uint32_t> m_candidates;
 };
 
+// Cells per probe length: small enough that a probe gathers few rows besides those it crosses,
+// large enough that a body side is filed in only a few cells.
+constexpr double kProbeCells = 64.0;
+
+// A sorted side list filed in a uniform grid of square cells: each row is listed, in ascending
+// order, in every cell its line passes within `margin` of, and a probe gathers the rows of the
+// cells it passes within `margin` of. Rows that cross the probe meet it at a point that lies on
+// both lines to within rounding, far below the margin (a billionth of the largest coordinate
+// plus a millionth of a unit), so each such row shares a cell with the probe and is gathered.
+// Rows with a coordinate that is not a number cannot be filed: they are always offered.
+class GridIndex {
+  public:
+    GridIndex(const std::vector<SegmentLineRow>& lines, double cellSize) : m_lines(lines)
+    {
+        double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+        for (const SegmentLineRow& row : lines) {
+            if (!Finite(row))
+                continue;
+            m_scale = std::max(
+                {m_scale, std::fabs(row.x1), std::fabs(row.y1), std::fabs(row.x2), std::fabs(row.y2)});
+            minX = std::min({minX, row.x1, row.x2});
+            minY = std::min({minY, row.y1, row.y2});
+            maxX = std::max({maxX, row.x1, row.x2});
+            maxY = std::max({maxY, row.y1, row.y2});
+        }
+        m_margin = 1e-9 * (1.0 + m_scale) + 1e-6;
+        if (minX > maxX) {
+            minX = minY = maxX = maxY = 0.0;
+        }
+        m_originX = minX - 2.0 * m_margin;
+        m_originY = minY - 2.0 * m_margin;
+        const double width = maxX - minX + 4.0 * m_margin;
+        const double height = maxY - minY + 4.0 * m_margin;
+        // Too many cells cost memory and time to empty; a huge drawing gets larger cells.
+        const double fewest = std::sqrt(width * height / kMaxCells);
+        m_cell = std::max({cellSize, fewest, width / kMaxSide, height / kMaxSide, 1e-3});
+        m_columns = std::clamp(static_cast<long>(std::floor(width / m_cell)) + 1, 1L, kMaxSide);
+        m_rowsOfCells = std::clamp(static_cast<long>(std::floor(height / m_cell)) + 1, 1L, kMaxSide);
+
+        m_inverseCell = 1.0 / m_cell;
+
+        // Count, then fill: rows arrive in ascending order, so every cell's list is sorted.
+        m_start.assign(static_cast<size_t>(m_columns * m_rowsOfCells) + 1, 0);
+        std::vector<uint32_t> cells;                // the cells of every row in turn
+        std::vector<uint32_t> rowEnd(lines.size()); // row j's cells end at cells[rowEnd[j]]
+        cells.reserve(lines.size() * 2);
+        for (size_t j = 0; j < lines.size(); ++j) {
+            if (Finite(lines[j])) {
+                VisitCells(lines[j], All(), [&](size_t cell) {
+                    ++m_start[cell + 1];
+                    cells.push_back(static_cast<uint32_t>(cell));
+                });
+            } else {
+                m_unfiled.push_back(static_cast<uint32_t>(j));
+            }
+            rowEnd[j] = static_cast<uint32_t>(cells.size());
+        }
+        for (size_t c = 1; c < m_start.size(); ++c)
+            m_start[c] += m_start[c - 1];
+        m_windows.assign((lines.size() + kWindow - 1) / kWindow, CellRange{m_columns, -1, m_rowsOfCells, -1});
+        for (size_t j = 0; j < lines.size(); ++j) {
+            if (!Finite(lines[j]))
+                continue;
+            CellRange& w = m_windows[j / kWindow];
+            const SegmentLineRow& row = lines[j];
+            w.firstColumn = std::min(w.firstColumn, ColumnOf(std::min(row.x1, row.x2) - m_margin));
+            w.lastColumn = std::max(w.lastColumn, ColumnOf(std::max(row.x1, row.x2) + m_margin));
+            w.firstRow = std::min(w.firstRow, RowOf(std::min(row.y1, row.y2) - m_margin));
+            w.lastRow = std::max(w.lastRow, RowOf(std::max(row.y1, row.y2) + m_margin));
+        }
+        m_rows.resize(m_start.back());
+        std::vector<uint32_t> next(m_start.begin(), m_start.end() - 1);
+        for (size_t j = 0, k = 0; j < lines.size(); ++j) {
+            for (; k < rowEnd[j]; ++k)
+                m_rows[next[cells[k]]++] = static_cast<uint32_t>(j);
+        }
+    }
+
+    SegmentCrossing Scan(size_t& scanStart, Point2d p, Point2d q, double bound) const
+    {
+        const SegmentLineRow probe{p.x, p.y, q.x, q.y, 0.0};
+        if (!Finite(probe)) // no cells to walk: the plain walk decides
+            return ScanEnvelopeSide(m_lines, scanStart, p, q, bound);
+        const size_t from = scanStart;
+        const size_t to = LookAheadEnd(m_lines, from, bound);
+        if (from >= to)
+            return {};
+        const double ax = q.x - p.x;
+        const double ay = q.y - p.y;
+        auto crossing = [&](uint32_t j) -> SegmentCrossing {
+            const SegmentLineRow& row = m_lines[j];
+            const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+            if (QuotientOutsideUnit(terms.uNum, terms.den))
+                return {};
+            return Cross(terms);
+        };
+
+        // Only the cells that rows [from, to) are filed in can hold a crossing.
+        CellRange range{m_columns, -1, m_rowsOfCells, -1};
+        for (size_t w = from / kWindow; w * kWindow < to; ++w) {
+            range.firstColumn = std::min(range.firstColumn, m_windows[w].firstColumn);
+            range.lastColumn = std::max(range.lastColumn, m_windows[w].lastColumn);
+            range.firstRow = std::min(range.firstRow, m_windows[w].firstRow);
+            range.lastRow = std::max(range.lastRow, m_windows[w].lastRow);
+        }
+        // The cells of the probe, farthest first, each with the farthest its crossings can lie.
+        m_cells.clear();
+        VisitCells(probe, range, [&](size_t cell) {
+            if (m_start[cell] == m_start[cell + 1])
+                return;
+            const long c = static_cast<long>(cell) % m_columns;
+            const long r = static_cast<long>(cell) / m_columns;
+            const double x0 = m_originX + static_cast<double>(c) * m_cell - m_margin;
+            const double y0 = m_originY + static_cast<double>(r) * m_cell - m_margin;
+            const double dx = std::max(std::fabs(x0 - p.x), std::fabs(x0 + m_cell + 2.0 * m_margin - p.x));
+            const double dy = std::max(std::fabs(y0 - p.y), std::fabs(y0 + m_cell + 2.0 * m_margin - p.y));
+            m_cells.push_back({std::sqrt(dx * dx + dy * dy), static_cast<uint32_t>(cell)});
+        });
+
+        // The scan start moves to the first crossing in row order: the least of each cell's first.
+        size_t first = to;
+        SegmentCrossing firstHit;
+        auto offerFirst = [&](uint32_t j) {
+            if (j >= from && j < first) {
+                const SegmentCrossing hit = crossing(j);
+                if (hit.found) {
+                    first = j;
+                    firstHit = hit;
+                }
+            }
+        };
+        for (uint32_t j : m_unfiled)
+            offerFirst(j);
+        for (const CellReach& cell : m_cells) {
+            const auto end = m_rows.begin() + m_start[cell.cell + 1];
+            for (auto it =
+                     std::lower_bound(m_rows.begin() + m_start[cell.cell], end, static_cast<uint32_t>(from));
+                 it != end && *it < first; ++it) {
+                offerFirst(*it);
+                if (first == *it)
+                    break;
+            }
+        }
+        if (first == to)
+            return {};
+        scanStart = first;
+
+        // The farthest crossing, the first in row order of equals, as the walk keeps it. Cells are
+        // taken farthest first; once a cell cannot hold a crossing as far as the best, no nearer
+        // one can either. A crossing lies within the margin of a cell of its row and of the probe.
+        SegmentCrossing best = firstHit;
+        size_t bestRow = first;
+        double bestDistance = PointDistance(p, {firstHit.x, firstHit.y});
+        const double reach = std::sqrt(ax * ax + ay * ay) * (1.0 + 1e-12); // not below |a|
+        const double nearer = 1e-9 * (1.0 + m_scale + std::fabs(ax) + std::fabs(ay));
+        auto offer = [&](uint32_t j) {
+            const SegmentLineRow& row = m_lines[j];
+            const CrossTerms terms = Terms(p, ax, ay, {row.x1, row.y1}, {row.x2, row.y2});
+            if (QuotientOutsideUnit(terms.uNum, terms.den))
+                return;
+            // t |a| < target, with t = tNum / den, cannot reach the best distance once divided.
+            const double target = bestDistance - nearer;
+            if (target > 0.0 && std::fabs(terms.tNum) * reach < std::fabs(terms.den) * target)
+                return;
+            const SegmentCrossing hit = Cross(terms);
+            if (!hit.found)
+                return;
+            const double hx = hit.x - p.x;
+            const double hy = hit.y - p.y;
+            const double d = std::sqrt(hx * hx + hy * hy);
+            if (d > bestDistance || (d == bestDistance && j < bestRow)) {
+                best = hit;
+                bestRow = j;
+                bestDistance = d;
+            }
+        };
+        for (uint32_t j : m_unfiled) {
+            if (j >= from && j < to)
+                offer(j);
+        }
+        std::sort(m_cells.begin(), m_cells.end(),
+                  [](const CellReach& a, const CellReach& b) { return a.reach > b.reach; });
+        const double slack = 2.0 * m_margin + 1e-9 * (1.0 + m_scale + std::fabs(ax) + std::fabs(ay));
+        for (const CellReach& cell : m_cells) {
+            if (cell.reach + slack < bestDistance)
+                break;
+            const auto end = m_rows.begin() + m_start[cell.cell + 1];
+            for (auto it =
+                     std::lower_bound(m_rows.begin() + m_start[cell.cell], end, static_cast<uint32_t>(from));
+                 it != end && *it < to; ++it)
+                offer(*it);
+        }
+        return best;
+    }
+
+  private:
+    static constexpr double kMaxCells = 1 << 18; // a million bytes of cell starts per side at most
+    static constexpr long kMaxSide = 1 << 14;
+
+    static constexpr size_t kWindow = 64;
+
+    struct CellRange {
+        long firstColumn, lastColumn, firstRow, lastRow; // inclusive
+    };
+    CellRange All() const { return {0, m_columns - 1, 0, m_rowsOfCells - 1}; }
+
+    static bool Finite(const SegmentLineRow& row)
+    {
+        return std::isfinite(row.x1) && std::isfinite(row.y1) && std::isfinite(row.x2) &&
+               std::isfinite(row.y2);
+    }
+
+    // The cell number along one axis, the outside counted to the edge cells. Below zero both
+    // truncating and flooring give the first cell, so truncating is enough.
+    static long CellOf(double offset, double inverseCell, long count)
+    {
+        return static_cast<long>(std::clamp(offset * inverseCell, 0.0, static_cast<double>(count - 1)));
+    }
+    long ColumnOf(double x) const { return CellOf(x - m_originX, m_inverseCell, m_columns); }
+    long RowOf(double y) const { return CellOf(y - m_originY, m_inverseCell, m_rowsOfCells); }
+
+    // Every cell the line of `row`, widened by the margin to a band with square ends, touches:
+    // column by column, the band's extent in y over that column's slice of x.
+    template <class Visit>
+    void VisitCells(const SegmentLineRow& row, const CellRange& range, Visit visit) const
+    {
+        double x1 = row.x1, y1 = row.y1, x2 = row.x2, y2 = row.y2;
+        if (x1 > x2) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        const double lowY = std::min(y1, y2);
+        const double highY = std::max(y1, y2);
+        const double dx = x2 - x1;
+        const double slope = dx > 0.0 ? (y2 - y1) / dx : 0.0;
+        const long firstColumn = std::max(range.firstColumn, ColumnOf(x1 - m_margin));
+        const long lastColumn = std::min(range.lastColumn, ColumnOf(x2 + m_margin));
+        for (long c = firstColumn; c <= lastColumn; ++c) {
+            double yA = lowY, yB = highY;
+            if (dx > 0.0 && std::isfinite(slope)) {
+                const double sliceLow = std::max(x1, m_originX + static_cast<double>(c) * m_cell - m_margin);
+                const double sliceHigh =
+                    std::min(x2, m_originX + static_cast<double>(c + 1) * m_cell + m_margin);
+                yA = std::clamp(y1 + (sliceLow - x1) * slope, lowY, highY);
+                yB = std::clamp(y1 + (sliceHigh - x1) * slope, lowY, highY);
+                if (yA > yB)
+                    std::swap(yA, yB);
+            }
+            const long lastRow = std::min(range.lastRow, RowOf(yB + m_margin));
+            for (long r = std::max(range.firstRow, RowOf(yA - m_margin)); r <= lastRow; ++r)
+                visit(static_cast<size_t>(r * m_columns + c));
+        }
+    }
+
+    const std::vector<SegmentLineRow>& m_lines;
+    double m_scale = 0.0;
+    double m_margin = 0.0;
+    double m_originX = 0.0, m_originY = 0.0, m_cell = 1.0, m_inverseCell = 1.0;
+    long m_columns = 1, m_rowsOfCells = 1;
+    std::vector<uint32_t> m_start; // rows of cell c: m_rows[m_start[c]] up to m_rows[m_start[c + 1]]
+    std::vector<uint32_t> m_rows;
+    std::vector<uint32_t> m_unfiled;
+    std::vector<CellRange> m_windows; // the cells rows [64 w, 64 w + 64) are filed in lie in window w's range
+    struct CellReach {
+        double reach; // the farthest from the probe's start a point of the cell (with margin) lies
+        uint32_t cell;
+    };
+    mutable std::vector<CellReach> m_cells;
+};
+
 } // namespace
 
 SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2)
@@ -387,12 +669,24 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
     SortByStation(records.RightSegmentLines);
     SortByStation(records.LeftSegmentLines);
 
-    const bool full = walk == EnvelopeWalk::Full;
     std::optional<SideIndex> rightIndex, leftIndex;
-    if (!full) {
+    std::optional<GridIndex> rightGrid, leftGrid;
+    if (walk == EnvelopeWalk::StopAtLookAhead) {
         rightIndex.emplace(records.RightSegmentLines);
         leftIndex.emplace(records.LeftSegmentLines);
+    } else if (walk == EnvelopeWalk::Grid) {
+        const double cell = probe / kProbeCells;
+        rightGrid.emplace(records.RightSegmentLines, cell);
+        leftGrid.emplace(records.LeftSegmentLines, cell);
     }
+    auto scan = [&](const std::vector<SegmentLineRow>& lines, const std::optional<SideIndex>& index,
+                    const std::optional<GridIndex>& grid, size_t& start, Point2d p, Point2d q, double bound) {
+        if (grid)
+            return grid->Scan(start, p, q, bound);
+        if (index)
+            return index->Scan(start, p, q, bound);
+        return ScanEnvelopeSide(lines, start, p, q, bound, EnvelopeWalk::Full);
+    };
 
     status.SetPanel(1, "Evaluating Envelope...");
     status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
@@ -409,15 +703,13 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
 
         const Point2d right = RotateAbout({p.x, p.y - probe}, p, theta);
         const SegmentCrossing r =
-            full ? ScanEnvelopeSide(records.RightSegmentLines, rightStart, p, right, bound, walk)
-                 : rightIndex->Scan(rightStart, p, right, bound);
+            scan(records.RightSegmentLines, rightIndex, rightGrid, rightStart, p, right, bound);
         if (r.found)
             result.right.push_back({r.x, r.y});
 
         const Point2d left = RotateAbout({p.x, p.y + probe}, p, theta);
         const SegmentCrossing l =
-            full ? ScanEnvelopeSide(records.LeftSegmentLines, leftStart, p, left, bound, walk)
-                 : leftIndex->Scan(leftStart, p, left, bound);
+            scan(records.LeftSegmentLines, leftIndex, leftGrid, leftStart, p, left, bound);
         if (l.found)
             result.left.push_back({l.x, l.y});
     }

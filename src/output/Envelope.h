@@ -78,8 +78,10 @@ SegmentCrossing SegmentIntersect(Point2d a1, Point2d a2, Point2d b1, Point2d b2)
 // How a side's scan walks. Full offers every row from the scan start on to the probe. The lists
 // are sorted by station, so no row after the first one beyond the look-ahead bound can count:
 // StopAtLookAhead ends the walk there, and ComputeEnvelope also passes over groups of rows lying
-// wholly on one side of the probe's line; the points are the same as those of the full walk.
-enum class EnvelopeWalk { StopAtLookAhead, Full };
+// wholly on one side of the probe's line. Grid (ComputeEnvelope only; ScanEnvelopeSide takes it
+// as StopAtLookAhead) files the rows in a grid of cells once and offers a probe only the rows of
+// the cells it passes through. All give the points of the full walk.
+enum class EnvelopeWalk { StopAtLookAhead, Full, Grid };
 
 // The farthest crossing of the probe P->Q with rows [scanStart, end) of a sorted side list whose
 // station is at most `bound`. The first crossing moves scanStart to its row. Ties keep the first.
@@ -104,6 +106,6 @@ struct EnvelopePoints {
 // a line: the caller skips it.
 EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, SweepRecords& records,
                                double fordonslen, double wmax, StatusService& status,
-                               EnvelopeWalk walk = EnvelopeWalk::StopAtLookAhead);
+                               EnvelopeWalk walk = EnvelopeWalk::Grid);
 
 } // namespace velrok

@@ -168,7 +168,7 @@ TEST(ComputeEnvelope, LinesBeyondTheLookAheadAreIgnored)
     // fordonslen 2: at station 0 only lines recorded up to station 4 count (4 itself included).
     SweepRecords records = LeftLines({{-1, 1, 1, 1, 0.0}, {-1, 3, 1, 3, 4.0}, {-1, 7, 1, 7, 4.2}});
     RecordingStatus status;
-    for (EnvelopeWalk walk : {EnvelopeWalk::StopAtLookAhead, EnvelopeWalk::Full}) {
+    for (EnvelopeWalk walk : {EnvelopeWalk::StopAtLookAhead, EnvelopeWalk::Full, EnvelopeWalk::Grid}) {
         SweepRecords copy = records;
         const EnvelopePoints e = ComputeEnvelope(StraightTrack(2), copy, 2.0, 20.0, status, walk);
         ASSERT_EQ(e.left.size(), 1u);
@@ -279,7 +279,8 @@ TEST(ComputeEnvelope, AStraightTruckAtAnAngleStaysParallel)
     }
 }
 
-// The quick walk (look-ahead stop, groups passed over) gives exactly the points of the full walk.
+// The quick walks (look-ahead stop with groups passed over, and the grid) give exactly the points
+// of the full walk.
 struct RunCase {
     const char* name;
     int vType;
@@ -310,19 +311,23 @@ TEST_P(QuickWalk, GivesTheFullWalksPoints)
     ASSERT_EQ(run.cannotFollow, 0) << c.name;
     SweepRecords full = run.records;
     RecordingStatus status;
-    const EnvelopePoints quick = ComputeEnvelope(run.track, run.records, c.fordonslen, 2.6, status);
     const EnvelopePoints all =
         ComputeEnvelope(run.track, full, c.fordonslen, 2.6, status, EnvelopeWalk::Full);
-    ASSERT_GT(quick.left.size(), run.track.size() / 2) << c.name;
-    ASSERT_EQ(quick.left.size(), all.left.size()) << c.name;
-    ASSERT_EQ(quick.right.size(), all.right.size()) << c.name;
-    for (size_t i = 0; i < quick.left.size(); ++i) {
-        EXPECT_EQ(quick.left[i].x, all.left[i].x) << c.name << " left " << i;
-        EXPECT_EQ(quick.left[i].y, all.left[i].y) << c.name << " left " << i;
-    }
-    for (size_t i = 0; i < quick.right.size(); ++i) {
-        EXPECT_EQ(quick.right[i].x, all.right[i].x) << c.name << " right " << i;
-        EXPECT_EQ(quick.right[i].y, all.right[i].y) << c.name << " right " << i;
+    ASSERT_GT(all.left.size(), run.track.size() / 2) << c.name;
+    for (EnvelopeWalk walk : {EnvelopeWalk::StopAtLookAhead, EnvelopeWalk::Grid}) {
+        const char* way = walk == EnvelopeWalk::Grid ? " grid" : " groups";
+        SweepRecords records = run.records;
+        const EnvelopePoints quick = ComputeEnvelope(run.track, records, c.fordonslen, 2.6, status, walk);
+        ASSERT_EQ(quick.left.size(), all.left.size()) << c.name << way;
+        ASSERT_EQ(quick.right.size(), all.right.size()) << c.name << way;
+        for (size_t i = 0; i < quick.left.size(); ++i) {
+            EXPECT_EQ(quick.left[i].x, all.left[i].x) << c.name << way << " left " << i;
+            EXPECT_EQ(quick.left[i].y, all.left[i].y) << c.name << way << " left " << i;
+        }
+        for (size_t i = 0; i < quick.right.size(); ++i) {
+            EXPECT_EQ(quick.right[i].x, all.right[i].x) << c.name << way << " right " << i;
+            EXPECT_EQ(quick.right[i].y, all.right[i].y) << c.name << way << " right " << i;
+        }
     }
 }
 
@@ -333,6 +338,83 @@ INSTANTIATE_TEST_SUITE_P(
                       RunCase{"semitrailer, grid coordinates", 2, 21.05, {2.5e6, 6.7e6}, false},
                       RunCase{"semitrailer, roundabout", 2, 21.05, {0, 0}, true},
                       RunCase{"triple trailer, roundabout", 10, 49.75, {-3e5, 1e5}, true}));
+
+// Hand-made and random tables the cells must not lose a crossing of: rows that are not numbers,
+// rows spread so wide that the cells grow, lines along the grid's axes, and crossings at the
+// probe's start and end.
+struct OddTable {
+    const char* name;
+    std::vector<SegmentLineRow> lines;
+    friend void PrintTo(const OddTable& t, std::ostream* os) { *os << t.name; }
+};
+
+std::vector<SegmentLineRow> RandomRows(unsigned seed, int count, double spread)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> along(-2.0, 42.0), across(-spread, spread), length(0.0, 3.0),
+        angle(0.0, 6.283185307179586), station(0.0, 40.0);
+    std::vector<SegmentLineRow> rows;
+    for (int i = 0; i < count; ++i) {
+        const double x = along(random), y = across(random), l = length(random), a = angle(random);
+        // Every fourth line lies along an axis, where the cell walk has no slope to follow.
+        const double dx = i % 4 == 0 ? 0.0 : l * std::cos(a);
+        const double dy = i % 8 == 4 ? 0.0 : l * std::sin(a);
+        rows.push_back({x, y, x + dx, y + dy, station(random)});
+    }
+    return rows;
+}
+
+class GridWalk : public ::testing::TestWithParam<OddTable> {};
+
+TEST_P(GridWalk, GivesTheFullWalksPointsOnOddTables)
+{
+    const OddTable& t = GetParam();
+    SweepRecords grid;
+    grid.LeftSegmentLines = t.lines;
+    grid.RightSegmentLines = t.lines;
+    for (SegmentLineRow& row : grid.RightSegmentLines)
+        row = {row.x1, -row.y1, row.x2, -row.y2, row.station};
+    grid.LeftSegmentLines.emplace_back();
+    grid.RightSegmentLines.emplace_back();
+    SweepRecords full = grid;
+    RecordingStatus status;
+    const auto track = StraightTrack(201, 0.2);
+    const EnvelopePoints fast = ComputeEnvelope(track, grid, 3.0, 2.6, status, EnvelopeWalk::Grid);
+    const EnvelopePoints all = ComputeEnvelope(track, full, 3.0, 2.6, status, EnvelopeWalk::Full);
+    ASSERT_GT(all.left.size(), 10u) << t.name;
+    ASSERT_EQ(fast.left.size(), all.left.size()) << t.name;
+    ASSERT_EQ(fast.right.size(), all.right.size()) << t.name;
+    for (size_t i = 0; i < all.left.size(); ++i) {
+        EXPECT_EQ(fast.left[i].x, all.left[i].x) << t.name << " left " << i;
+        EXPECT_EQ(fast.left[i].y, all.left[i].y) << t.name << " left " << i;
+    }
+    for (size_t i = 0; i < all.right.size(); ++i) {
+        EXPECT_EQ(fast.right[i].x, all.right[i].x) << t.name << " right " << i;
+        EXPECT_EQ(fast.right[i].y, all.right[i].y) << t.name << " right " << i;
+    }
+}
+
+std::vector<SegmentLineRow> WithRows(std::vector<SegmentLineRow> rows, std::vector<SegmentLineRow> more)
+{
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ComputeEnvelope, GridWalk,
+    ::testing::Values(
+        OddTable{"random lines", RandomRows(1, 3000, 4.0)},
+        OddTable{"random lines, dense", RandomRows(2, 20000, 2.0)},
+        OddTable{
+            "a row that is not a number",
+            WithRows(RandomRows(3, 500, 3.0), {{NAN, 1.0, 5.0, 1.0, 3.0}, {2.0, -1.0, 2.0, INFINITY, 1.0}})},
+        OddTable{"rows far apart", WithRows(RandomRows(4, 500, 3.0),
+                                            {{1e7, 1e7, 1e7 + 1, 1e7, 5.0}, {-3e6, 2.0, -3e6, 4.0, 7.0}})},
+        OddTable{
+            "crossings at the probe's ends",
+            // Probe length sqrt(3^2 + 2.6^2): lines through the path and through the far end.
+            WithRows(RandomRows(5, 200, 3.0), {{-1.0, 0.0, 41.0, 0.0, 0.0},
+                                               {-1.0, 3.9698866482558417, 41.0, 3.9698866482558417, 2.0}})}));
 
 // On an arc the body sides of a dragged semitrailer reach out farthest from the path on the
 // outside and in farthest on the inside; the envelope must not lie inside the tractor's own width.
