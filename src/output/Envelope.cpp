@@ -374,6 +374,8 @@ constexpr double kProbeCells = 64.0;
 // cells it passes within `margin` of. Rows that cross the probe meet it at a point that lies on
 // both lines to within rounding, far below the margin (a billionth of the largest coordinate
 // plus a millionth of a unit), so each such row shares a cell with the probe and is gathered.
+// The one row this does not hold for lies along the probe's own line (parallel to about 1e-14)
+// beyond its ends: there the divisions judge rounding noise, and the walk's answer is noise too.
 // Rows with a coordinate that is not a number cannot be filed: they are always offered.
 class GridIndex {
   public:
