@@ -9,8 +9,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 
 namespace velrok {
 
@@ -662,59 +665,72 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
     // The probe is the diagonal of a box as long as the vehicle and as wide as its widest unit.
     const double probe = std::sqrt(fordonslen * fordonslen + wmax * wmax);
     const double lookAhead = 2.0 * fordonslen;
-    size_t rightStart = 0;
-    size_t leftStart = 0;
+
+    // One side: its lines sorted by station, indexed for the chosen walk, then probed at every
+    // station but the last; `progress` is told each station (the calling thread's side only).
+    auto evaluateSide = [&](std::vector<SegmentLineRow>& lines, double side,
+                            const std::function<void(size_t)>& progress) {
+        SortByStation(lines);
+        std::optional<SideIndex> index;
+        std::optional<GridIndex> grid;
+        if (walk == EnvelopeWalk::StopAtLookAhead)
+            index.emplace(lines);
+        else if (walk == EnvelopeWalk::Grid)
+            grid.emplace(lines, probe / kProbeCells);
+        size_t start = 0;
+        std::vector<Point2d> points;
+        for (size_t i = 0; i + 1 < pathTrack.size(); ++i) {
+            if (progress)
+                progress(i);
+            const PathTrackEntry& here = pathTrack[i];
+            const PathTrackEntry& next = pathTrack[i + 1];
+            const Point2d p{here.x, here.y};
+            const double theta = ATan2(next.y - here.y, ToSingle(next.x - here.x));
+            const double bound = here.station + lookAhead;
+            const Point2d q = RotateAbout({p.x, p.y + side * probe}, p, theta);
+            const SegmentCrossing c = grid ? grid->Scan(start, p, q, bound)
+                                      : index
+                                          ? index->Scan(start, p, q, bound)
+                                          : ScanEnvelopeSide(lines, start, p, q, bound, EnvelopeWalk::Full);
+            if (c.found)
+                points.push_back({c.x, c.y});
+        }
+        return points;
+    };
 
     status.SetPanel(1, "Sorting...");
     DropOpenRow(records.LeftSegmentLines);
     DropOpenRow(records.RightSegmentLines);
-    SortByStation(records.RightSegmentLines);
-    SortByStation(records.LeftSegmentLines);
 
-    std::optional<SideIndex> rightIndex, leftIndex;
-    std::optional<GridIndex> rightGrid, leftGrid;
-    if (walk == EnvelopeWalk::StopAtLookAhead) {
-        rightIndex.emplace(records.RightSegmentLines);
-        leftIndex.emplace(records.LeftSegmentLines);
-    } else if (walk == EnvelopeWalk::Grid) {
-        const double cell = probe / kProbeCells;
-        rightGrid.emplace(records.RightSegmentLines, cell);
-        leftGrid.emplace(records.LeftSegmentLines, cell);
+    // The two sides share nothing but the path, so the right side is worked out on a second core
+    // while this thread does the left side and keeps the progress bar moving. Only this thread
+    // talks to the status bar.
+    std::future<std::vector<Point2d>> rightSide;
+    try {
+        rightSide =
+            std::async(std::launch::async, [&] { return evaluateSide(records.RightSegmentLines, -1.0, {}); });
+    } catch (const std::system_error&) {
+        rightSide = std::async(std::launch::deferred,
+                               [&] { return evaluateSide(records.RightSegmentLines, -1.0, {}); });
     }
-    auto scan = [&](const std::vector<SegmentLineRow>& lines, const std::optional<SideIndex>& index,
-                    const std::optional<GridIndex>& grid, size_t& start, Point2d p, Point2d q, double bound) {
-        if (grid)
-            return grid->Scan(start, p, q, bound);
-        if (index)
-            return index->Scan(start, p, q, bound);
-        return ScanEnvelopeSide(lines, start, p, q, bound, EnvelopeWalk::Full);
-    };
 
-    status.SetPanel(1, "Evaluating Envelope...");
-    status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
-    status.SetProgressVisible(true);
-
+    bool progressShown = false;
     EnvelopePoints result;
-    for (size_t i = 0; i + 1 < pathTrack.size(); ++i) {
+    result.left = evaluateSide(records.LeftSegmentLines, 1.0, [&](size_t i) {
+        if (!progressShown) {
+            status.SetPanel(1, "Evaluating Envelope...");
+            status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
+            status.SetProgressVisible(true);
+            progressShown = true;
+        }
         status.SetProgressValue(static_cast<int>(i));
-        const PathTrackEntry& here = pathTrack[i];
-        const PathTrackEntry& next = pathTrack[i + 1];
-        const Point2d p{here.x, here.y};
-        const double theta = ATan2(next.y - here.y, ToSingle(next.x - here.x));
-        const double bound = here.station + lookAhead;
-
-        const Point2d right = RotateAbout({p.x, p.y - probe}, p, theta);
-        const SegmentCrossing r =
-            scan(records.RightSegmentLines, rightIndex, rightGrid, rightStart, p, right, bound);
-        if (r.found)
-            result.right.push_back({r.x, r.y});
-
-        const Point2d left = RotateAbout({p.x, p.y + probe}, p, theta);
-        const SegmentCrossing l =
-            scan(records.LeftSegmentLines, leftIndex, leftGrid, leftStart, p, left, bound);
-        if (l.found)
-            result.left.push_back({l.x, l.y});
+    });
+    if (!progressShown) {
+        status.SetPanel(1, "Evaluating Envelope...");
+        status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
+        status.SetProgressVisible(true);
     }
+    result.right = rightSide.get();
     return result;
 }
 
