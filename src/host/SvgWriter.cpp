@@ -95,14 +95,17 @@ std::string WriteSvgText(const InMemoryDrawing& drawing, const SvgOptions& optio
     const double spanX = std::max(maxX - minX, 1e-9), spanY = std::max(maxY - minY, 1e-9);
     const double inner = options.width - 2 * options.margin;
     const double scale = inner / std::max(spanX, spanY);
+    // The longer side of the drawing fills `width`; the canvas takes the drawing's proportions, so
+    // a tall drawing gets a tall, narrow picture rather than a square one with the drawing at the left.
+    const double width = spanX * scale + 2 * options.margin;
     const double height = spanY * scale + 2 * options.margin;
     auto px = [&](const Point3d& p) { return Num(options.margin + (p.x - minX) * scale); };
     auto py = [&](const Point3d& p) { return Num(height - options.margin - (p.y - minY) * scale); };
 
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(options.width) + "\" height=\"" +
-           Num(height) + "\" viewBox=\"0 0 " + Num(options.width) + " " + Num(height) + "\">\n";
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(width) + "\" height=\"" + Num(height) +
+           "\" viewBox=\"0 0 " + Num(width) + " " + Num(height) + "\">\n";
     out += "<title>" + Escape(drawing.Caption()) + "</title>\n";
     out += "<rect width=\"100%\" height=\"100%\" fill=\"" + Escape(options.background) + "\"/>\n";
     for (const DrawingLevel& level : drawing.LevelTable()) {

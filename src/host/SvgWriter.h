@@ -9,7 +9,7 @@
 namespace velrok::host {
 
 struct SvgOptions {
-    double width = 1200.0; // pixels; the height follows the drawing's proportions
+    double width = 1200.0; // pixels along the drawing's longer side; the other follows its proportions
     double margin = 20.0;  // pixels around the drawing
     std::string background = "#1b1f24";
 };

@@ -28,7 +28,7 @@ TEST(SvgWriter, LevelsColoursAndPlacement)
     options.margin = 10;
     const std::string svg = WriteSvgText(d, options);
     // 100 x 50 units into 200 px: 2 px per unit, 120 px high, y pointing down.
-    EXPECT_NE(svg.find("height=\"120.00\""), std::string::npos) << svg;
+    EXPECT_NE(svg.find("width=\"220.00\" height=\"120.00\""), std::string::npos) << svg;
     EXPECT_NE(svg.find("<rect width=\"100%\" height=\"100%\" fill=\"#1b1f24\"/>"), std::string::npos);
     EXPECT_NE(svg.find("<title>Road &amp; &lt;sweep&gt;</title>"), std::string::npos);
     const size_t g1 = svg.find("<g data-level=\"Velrok_Vehicle\">");
@@ -43,6 +43,21 @@ TEST(SvgWriter, LevelsColoursAndPlacement)
     const std::string blue = svg.substr(g2);
     EXPECT_NE(blue.find("stroke=\"#0000ff\""), std::string::npos) << blue;
     EXPECT_NE(blue.find("stroke-dasharray=\"2.00 1.00\""), std::string::npos) << blue;
+}
+
+TEST(SvgWriter, ATallDrawingGetsATallCanvas)
+{
+    InMemoryDrawing d;
+    ElementHandle a = d.CreateLineElement1({{0, 0, 0}, {50, 100, 0}});
+    d.AddElement(a);
+    SvgOptions options;
+    options.width = 220;
+    options.margin = 10;
+    const std::string svg = WriteSvgText(d, options);
+    // 100 units high into 200 px: 2 px per unit, so 50 units wide is 100 px plus the margins.
+    EXPECT_NE(svg.find("width=\"120.00\" height=\"220.00\" viewBox=\"0 0 120.00 220.00\""), std::string::npos)
+        << svg;
+    EXPECT_NE(svg.find("points=\"10.00,210.00 110.00,10.00\""), std::string::npos) << svg;
 }
 
 TEST(SvgWriter, CurvesAreSampledOnTheCurve)
