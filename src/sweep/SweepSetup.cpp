@@ -202,32 +202,19 @@ std::string LabelOf(Field f)
     throw std::logic_error("no label for a checked field");
 }
 
+// The width fields of group #widths (2 to 4); group #1's for anything else.
 Field WheelWidthField(int widths)
 {
-    switch (widths) {
-    case 2:
-        return &VF::txt_WheelWidth_2;
-    case 3:
-        return &VF::txt_WheelWidth_3;
-    case 4:
-        return &VF::txt_WheelWidth_4;
-    default:
-        return &VF::txt_WheelWidth;
-    }
+    constexpr Field kFields[] = {&VF::txt_WheelWidth, &VF::txt_WheelWidth_2, &VF::txt_WheelWidth_3,
+                                 &VF::txt_WheelWidth_4};
+    return kFields[widths >= 2 && widths <= 4 ? widths - 1 : 0];
 }
 
 Field VehicleWidthField(int widths)
 {
-    switch (widths) {
-    case 2:
-        return &VF::txt_VeichleWidth_2;
-    case 3:
-        return &VF::txt_VeichleWidth_3;
-    case 4:
-        return &VF::txt_VeichleWidth_4;
-    default:
-        return &VF::txt_VeichleWidth;
-    }
+    constexpr Field kFields[] = {&VF::txt_VeichleWidth, &VF::txt_VeichleWidth_2, &VF::txt_VeichleWidth_3,
+                                 &VF::txt_VeichleWidth_4};
+    return kFields[widths >= 2 && widths <= 4 ? widths - 1 : 0];
 }
 
 class Converter {
