@@ -1,12 +1,9 @@
 // Runs one suite of the widget tests by name (as CTest does), or every suite without a name.
-#include <QApplication>
-#include <QTest>
+#include "RunSuites.h"
 
-#include <cstring>
-#include <functional>
+#include <QApplication>
+
 #include <memory>
-#include <utility>
-#include <vector>
 
 std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeLibraryCommandsTest();
@@ -17,25 +14,10 @@ std::unique_ptr<QObject> MakeVehicleSchematicTest();
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QObject>()>>> suites = {
-        {"MainWindowTest", MakeMainWindowTest},
-        {"LibraryCommandsTest", MakeLibraryCommandsTest},
-        {"SettingsFormTest", MakeSettingsFormTest},
-        {"SmallFormsTest", MakeSmallFormsTest},
-        {"VehicleSchematicTest", MakeVehicleSchematicTest}};
-    const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
-    int failures = 0;
-    bool ran = false;
-    for (const auto& [name, make] : suites) {
-        if (only != nullptr && std::strcmp(only, name) != 0)
-            continue;
-        ran = true;
-        auto suite = make();
-        // Qt Test's own options follow the suite name.
-        std::vector<char*> args = {argv[0]};
-        for (int i = only != nullptr ? 2 : 1; i < argc; ++i)
-            args.push_back(argv[i]);
-        failures += QTest::qExec(suite.get(), static_cast<int>(args.size()), args.data());
-    }
-    return ran ? failures : 1;
+    const velrok::testing::SuiteList suites = {{"MainWindowTest", MakeMainWindowTest},
+                                               {"LibraryCommandsTest", MakeLibraryCommandsTest},
+                                               {"SettingsFormTest", MakeSettingsFormTest},
+                                               {"SmallFormsTest", MakeSmallFormsTest},
+                                               {"VehicleSchematicTest", MakeVehicleSchematicTest}};
+    return velrok::testing::RunSuites(argc, argv, suites);
 }
