@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <future>
 #include <optional>
 #include <stdexcept>
@@ -667,9 +666,8 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
     const double lookAhead = 2.0 * fordonslen;
 
     // One side: its lines sorted by station, indexed for the chosen walk, then probed at every
-    // station but the last; `progress` is told each station (the calling thread's side only).
-    auto evaluateSide = [&](std::vector<SegmentLineRow>& lines, double side,
-                            const std::function<void(size_t)>& progress) {
+    // station but the last. Only the side given the status bar (the calling thread's) reports.
+    auto evaluateSide = [&](std::vector<SegmentLineRow>& lines, double side, StatusService* progress) {
         SortByStation(lines);
         std::optional<SideIndex> index;
         std::optional<GridIndex> grid;
@@ -677,11 +675,16 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
             index.emplace(lines);
         else if (walk == EnvelopeWalk::Grid)
             grid.emplace(lines, probe / kProbeCells);
+        if (progress) {
+            progress->SetPanel(1, "Evaluating Envelope...");
+            progress->SetProgressMaximum(static_cast<int>(pathTrack.size()));
+            progress->SetProgressVisible(true);
+        }
         size_t start = 0;
         std::vector<Point2d> points;
         for (size_t i = 0; i + 1 < pathTrack.size(); ++i) {
             if (progress)
-                progress(i);
+                progress->SetProgressValue(static_cast<int>(i));
             const PathTrackEntry& here = pathTrack[i];
             const PathTrackEntry& next = pathTrack[i + 1];
             const Point2d p{here.x, here.y};
@@ -707,29 +710,15 @@ EnvelopePoints ComputeEnvelope(const std::vector<PathTrackEntry>& pathTrack, Swe
     // talks to the status bar.
     std::future<std::vector<Point2d>> rightSide;
     try {
-        rightSide =
-            std::async(std::launch::async, [&] { return evaluateSide(records.RightSegmentLines, -1.0, {}); });
+        rightSide = std::async(std::launch::async,
+                               [&] { return evaluateSide(records.RightSegmentLines, -1.0, nullptr); });
     } catch (const std::system_error&) {
         rightSide = std::async(std::launch::deferred,
-                               [&] { return evaluateSide(records.RightSegmentLines, -1.0, {}); });
+                               [&] { return evaluateSide(records.RightSegmentLines, -1.0, nullptr); });
     }
 
-    bool progressShown = false;
     EnvelopePoints result;
-    result.left = evaluateSide(records.LeftSegmentLines, 1.0, [&](size_t i) {
-        if (!progressShown) {
-            status.SetPanel(1, "Evaluating Envelope...");
-            status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
-            status.SetProgressVisible(true);
-            progressShown = true;
-        }
-        status.SetProgressValue(static_cast<int>(i));
-    });
-    if (!progressShown) {
-        status.SetPanel(1, "Evaluating Envelope...");
-        status.SetProgressMaximum(static_cast<int>(pathTrack.size()));
-        status.SetProgressVisible(true);
-    }
+    result.left = evaluateSide(records.LeftSegmentLines, 1.0, &status);
     result.right = rightSide.get();
     return result;
 }
