@@ -1,7 +1,7 @@
 // One unit step of a sweep run: the trailing-axle step and the outline with its records.
 #include "output/DragAlongPath.h"
 #include "output/SegmentCorners.h"
-#include "sweep/SweepPath.h"
+#include "geometry/SweepPath.h"
 
 #include <benchmark/benchmark.h>
 

@@ -464,6 +464,8 @@ class Writer {
                 out.Real(50, e->text.rotation * kRadToDeg);
                 out.Pair(100, "AcDbText");
                 break;
+            case ElementKind::Shown:
+                continue; // kept entities are written from their own tags
             }
             m_entityHandles[e->id.Value()] = m_currentOwner;
         }

@@ -132,6 +132,12 @@ ElementHandle InMemoryDrawing::Store(DrawingElement element)
             !std::isfinite(element.text.rotation))
             Refuse("Text with an invalid origin, height or rotation");
         break;
+    case ElementKind::Shown:
+        for (const ShownPiece& piece : element.shown.pieces)
+            for (const Point3d& p : piece.points)
+                if (!IsFinite(p))
+                    Refuse("Element has a coordinate that is not a finite number");
+        break;
     }
     if (element.level.id == 0)
         element.level = DefaultLevel();

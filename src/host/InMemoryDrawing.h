@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/CadHost.h"
+#include "host/DxfShapes.h"
 #include "host/PathCurve.h"
 
 #include <cstdint>
@@ -24,7 +25,9 @@ inline constexpr int kMaxLineWeight = 31;
 inline constexpr int kWeightByLevel = -1;
 inline constexpr const char* kDefaultLevelName = "0";
 
-enum class ElementKind { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text };
+// Shown: an entity kept from a DXF file that the drawing shows by its pieces (a block reference,
+// a hatch, a multi-line text ...) but never offers as a path.
+enum class ElementKind { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text, Shown };
 
 struct ArcData {
     Point3d centre;
@@ -50,6 +53,8 @@ struct DrawingElement {
     SplineData spline;
     EllipseData ellipse;
     TextData text;
+    ShownGeometry shown; // Shown: what it shows, in world coordinates
+    std::string dxfKind; // Shown: the DXF entity type ("INSERT", "HATCH" ...)
 
     int color = kColorByLevel; // host colour number
     int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for

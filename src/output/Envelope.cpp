@@ -1,7 +1,7 @@
 // The swept envelope by cross-sections square to the path.
 #include "output/Envelope.h"
 
-#include "sweep/Geometry.h"
+#include "geometry/Geometry.h"
 
 #include <algorithm>
 #include <array>

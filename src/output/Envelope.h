@@ -6,7 +6,7 @@
 #include "common/Point.h"
 #include "common/UiServices.h"
 #include "output/SegmentCorners.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepTypes.h"
 
 #include <cstddef>
 #include <utility>

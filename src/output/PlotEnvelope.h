@@ -4,7 +4,7 @@
 #include "output/Envelope.h"
 #include "output/PlotSegment.h"
 #include "output/SegmentCorners.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepTypes.h"
 
 #include <vector>
 

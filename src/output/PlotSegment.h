@@ -5,7 +5,7 @@
 #include "common/UiServices.h"
 #include "host/CadHost.h"
 #include "output/SegmentCorners.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepTypes.h"
 
 #include <string>
 

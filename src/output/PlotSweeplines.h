@@ -3,7 +3,7 @@
 
 #include "output/PlotSegment.h"
 #include "output/SegmentCorners.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepTypes.h"
 
 #include <string>
 #include <vector>

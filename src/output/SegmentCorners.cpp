@@ -2,7 +2,7 @@
 // sweep lines and the envelope are built from.
 #include "output/SegmentCorners.h"
 
-#include "sweep/Geometry.h"
+#include "geometry/Geometry.h"
 
 #include <algorithm>
 #include <cmath>

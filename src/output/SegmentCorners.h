@@ -4,8 +4,8 @@
 
 #include "common/Point.h"
 #include "common/UiServices.h"
-#include "sweep/SweepPath.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepPath.h"
+#include "geometry/SweepTypes.h"
 
 #include <array>
 #include <vector>

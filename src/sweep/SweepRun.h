@@ -11,7 +11,7 @@
 #include "host/HostRegistry.h"
 #include "host/PathAcquisition.h"
 #include "output/SegmentCorners.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepTypes.h"
 #include "vehicle/VehicleFields.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "sweep/SweepRun.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/SweepTypes.h"
 #include "vehicle/VehicleFields.h"
 
 #include <cstdint>

@@ -5,9 +5,9 @@
 
 #include "common/Point.h"
 #include "output/SegmentCorners.h"
-#include "sweep/Geometry.h"
-#include "sweep/SweepPath.h"
-#include "sweep/SweepTypes.h"
+#include "geometry/Geometry.h"
+#include "geometry/SweepPath.h"
+#include "geometry/SweepTypes.h"
 
 #include <cmath>
 #include <string>

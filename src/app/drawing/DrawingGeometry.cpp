@@ -93,6 +93,7 @@ QPolygonF FlattenElement(const host::DrawingElement& element)
         break;
     }
     case ElementKind::Text:
+    case ElementKind::Shown:
         break;
     }
     return out;

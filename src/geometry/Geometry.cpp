@@ -1,6 +1,6 @@
 // Plane geometry helpers. The conventions here (single-precision guard, tolerances, the rounding
 // rule) feed every outline and limit of a run, so they are kept exactly as the program has them.
-#include "sweep/Geometry.h"
+#include "geometry/Geometry.h"
 
 #include "common/NumberText.h"
 

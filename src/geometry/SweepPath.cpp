@@ -1,7 +1,7 @@
 // The trailing-axle step: a chord-based approximation of the rear axle's tractrix.
-#include "sweep/SweepPath.h"
+#include "geometry/SweepPath.h"
 
-#include "sweep/Geometry.h"
+#include "geometry/Geometry.h"
 
 #include <cmath>
 #include <string>

@@ -1,6 +1,6 @@
 // Plane geometry helpers: quadrant rule and guard, signed angles, line-circle intersection,
 // angle conversion and the rounding rule of RoundToMultiple.
-#include "sweep/Geometry.h"
+#include "geometry/Geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The trailing-axle step against independent references: straight running, the steady circle,
 // mirror symmetry, and the steps that cannot be taken.
-#include "sweep/SweepPath.h"
+#include "geometry/SweepPath.h"
 
 #include "fakes/RecordingServices.h"
-#include "sweep/Geometry.h"
+#include "geometry/Geometry.h"
 
 #include <gtest/gtest.h>
 

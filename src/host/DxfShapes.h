@@ -1,0 +1,53 @@
+// What the drawing shows of the DXF entities it keeps but does not model as path elements (block
+// references, hatches, multi-line texts, dimensions, points, solids, leaders, wipeouts): flat
+// pieces in world coordinates, each with the layer and colour it is shown with. Obstacle and kerb
+// checks use the same pieces, so what the designer sees is what is checked.
+#pragma once
+
+#include "common/Point.h"
+#include "host/DxfTags.h"
+#include "host/HostColors.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velrok::host {
+
+// Curves are cut into chords whose sagitta stays below this (drawing units), with at most
+// kMaxChordsPerCurve chords a curve.
+inline constexpr double kShapeChordTolerance = 0.001;
+inline constexpr int kMaxChordsPerCurve = 4096;
+
+struct ShownPiece {
+    std::string layer;           // pieces on layer "0" inside a block take the reference's layer
+    int aci = kAciByLayer;       // AutoCAD colour index, 256 by layer; BYBLOCK already resolved to the reference's colour
+    std::vector<Point3d> points; // world coordinates, at least two
+    bool closed = false;
+    bool filled = false; // a solid hatch, a SOLID or TRACE
+};
+
+struct ShownText {
+    std::string layer;
+    int aci = kAciByLayer;
+    std::string text; // formatting resolved; paragraphs separated by '\n'
+    Point3d origin;
+    double height = 1.0;
+    double rotation = 0.0; // radians, counter-clockwise
+};
+
+struct ShownGeometry {
+    std::vector<ShownPiece> pieces;
+    std::vector<ShownText> texts;
+};
+
+// The pieces one entity of the model space shows, nested block references expanded; nothing for
+// a kind that is kept but not shown.
+std::optional<ShownGeometry> ShapesOfEntity(const DxfEntityTags& entity, const DxfBlockLookup& blocks);
+
+// An MTEXT value with its formatting codes resolved: \P as a line feed, stacked fractions \S1^2;
+// as "1/2", font, colour and height switches and braces removed, %%c %%d %%p as their symbols.
+std::string PlainMText(std::string_view raw);
+
+} // namespace velrok::host
