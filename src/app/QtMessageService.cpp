@@ -33,15 +33,37 @@ MsgAnswer QtMessageService::Show(const std::string& title, const std::string& te
     case MsgIcon::None:
         break;
     }
-    const QMessageBox::StandardButtons qtButtons =
-        buttons == MsgButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+    QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
+    if (buttons == MsgButtons::YesNo)
+        qtButtons = QMessageBox::Yes | QMessageBox::No;
+    else if (buttons == MsgButtons::SaveDiscardCancel)
+        qtButtons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     QMessageBox box(qtIcon, QString::fromStdString(title), MessageTextForDisplay(text), qtButtons, m_parent);
-    // A topmost main window would otherwise hide its own boxes.
+    // The small forms that stay above the others would otherwise hide the boxes they raise.
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    const int answer = box.exec();
-    if (buttons == MsgButtons::Ok)
+    if (buttons == MsgButtons::SaveDiscardCancel) {
+        // Enter saves; Escape or the window's close button cancels, so nothing is lost by accident.
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+    }
+    return AnswerOf(buttons, box.exec());
+}
+
+MsgAnswer AnswerOf(MsgButtons buttons, int pressed)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
         return MsgAnswer::Ok;
-    return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    case MsgButtons::YesNo:
+        return pressed == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    case MsgButtons::SaveDiscardCancel:
+        if (pressed == QMessageBox::Save)
+            return MsgAnswer::Save;
+        if (pressed == QMessageBox::Discard)
+            return MsgAnswer::Discard;
+        return MsgAnswer::Cancel;
+    }
+    return MsgAnswer::Cancel;
 }
 
 } // namespace velrok::app

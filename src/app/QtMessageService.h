@@ -11,6 +11,9 @@ namespace velrok::app {
 
 // The core lays out messages with carriage returns; a Qt label wants line feeds.
 QString MessageTextForDisplay(const std::string& text);
+// The answer for the QMessageBox button `pressed` (a QMessageBox::StandardButton); anything but
+// Save or Discard to a Save / Discard / Cancel question is Cancel.
+MsgAnswer AnswerOf(MsgButtons buttons, int pressed);
 
 class QtMessageService : public MessageService {
   public:

@@ -28,8 +28,6 @@ namespace velrok::app {
 namespace {
 
 constexpr int kHelpTopicMainWindow = 1;
-// 500 twips from the screen's lower-right corner, at 96 dots per inch.
-constexpr int kLowerRightMarginPixels = 33;
 
 // The sixteen length fields whose key release re-evaluates the summary.
 constexpr std::array<std::string_view, 16> kLengthFields = {
@@ -184,8 +182,6 @@ void frmVehicleTurning::Load()
 {
     try {
         m_helpTopic = kHelpTopicMainWindow;
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        PlaceLowerRight(this, kLowerRightMarginPixels);
 
         m_ui->Combo1->clear();
         for (const VehicleType& type : VehicleTypes())
@@ -208,7 +204,10 @@ void frmVehicleTurning::Load()
             ShowGeneralSettings(true);
         }
         m_env.session.hostProgId = host::kStandardProgId;
-        m_session->ShowDrawingWindow(); // with the bundled example drawing
+        // The drawing window (with the bundled example drawing) beside this one, neither above the
+        // other, or both where the user left them.
+        PlaceMainAndDrawing(m_env.settings, this, m_session->CreateDrawingWindow());
+        m_session->ShowDrawingWindow();
     } catch (const std::exception& e) {
         m_env.messages.Show("Veichle Turning Simulation", std::string(e.what()) + " Load frm",
                             MsgIcon::Exclamation);
@@ -261,10 +260,20 @@ void frmVehicleTurning::Unload()
     s.Set(kSpeedSortSetting, std::to_string(std::max(0, m_ui->Combo4->currentIndex())));
     s.Set(kSpeedSetting, m_ui->txt_Speed->text().toStdString());
     s.Set(kPlotEnvelopeSetting, state(m_ui->Check2));
+    StoreGeometry(s, kMainWindowGeometrySetting, this);
+    m_session->StoreDrawingGeometry();
 }
 
 void frmVehicleTurning::closeEvent(QCloseEvent* event)
 {
+    // The drawing window ends with the program: its unsaved changes are asked about first (Quit
+    // has asked already). Cancel keeps everything, a run under way included, going.
+    if (!m_quitConfirmed && !m_session->ConfirmDiscardDrawing()) {
+        event->ignore();
+        return;
+    }
+    m_quitConfirmed = false;
+    m_run.RequestStop();
     Unload();
     event->accept();
     emit Unloaded();
@@ -272,6 +281,9 @@ void frmVehicleTurning::closeEvent(QCloseEvent* event)
 
 void frmVehicleTurning::Quit()
 {
+    if (!m_session->ConfirmDiscardDrawing())
+        return;
+    m_quitConfirmed = true;
     m_run.RequestStop();
     close();
 }

@@ -93,7 +93,8 @@ class frmVehicleTurning : public QMainWindow {
     QtRunControl m_run;
     SweepSession* m_session = nullptr;
     int m_helpTopic = 0;
-    bool m_showing = false; // the window is copying core state into widgets
+    bool m_showing = false;       // the window is copying core state into widgets
+    bool m_quitConfirmed = false; // Quit asked about unsaved work before closing
 };
 
 } // namespace velrok::app

@@ -9,8 +9,9 @@ namespace velrok {
 
 // Critical is the stop-sign icon.
 enum class MsgIcon { None, Exclamation, Critical, Information, Question };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+// SaveDiscardCancel is the question asked before unsaved work would be thrown away.
+enum class MsgButtons { Ok, YesNo, SaveDiscardCancel };
+enum class MsgAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 // Texts may hold carriage returns ("\r") where the message is laid out on several lines.
 class MessageService {

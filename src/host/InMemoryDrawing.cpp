@@ -61,11 +61,14 @@ InMemoryDrawing::InMemoryDrawing(std::string caption) : m_caption(std::move(capt
         AddLineStyle(style.name, style.description, style.dashes);
     AddLevel(kDefaultLevelName, 0, m_lineStyles.front().handle, 0);
     m_revision = 0;
+    m_editRevision = 0;
 }
 
-void InMemoryDrawing::Changed()
+void InMemoryDrawing::Changed(bool edit)
 {
     ++m_revision;
+    if (edit)
+        ++m_editRevision;
     if (m_observer)
         m_observer();
 }
@@ -340,7 +343,7 @@ void InMemoryDrawing::UnselectAllElements()
 {
     m_selection.clear();
     m_selectedIds.clear();
-    Changed();
+    Changed(false); // the selection is not saved
 }
 
 void InMemoryDrawing::Select(ElementHandle element)
@@ -349,7 +352,7 @@ void InMemoryDrawing::Select(ElementHandle element)
         throw HostError(HostErrorKind::Failed, 5, "Only elements in the model can be selected");
     if (m_selectedIds.insert(element.id).second)
         m_selection.push_back(element.id);
-    Changed();
+    Changed(false);
 }
 
 ElementHandle InMemoryDrawing::GetElementByID(ElementId id) const

@@ -165,6 +165,8 @@ class InMemoryDrawing : public CadHost {
 
     // Every change bumps the revision and calls the observer, so a view knows when to repaint.
     uint64_t Revision() const { return m_revision; }
+    // Bumped by every change a saved file keeps, not by selecting: what "unsaved changes" means.
+    uint64_t EditRevision() const { return m_editRevision; }
     void SetChangeObserver(std::function<void()> observer) { m_observer = std::move(observer); }
 
   private:
@@ -173,7 +175,7 @@ class InMemoryDrawing : public CadHost {
     DrawingElement& Mutable(ElementHandle element);
     std::optional<LineStyleHandle> LevelStyle(std::optional<LineStyleHandle> style) const;
     ElementHandle Store(DrawingElement element);
-    void Changed();
+    void Changed(bool edit = true);
 
     std::string m_caption;
     std::map<uint64_t, DrawingElement> m_elements; // by identifier, so in creation order
@@ -187,6 +189,7 @@ class InMemoryDrawing : public CadHost {
     uint64_t m_nextId = kFirstElementId;
     uint64_t m_nextHandle = 2;
     uint64_t m_revision = 0;
+    uint64_t m_editRevision = 0;
     int m_levelRewrites = 0;
     std::function<void()> m_observer;
 };

@@ -1,6 +1,10 @@
 // Attach, host reachable check, Add path, bring host to front and finding the path again.
 #include "host/PathAcquisition.h"
 
+#include "common/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -47,10 +51,31 @@ int16_t CountUp(int16_t count)
     return static_cast<int16_t>(count + 1);
 }
 
+PathMarker MarkerOf(const CadHost& model, ElementHandle element, double length)
+{
+    PathMarker marker;
+    marker.length = length;
+    const Point3d start = model.PointAtDistance(element, 0.0);
+    marker.start = {start.x, start.y};
+    if (length > 0.0) {
+        const Point3d ahead = model.PointAtDistance(element, std::min(length, kPathDirectionProbe));
+        const double dx = ahead.x - start.x, dy = ahead.y - start.y;
+        const double norm = std::hypot(dx, dy);
+        if (norm > 0.0)
+            marker.direction = {dx / norm, dy / norm};
+    }
+    return marker;
+}
+
 } // namespace
 
+std::string PathLengthText(double length, char decimalSeparator)
+{
+    return "Path length: " + FormatNumber(RoundHalfEven(length, 2), decimalSeparator);
+}
+
 bool AddPath(const HostRegistry& registry, const std::string& progId, MessageService& messages,
-             StatusService& status, CurrentPath& path)
+             StatusService& status, CurrentPath& path, PathMarker* taken)
 {
     try {
         HostSession session = Attach(registry, progId);
@@ -75,16 +100,21 @@ bool AddPath(const HostRegistry& registry, const std::string& progId, MessageSer
         }
         if (!last)
             return false; // the set emptied between the two calls: nothing to take
-        if (model.Length(*last) > kMaxPathLength) {
+        const double length = model.Length(*last);
+        if (length > kMaxPathLength) {
             status.SetPanel(1, "Selected Vehicle Path is to long!");
             messages.Show("To long Vehicle Path",
                           "Selected Vehicle Path is to long!\r\rMax length is 998 units", MsgIcon::Critical);
             return false;
         }
         const ElementId id = model.ID(*last);
+        // Read before anything changes, so a failure here leaves the current path as it was.
+        const PathMarker marker = taken != nullptr ? MarkerOf(model, *last, length) : PathMarker{};
         path.low = id.Low;
         path.high = id.High;
         model.UnselectAllElements();
+        if (taken != nullptr)
+            *taken = marker;
         return true;
     } catch (const HostError& e) {
         if (e.Number() == kErrNotRunning)

@@ -2,6 +2,7 @@
 // logic behind the add-path and execute commands of the desktop and command-line programs.
 #pragma once
 
+#include "common/Point.h"
 #include "common/UiServices.h"
 #include "host/HostRegistry.h"
 
@@ -22,6 +23,22 @@ struct CurrentPath {
     bool IsZero() const { return low == 0 && high == 0; }
 };
 
+// Where the taken path starts and which way it leaves its start, for the mark the drawing window
+// shows, and its length for the status panel. `direction` is a unit vector (0, 0 for a path of no
+// length).
+struct PathMarker {
+    Point2d start;
+    Point2d direction;
+    double length = 0.0;
+};
+
+// The distance along the path over which its leaving direction is measured: short enough to
+// follow the first bend, long enough not to be noise.
+inline constexpr double kPathDirectionProbe = 0.2;
+
+// "Path length: 123,45": the length rounded half to even to two decimals, with the user's separator.
+std::string PathLengthText(double length, char decimalSeparator);
+
 // The desktop program brings a top-level window to the front by its title; others may do nothing.
 class WindowActivator {
   public:
@@ -41,9 +58,10 @@ bool IsHostReachable(const HostRegistry& registry, const std::string& progId, Me
 
 // The add-path command: takes the one selected element (at most kMaxPathLength long) as the current
 // path and clears the selection. Returns true when the path was taken; on every failure the current
-// path is left as it was and the user has been told why.
+// path is left as it was and the user has been told why. When `taken` is given, a taken path's
+// start, leaving direction and length are put there.
 bool AddPath(const HostRegistry& registry, const std::string& progId, MessageService& messages,
-             StatusService& status, CurrentPath& path);
+             StatusService& status, CurrentPath& path, PathMarker* taken = nullptr);
 
 // Attach twice, activate the window titled with the host's caption, yield. Failures are ignored:
 // the sweep does not depend on which window is in front. The activator may be null.

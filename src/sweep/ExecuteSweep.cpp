@@ -16,6 +16,7 @@
 #include <cmath>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace velrok {
@@ -521,13 +522,61 @@ class Run {
     std::vector<bool> m_hasCorners;
 };
 
+// The texts that only say what a run is busy with. Left in a panel after the run they would tell
+// the user it is still busy, so they are cleared when it ends; messages and the report stay.
+bool IsProgressText(const std::string& text)
+{
+    static constexpr const char* kProgressTexts[] = {
+        "Evaluating path",  "Calculating Sweep ",     "Plotting sweep lines....Please wait",
+        "Plotting Vehicle", "Evaluating Envelope...", "Sorting..."};
+    for (const char* progress : kProgressTexts)
+        if (text == progress)
+            return true;
+    return false;
+}
+
+// Passes everything on and remembers the last text the run put in each panel.
+class RunStatus : public StatusService {
+  public:
+    explicit RunStatus(StatusService& inner) : m_inner(inner) {}
+    void SetPanel(int panel, const std::string& text) override
+    {
+        (panel == 1 ? m_last1 : m_last2) = text;
+        m_inner.SetPanel(panel, text);
+    }
+    void SetProgressVisible(bool visible) override { m_inner.SetProgressVisible(visible); }
+    void SetProgressMaximum(int maximum) override { m_inner.SetProgressMaximum(maximum); }
+    void SetProgressValue(int value) override { m_inner.SetProgressValue(value); }
+    void RestoreWindow() override { m_inner.RestoreWindow(); }
+
+    void ClearProgressTexts()
+    {
+        if (m_last1 && IsProgressText(*m_last1))
+            m_inner.SetPanel(1, "");
+        if (m_last2 && IsProgressText(*m_last2))
+            m_inner.SetPanel(2, "");
+    }
+
+  private:
+    StatusService& m_inner;
+    std::optional<std::string> m_last1, m_last2;
+};
+
 } // namespace
 
-void ExecuteSweep(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& services,
+void ExecuteSweep(const SweepInputs& inputs, host::ElementId currentPath, SweepServices& outer,
                   SweepResults& results)
 {
     if (results.Running)
         return;
+    RunStatus status(outer.status);
+    SweepServices services{outer.messages,        status,      outer.run,    outer.settings, outer.registry,
+                           outer.progId,          outer.clock, outer.random, outer.diagrams, outer.activator,
+                           outer.decimalSeparator};
+    struct ClearWhenDone {
+        RunStatus& s;
+        ~ClearWhenDone() { s.ClearProgressTexts(); }
+    } clear{status};
     results.Running = true;
     struct Done {
         SweepResults& r;

@@ -64,7 +64,8 @@ void MainWindowTest::emptySettingsGiveTheStartState()
     QCOMPARE(w->windowTitle(), QStringLiteral("Vehicle Turning Simulation [DefaultVehicles]"));
     QCOMPARE(w->Library().CurrentFile(), h.Path("DefaultVehicles.vdt"));
     QCOMPARE(w->HelpTopic(), 1);
-    QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // The main window stays beside the drawing window, not above it.
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(h.session.hostProgId, std::string("MicrostationDGN.ApplicationObjectConnector"));
     // The default texts and the semitrailer give 1,4 + 5,6 + 2,65 + 9,3 + 2,1.
     QCOMPARE(Child<QLabel>(w.get(), "lbl_TotalLength")->text(), QStringLiteral("Total Length: 21,05"));
@@ -221,11 +222,14 @@ void MainWindowTest::unloadWritesTheKeysInOrder()
         {"Speed", "fast"},
         {"PlotEnvelope", "1"}};
     const auto& writes = h.settings.Writes();
-    QCOMPARE(writes.size() - before, expected.size());
+    // The options first, in their order, then the geometry of the two windows.
+    QCOMPARE(writes.size() - before, expected.size() + 2);
     for (size_t i = 0; i < expected.size(); ++i) {
         QCOMPARE(writes[before + i].first, expected[i].first);
         QCOMPARE(writes[before + i].second, expected[i].second);
     }
+    QCOMPARE(writes[before + expected.size()].first, std::string("MainWindowGeometry"));
+    QCOMPARE(writes[before + expected.size() + 1].first, std::string("DrawingWindowGeometry"));
 }
 
 void MainWindowTest::quitRaisesTheStopRequestAndUnloads()

@@ -16,7 +16,8 @@ struct ShownMessage {
     MsgButtons buttons = MsgButtons::Ok;
 };
 
-// Records every box; answers questions from a queue (Yes when the queue is empty).
+// Records every box; answers questions from a queue. An empty queue answers Yes to a yes/no
+// question and Cancel to a Save / Discard / Cancel one, so nothing is thrown away unasked.
 class RecordingMessages : public MessageService {
 public:
     MsgAnswer Show(const std::string& title, const std::string& text, MsgIcon icon, MsgButtons buttons) override
@@ -25,7 +26,7 @@ public:
         if (buttons == MsgButtons::Ok)
             return MsgAnswer::Ok;
         if (answers.empty())
-            return MsgAnswer::Yes;
+            return buttons == MsgButtons::SaveDiscardCancel ? MsgAnswer::Cancel : MsgAnswer::Yes;
         MsgAnswer a = answers.front();
         answers.pop_front();
         return a;

@@ -166,6 +166,22 @@ TEST(InMemoryDrawing, ChangesBumpRevisionAndNotifyObserver)
     EXPECT_EQ(notified, 2);
 }
 
+TEST(InMemoryDrawing, SelectingIsNoEditButEveryModelChangeIs)
+{
+    InMemoryDrawing d;
+    ElementHandle h = AddLine(d, {0, 0, 0}, {1, 0, 0});
+    const uint64_t edited = d.EditRevision();
+    const uint64_t revision = d.Revision();
+    d.Select(h);
+    d.UnselectAllElements();
+    EXPECT_EQ(d.EditRevision(), edited);   // nothing a saved file holds has changed
+    EXPECT_EQ(d.Revision(), revision + 2); // but the view still repaints the selection
+    d.SetLineWeight(h, 3);
+    EXPECT_EQ(d.EditRevision(), edited + 1);
+    d.DeleteElement(h);
+    EXPECT_EQ(d.EditRevision(), edited + 2);
+}
+
 TEST(InMemoryDrawing, EllipseAndTextFromHostCalls)
 {
     InMemoryDrawing d;

@@ -52,6 +52,40 @@ TEST_F(AddPathTest, TakesExactly998AndClearsSelection)
     EXPECT_DOUBLE_EQ(session.Model().Length(found), 998.0);
 }
 
+TEST_F(AddPathTest, ATakenPathGivesItsStartDirectionAndLength)
+{
+    // A polyline that leaves (3, 4) going straight down, then turns east.
+    ElementHandle h = drawing->CreateLineElement1({{3, 4, 0}, {3, -6, 0}, {50, -6, 0}});
+    drawing->AddElement(h);
+    drawing->Select(h);
+    PathMarker marker;
+    ASSERT_TRUE(AddPath(registry, kStandardProgId, messages, status, path, &marker));
+    EXPECT_DOUBLE_EQ(marker.start.x, 3.0);
+    EXPECT_DOUBLE_EQ(marker.start.y, 4.0);
+    EXPECT_NEAR(marker.direction.x, 0.0, 1e-12);
+    EXPECT_NEAR(marker.direction.y, -1.0, 1e-12);
+    EXPECT_DOUBLE_EQ(marker.length, 57.0);
+}
+
+TEST_F(AddPathTest, ARefusedPathLeavesTheMarkerAlone)
+{
+    ElementHandle tooLong = Line(999.0);
+    drawing->Select(tooLong);
+    PathMarker marker;
+    marker.length = -1.0;
+    EXPECT_FALSE(AddPath(registry, kStandardProgId, messages, status, path, &marker));
+    EXPECT_DOUBLE_EQ(marker.length, -1.0);
+    EXPECT_DOUBLE_EQ(marker.start.x, 0.0);
+}
+
+TEST(PathLengthText, TwoDecimalsHalfToEvenInTheUsersSeparator)
+{
+    EXPECT_EQ(PathLengthText(123.4567, ','), "Path length: 123,46");
+    EXPECT_EQ(PathLengthText(123.445, ','), "Path length: 123,44"); // a decimal half goes to even
+    EXPECT_EQ(PathLengthText(0.125, '.'), "Path length: 0.12");
+    EXPECT_EQ(PathLengthText(998.0, ','), "Path length: 998");
+}
+
 TEST_F(AddPathTest, RefusesLongerThan998AndKeepsOldPath)
 {
     ElementHandle first = Line(10.0);

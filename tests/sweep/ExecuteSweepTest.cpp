@@ -886,5 +886,36 @@ INSTANTIATE_TEST_SUITE_P(
                       CornerCase{"TripleTrailerRoundabout", 10, "roundabout.dxf", {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(ExecuteSweep, AFinishedRunLeavesNoProgressTextButTheReport)
+{
+    SweepHarness h;
+    h.AddLine({0, 0, 0}, {40, 0, 0});
+    h.inputs.Check2 = true; // the envelope writes its own progress into panel 1
+    h.status.SetPanel(1, "Path length: 40");
+    ASSERT_TRUE(h.Execute());
+    ASSERT_TRUE(h.results.EnvelopeDrawn);
+    // While it ran the panels said what it was busy with ...
+    const auto& history = h.status.panelHistory;
+    EXPECT_NE(std::find(history.begin(), history.end(), "1:Plotting Vehicle"), history.end());
+    EXPECT_NE(std::find(history.begin(), history.end(), "1:Evaluating Envelope..."), history.end());
+    // ... and after it panel 1 is empty and panel 2 holds the report.
+    EXPECT_EQ(h.status.panel1, "");
+    EXPECT_EQ(h.status.panel2, h.results.Report);
+}
+
+TEST(ExecuteSweep, AStoppedRunClearsItsProgressTextsToo)
+{
+    SweepHarness h;
+    h.AddLine({0, 0, 0}, {100, 0, 0});
+    h.clock.stepMs = 20.0;
+    h.run.stopAfterYields = 40;
+    ASSERT_TRUE(h.Execute());
+    ASSERT_EQ(h.results.Stop, StopReason::StopRequest);
+    const auto& history = h.status.panelHistory;
+    EXPECT_NE(std::find(history.begin(), history.end(), "2:Calculating Sweep "), history.end());
+    EXPECT_EQ(h.status.panel2, "");
+    EXPECT_EQ(h.status.panel1, "");
+}
+
 } // namespace
 } // namespace velrok

@@ -2,6 +2,10 @@
 #include "app/diagrams/DiagramPicture.h"
 
 #include "common/NumberText.h"
+#include "geometry/SweepTypes.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace velrok::app {
 
@@ -22,7 +26,67 @@ void AddGridLine(DiagramPicture& picture, double y)
     picture.lines.push_back({0.0, y, picture.xMax, y, kWhite, true, true});
 }
 
+// Ticks and labels of the station axis along the bottom edge, and its title at the right end.
+void AddStationAxis(DiagramPicture& picture, char decimalSeparator)
+{
+    const double step = StationTickStep(picture.xMax);
+    if (step <= 0.0)
+        return;
+    const double tick = kTickShare * (picture.yTop - picture.yBottom);
+    for (int k = 1; k * step < picture.xMax; ++k) {
+        const double x = k * step;
+        if (x < kAxisLeftClearance * picture.xMax || x > (1.0 - kAxisLeftClearance) * picture.xMax)
+            continue; // the value labels stand at the left, the title at the right
+        picture.lines.push_back({x, picture.yBottom, x, picture.yBottom + tick, kWhite, false, false});
+        picture.texts.push_back({x, picture.yBottom + tick, -1,
+                                 FormatNumber(RoundHalfEven(x, 2), decimalSeparator), kWhite,
+                                 TextAlign::Centre});
+    }
+    picture.texts.push_back({picture.xMax, picture.yBottom, -1, kStationAxisTitle, kWhite, TextAlign::Right});
+}
+
 } // namespace
+
+double ContrastRatio(Rgb a, Rgb b)
+{
+    auto channel = [](int c) {
+        const double v = c / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    auto luminance = [&](Rgb c) {
+        return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+    };
+    const double la = luminance(a) + 0.05, lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
+}
+
+double StationTickStep(double extent)
+{
+    if (!(extent > 0.0) || !std::isfinite(extent))
+        return 0.0;
+    double power = std::pow(10.0, std::floor(std::log10(extent / kMaxStationTicks)));
+    for (;;) {
+        for (double m : {1.0, 2.0, 5.0})
+            if (extent / (m * power) <= kMaxStationTicks + 1e-9)
+                return m * power;
+        power *= 10.0;
+    }
+}
+
+int TrailingUnitCount(const SweepResults& results)
+{
+    if (!results.Segments.empty()) {
+        const auto bodies = std::count_if(results.Segments.begin() + 1, results.Segments.end(),
+                                          [](const SegmentSpec& s) { return s.Kind != kKindDrawbar; });
+        return static_cast<int>(std::min<std::ptrdiff_t>(bodies, 3));
+    }
+    // No unit table (a run refused before it was built): the series tell which units ran.
+    int count = 0;
+    for (const auto* series :
+         {&results.ArticAngleSeries1, &results.ArticAngleSeries2, &results.ArticAngleSeries3})
+        count += series->size() > 1;
+    return count;
+}
 
 double HorizontalExtent(const SweepResults& results)
 {
@@ -38,7 +102,7 @@ std::string SpeedUnitLabel(int speedUnitIndex)
     return " km/h";
 }
 
-DiagramPicture AngleDiagram(const SweepResults& results)
+DiagramPicture AngleDiagram(const SweepResults& results, char decimalSeparator)
 {
     DiagramPicture p;
     p.kind = DiagramKind::Angle;
@@ -48,24 +112,27 @@ DiagramPicture AngleDiagram(const SweepResults& results)
     AddCurve(p, results.SteerAngleSeries, kRed);
     AddCurve(p, results.ArticAngleSeries1, kYellow);
     AddCurve(p, results.ArticAngleSeries2, kGreen);
-    AddCurve(p, results.ArticAngleSeries3, kBlue);
+    AddCurve(p, results.ArticAngleSeries3, kLightBlue);
     for (double y : {0.0, 50.0, -50.0})
         AddGridLine(p, y);
     p.texts = {{0.0, 6.0, 0, "0%", kWhite},
                {0.0, 57.0, 0, "50%", kWhite},
                {0.0, -43.0, 0, "-50%", kWhite},
                {0.0, 100.0, 0, "100%", kWhite},
-               // The legend continues downwards from the top-left corner, under "100%".
+               // The legend continues downwards from the top-left corner, under "100%", and lists
+               // only the units the vehicle has.
                {0.0, 100.0, 1, " ", kWhite},
-               {0.0, 100.0, 2, " Truck", kRed},
-               {0.0, 100.0, 3, " Segment #1", kYellow},
-               {0.0, 100.0, 4, " Segment #2", kGreen},
-               {0.0, 100.0, 5, " Segment #3", kBlue},
-               {0.0, -92.0, 0, "-100%", kWhite}};
+               {0.0, 100.0, 2, " Truck", kRed}};
+    const Rgb unitColors[] = {kYellow, kGreen, kLightBlue};
+    const int trailing = TrailingUnitCount(results);
+    for (int u = 1; u <= trailing; ++u)
+        p.texts.push_back({0.0, 100.0, 2 + u, " Segment #" + std::to_string(u), unitColors[u - 1]});
+    p.texts.push_back({0.0, -92.0, 0, "-100%", kWhite});
+    AddStationAxis(p, decimalSeparator);
     return p;
 }
 
-DiagramPicture SpeedDiagram(const SweepResults& results, int speedUnitIndex)
+DiagramPicture SpeedDiagram(const SweepResults& results, int speedUnitIndex, char decimalSeparator)
 {
     DiagramPicture p;
     p.kind = DiagramKind::Speed;
@@ -80,6 +147,7 @@ DiagramPicture SpeedDiagram(const SweepResults& results, int speedUnitIndex)
                {0.0, 32.0, 0, " 30 " + unit + " or more", kWhite},
                {0.0, 12.0, 0, " 10 " + unit, kWhite},
                {0.0, 22.0, 0, " 20 " + unit, kWhite}};
+    AddStationAxis(p, decimalSeparator);
     return p;
 }
 

@@ -16,7 +16,6 @@ namespace velrok::app {
 
 namespace {
 
-const QColor kDiagramBackground(16, 16, 24);
 constexpr const char* kCopyFailureTitle = "Veichle Turning Simulation";
 
 QColor ToQColor(Rgb c)
@@ -29,7 +28,7 @@ QColor ToQColor(Rgb c)
 QImage RenderDiagram(const DiagramPicture& picture, QSize size, const QFont& font)
 {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    image.fill(kDiagramBackground);
+    image.fill(ToQColor(kDiagramBackground));
     QPainter painter(&image);
     painter.setFont(font);
     const double w = image.width(), h = image.height();
@@ -49,7 +48,13 @@ QImage RenderDiagram(const DiagramPicture& picture, QSize size, const QFont& fon
     for (const DiagramText& text : picture.texts) {
         painter.setPen(ToQColor(text.color));
         const double top = py(text.top) + text.linesBelow * metrics.height();
-        painter.drawText(QPointF(px(text.x), top + metrics.ascent()), QString::fromStdString(text.text));
+        const QString shown = QString::fromStdString(text.text);
+        double left = px(text.x);
+        if (text.align == TextAlign::Centre)
+            left -= metrics.horizontalAdvance(shown) / 2.0;
+        else if (text.align == TextAlign::Right)
+            left -= metrics.horizontalAdvance(shown);
+        painter.drawText(QPointF(left, top + metrics.ascent()), shown);
     }
     return image;
 }

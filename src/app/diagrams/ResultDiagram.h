@@ -29,6 +29,7 @@ class ResultDiagram : public QWidget {
     const QImage& Image() const { return m_image; }
     QMenu* PopupMenu() const { return m_menu; }
     void SetDecimalSeparator(char separator) { m_separator = separator; }
+    char DecimalSeparator() const { return m_separator; }
 
     // Pixel position to user coordinates, and the readout shown there.
     QPointF ToUser(QPointF pixel) const;

@@ -10,10 +10,13 @@ namespace velrok::app {
 class ResultDiagrams : public SweepDiagrams {
   public:
     ResultDiagrams(ResultDiagram& angle, ResultDiagram& speed) : m_angle(angle), m_speed(speed) {}
-    void DrawAngleDiagram(const SweepResults& results) override { m_angle.SetPicture(AngleDiagram(results)); }
+    void DrawAngleDiagram(const SweepResults& results) override
+    {
+        m_angle.SetPicture(AngleDiagram(results, m_angle.DecimalSeparator()));
+    }
     void DrawSpeedDiagram(const SweepResults& results) override
     {
-        m_speed.SetPicture(SpeedDiagram(results, results.SpeedUnitIndex));
+        m_speed.SetPicture(SpeedDiagram(results, results.SpeedUnitIndex, m_speed.DecimalSeparator()));
     }
 
   private:

@@ -1,6 +1,7 @@
 // Add path, Execute, the drawing window and the style form as the main window uses them.
 #include "app/drawing/SweepSession.h"
 
+#include "app/FormPlacement.h"
 #include "app/diagrams/ResultDiagrams.h"
 #include "app/styles/frmVehicleTurningSettings.h"
 
@@ -75,21 +76,45 @@ SweepSession::~SweepSession()
     m_drawing.reset();
 }
 
-void SweepSession::ShowDrawingWindow()
+frmDrawing* SweepSession::CreateDrawingWindow()
 {
     if (!m_drawing) {
         m_drawing = std::make_unique<frmDrawing>(m_registry, m_services.messages, m_services.progId);
         const std::string example = FindExampleDrawing(QCoreApplication::applicationDirPath().toStdString());
         if (!example.empty())
             m_drawing->OpenDxf(example);
+        connect(m_drawing.get(), &frmDrawing::Closed, this, &SweepSession::StoreDrawingGeometry);
     }
-    m_drawing->show();
+    return m_drawing.get();
+}
+
+void SweepSession::ShowDrawingWindow()
+{
+    CreateDrawingWindow()->show();
     m_drawing->raise();
+}
+
+bool SweepSession::ConfirmDiscardDrawing()
+{
+    return !m_drawing || m_drawing->ConfirmDiscardChanges();
+}
+
+void SweepSession::StoreDrawingGeometry()
+{
+    if (m_drawing)
+        StoreGeometry(m_services.settings, kDrawingWindowGeometrySetting, m_drawing.get());
 }
 
 bool SweepSession::AddPath()
 {
-    return host::AddPath(m_registry, m_services.progId, m_services.messages, m_services.status, m_path);
+    host::PathMarker marker;
+    if (!host::AddPath(m_registry, m_services.progId, m_services.messages, m_services.status, m_path,
+                       &marker))
+        return false;
+    m_services.status.SetPanel(1, host::PathLengthText(marker.length, m_services.decimalSeparator));
+    if (m_drawing)
+        m_drawing->ShowPathMarker(marker);
+    return true;
 }
 
 void SweepSession::SetLocked(bool locked)

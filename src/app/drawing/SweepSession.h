@@ -54,9 +54,17 @@ class SweepSession : public QObject {
     void LockDuringRun(QWidget* control) { m_lockedWidgets.push_back(control); }
     void LockDuringRun(QAction* action) { m_lockedActions.push_back(action); }
 
+    // The drawing window, made the first time with the example drawing or an empty one, not shown.
+    frmDrawing* CreateDrawingWindow();
     // Opens the drawing window (again) with the example drawing or an empty one.
     void ShowDrawingWindow();
-    // Command7 and Command3; the main window copies its fields and options into the inputs.
+    // Before the program ends: Save / Discard / Cancel when the drawing has unsaved changes. True
+    // when it may end (no drawing window, nothing to save, saved or discarded).
+    bool ConfirmDiscardDrawing();
+    // Keeps the drawing window's geometry in the settings store (also done when it is closed).
+    void StoreDrawingGeometry();
+    // Command7 and Command3; the main window copies its fields and options into the inputs. A
+    // taken path shows its length in panel 1 and its start and direction in the drawing window.
     // Execute refuses (false) while a run is under way.
     bool AddPath();
     bool Execute(const SweepInputs& inputs);

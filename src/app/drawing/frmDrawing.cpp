@@ -1,6 +1,8 @@
 // The drawing window: menus, tool bar, level and group lists, file commands and registration.
 #include "app/drawing/frmDrawing.h"
 
+#include "app/drawing/PathMarkerOverlay.h"
+#include "common/UnsavedWork.h"
 #include "host/DxfReader.h"
 #include "host/DxfWriter.h"
 #include "host/HostColors.h"
@@ -12,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -37,6 +40,18 @@ std::string DrawingCaption(const std::string& path)
     return QFileInfo(QString::fromStdString(path)).fileName().toStdString() + " - " + kDrawingTitle;
 }
 
+constexpr const char* kAllRunsItem = "All runs";
+
+std::string UnsavedDrawingText(const host::InMemoryDrawing& drawing, const std::string& path)
+{
+    const std::string name =
+        path.empty() ? std::string("The new drawing")
+                     : "The drawing " + QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+    const size_t count = drawing.ModelElements().size();
+    return name + " has changes that are not saved (" + std::to_string(count) +
+           (count == 1 ? " element" : " elements") + " in it).\r\rSave them first?";
+}
+
 } // namespace
 
 frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, std::string progId,
@@ -46,6 +61,7 @@ frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, s
     setObjectName("frmDrawing");
     m_canvas = new DrawingCanvas(this);
     setCentralWidget(m_canvas);
+    m_marker = new PathMarkerOverlay(m_canvas);
     BuildMenus();
     BuildSidePanel();
     m_pointerLabel = new QLabel(this);
@@ -61,7 +77,7 @@ frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, s
     m_refreshTimer.setInterval(kDrawingRefreshMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &frmDrawing::Refresh);
     resize(1000, 700);
-    NewDrawing();
+    SetDrawing(std::make_shared<host::InMemoryDrawing>(kDrawingTitle));
 }
 
 frmDrawing::~frmDrawing()
@@ -74,12 +90,15 @@ frmDrawing::~frmDrawing()
 void frmDrawing::BuildMenus()
 {
     QMenu* file = menuBar()->addMenu("&File");
-    file->addAction("&New", this, &frmDrawing::NewDrawing)->setObjectName("M_DrawingNew");
+    file->addAction("&New", this, [this] { NewDrawing(); })->setObjectName("M_DrawingNew");
     file->addAction("&Open DXF...", this, &frmDrawing::OpenDxfDialog)->setObjectName("M_DrawingOpen");
     file->addAction("Save &as DXF...", this, &frmDrawing::SaveDxfDialog)->setObjectName("M_DrawingSave");
     file->addSeparator();
     file->addAction("Export S&VG...", this, &frmDrawing::ExportSvgDialog)->setObjectName("M_DrawingSvg");
     file->addAction("Export &PNG...", this, &frmDrawing::ExportPngDialog)->setObjectName("M_DrawingPng");
+    m_exportResults = file->addAction("Export results as &DXF...", this, &frmDrawing::ExportResultsDxfDialog);
+    m_exportResults->setObjectName("M_DrawingExportResults");
+    m_exportResults->setEnabled(false); // until the results writer is connected
     file->addSeparator();
     file->addAction("&Close", this, &QWidget::close);
 
@@ -169,18 +188,41 @@ void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
     m_drawing = std::move(drawing);
     m_drawing->SetChangeObserver([this] { ScheduleRefresh(); });
     m_canvas->SetDrawing(m_drawing);
+    m_savedEditRevision = m_drawing->EditRevision();
+    m_marker->SetMarker(std::nullopt); // the taken path belonged to the drawing before
     if (m_registered)
         Register(); // the new drawing is now the running host's
     m_listedRevision = ~0ull;
     Refresh();
 }
 
-void frmDrawing::NewDrawing()
+bool frmDrawing::IsModified() const
 {
+    return m_drawing->EditRevision() != m_savedEditRevision;
+}
+
+bool frmDrawing::ConfirmDiscardChanges()
+{
+    return ConfirmUnsavedWork(m_messages, IsModified(), kDrawingTitle,
+                              UnsavedDrawingText(*m_drawing, m_filePath),
+                              [this] { return SaveDxfDialog(); }) == UnsavedDecision::GoOn;
+}
+
+bool frmDrawing::NewDrawing()
+{
+    if (!ConfirmDiscardChanges())
+        return false;
+    m_filePath.clear();
     SetDrawing(std::make_shared<host::InMemoryDrawing>(kDrawingTitle));
+    return true;
 }
 
 bool frmDrawing::OpenDxf(const std::string& path)
+{
+    return ConfirmDiscardChanges() && LoadDxf(path);
+}
+
+bool frmDrawing::LoadDxf(const std::string& path)
 {
     host::DxfImport import = host::ReadDxfFile(path);
     if (!import.ok()) {
@@ -188,6 +230,7 @@ bool frmDrawing::OpenDxf(const std::string& path)
         return false;
     }
     import.drawing->SetCaption(DrawingCaption(path));
+    m_filePath = path;
     SetDrawing(import.drawing);
     m_canvas->ZoomToFit();
     return true;
@@ -201,7 +244,38 @@ bool frmDrawing::SaveDxf(const std::string& path)
         return false;
     }
     m_drawing->SetCaption(DrawingCaption(path));
+    m_filePath = path;
+    m_savedEditRevision = m_drawing->EditRevision();
     Refresh();
+    return true;
+}
+
+void frmDrawing::ShowPathMarker(const host::PathMarker& marker)
+{
+    m_marker->SetMarker(marker);
+}
+
+void frmDrawing::ClearPathMarker()
+{
+    m_marker->SetMarker(std::nullopt);
+}
+
+void frmDrawing::SetResultsDxfExport(ResultsDxfExport writer)
+{
+    m_resultsExport = std::move(writer);
+    m_exportResults->setEnabled(static_cast<bool>(m_resultsExport));
+}
+
+bool frmDrawing::ExportResultsDxf(std::optional<host::NamedGroupHandle> group, const std::string& path)
+{
+    if (!m_resultsExport)
+        return false;
+    std::string error;
+    if (!m_resultsExport(*m_drawing, group, path, error)) {
+        m_messages.Show(kDrawingTitle, error.empty() ? "Cannot write the file " + path : error,
+                        MsgIcon::Exclamation);
+        return false;
+    }
     return true;
 }
 
@@ -371,19 +445,61 @@ void frmDrawing::OnDeleteGroupClicked()
 
 void frmDrawing::OpenDxfDialog()
 {
+    // The question comes before the file dialog: a cancelled question opens nothing.
+    if (!ConfirmDiscardChanges())
+        return;
     const QString path = QFileDialog::getOpenFileName(this, "Open DXF", QString(), "DXF drawings (*.dxf)");
-    if (!path.isEmpty())
-        OpenDxf(path.toStdString());
+    if (path.isEmpty())
+        return;
+    LoadDxf(path.toStdString()); // already asked; a refused file leaves the drawing and its changes
 }
 
-void frmDrawing::SaveDxfDialog()
+std::string frmDrawing::ChooseSavePath()
 {
-    QString path = QFileDialog::getSaveFileName(this, "Save as DXF", QString(), "DXF drawings (*.dxf)");
+    if (m_savePathChooser)
+        return m_savePathChooser();
+    QString path = QFileDialog::getSaveFileName(this, "Save as DXF", QString::fromStdString(m_filePath),
+                                                "DXF drawings (*.dxf)");
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += ".dxf";
+    return path.toStdString();
+}
+
+bool frmDrawing::SaveDxfDialog()
+{
+    const std::string path = ChooseSavePath();
+    return !path.empty() && SaveDxf(path);
+}
+
+void frmDrawing::ExportResultsDxfDialog()
+{
+    if (!m_resultsExport)
+        return;
+    QStringList runs{kAllRunsItem};
+    std::vector<host::NamedGroupHandle> handles;
+    for (const host::DrawingGroup& group : m_drawing->Groups()) {
+        runs << QString::fromStdString(group.name);
+        handles.push_back(group.handle);
+    }
+    if (handles.empty()) {
+        m_messages.Show(kDrawingTitle, "The drawing holds no results of a run yet.", MsgIcon::Information);
+        return;
+    }
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(this, "Export results as DXF", "Results of", runs, 0, false, &ok);
+    if (!ok)
+        return;
+    const qsizetype index = runs.indexOf(chosen);
+    const std::optional<host::NamedGroupHandle> group =
+        index > 0 ? std::optional(handles[static_cast<size_t>(index - 1)]) : std::nullopt;
+    QString path =
+        QFileDialog::getSaveFileName(this, "Export results as DXF", QString(), "DXF drawings (*.dxf)");
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += ".dxf";
-    SaveDxf(path.toStdString());
+    ExportResultsDxf(group, path.toStdString());
 }
 
 void frmDrawing::ExportSvgDialog()
@@ -427,6 +543,10 @@ void frmDrawing::showEvent(QShowEvent* event)
 
 void frmDrawing::closeEvent(QCloseEvent* event)
 {
+    if (!ConfirmDiscardChanges()) {
+        event->ignore();
+        return;
+    }
     Unregister();
     QMainWindow::closeEvent(event);
     emit Closed();

@@ -8,11 +8,14 @@
 #include "common/UiServices.h"
 #include "host/HostRegistry.h"
 #include "host/InMemoryDrawing.h"
+#include "host/PathAcquisition.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QDoubleSpinBox;
@@ -22,6 +25,14 @@ class QListWidgetItem;
 class QPushButton;
 
 namespace velrok::app {
+
+class PathMarkerOverlay;
+
+// Writes a DXF that holds only the results of one run (its named group) or of every run (no group):
+// their levels, elements and groups. False with `error` set when the file could not be written.
+using ResultsDxfExport =
+    std::function<bool(const host::InMemoryDrawing& drawing, std::optional<host::NamedGroupHandle> group,
+                       const std::string& path, std::string& error)>;
 
 inline constexpr const char* kDrawingTitle = "Velrok drawing";
 inline constexpr int kDrawingRefreshMs = 150; // coalesces the many changes of a sweep run
@@ -38,10 +49,30 @@ class frmDrawing : public QMainWindow {
     DrawingCanvas* Canvas() const { return m_canvas; }
     bool IsRegistered() const { return m_registered; }
 
-    void NewDrawing();
-    // The file's drawing replaces the current one; false (after telling the user) when it is refused.
+    // Both ask Save / Discard / Cancel first when the drawing has unsaved changes; false when the
+    // user stayed with the current drawing or (OpenDxf, after telling the user) the file is refused.
+    bool NewDrawing();
     bool OpenDxf(const std::string& path);
     bool SaveDxf(const std::string& path);
+    // The drawing changed since it was opened, started or last saved (selecting is no change).
+    bool IsModified() const;
+    // The question before the drawing would be thrown away: true when the caller may go on (saved,
+    // discarded or nothing to save), false when the user cancelled or the save did not succeed.
+    bool ConfirmDiscardChanges();
+    // Where "Save as DXF..." and the question's Save write. Unset: a file dialog; an empty answer
+    // means the user cancelled. Tests set it.
+    void SetSavePathChooser(std::function<std::string()> chooser) { m_savePathChooser = std::move(chooser); }
+    // The file the drawing was last opened from or saved to; empty for a new drawing.
+    const std::string& FilePath() const { return m_filePath; }
+
+    // The start and leaving direction of the taken path, drawn over the drawing (never in it).
+    void ShowPathMarker(const host::PathMarker& marker);
+    void ClearPathMarker();
+    PathMarkerOverlay* MarkerOverlay() const { return m_marker; }
+
+    // "Export results as DXF...": enabled once the writer is connected. `group` empty: all runs.
+    void SetResultsDxfExport(ResultsDxfExport writer);
+    bool ExportResultsDxf(std::optional<host::NamedGroupHandle> group, const std::string& path);
     // The whole drawing fitted into the picture, on the window's dark background.
     bool ExportSvg(const std::string& path);
     bool ExportPng(const std::string& path);
@@ -65,6 +96,7 @@ class frmDrawing : public QMainWindow {
     void BuildMenus();
     void BuildSidePanel();
     void SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing);
+    bool LoadDxf(const std::string& path);
     void Register();
     void Unregister();
     void ScheduleRefresh();
@@ -75,7 +107,9 @@ class frmDrawing : public QMainWindow {
     void OnGroupSelected();
     void OnDeleteGroupClicked();
     void OpenDxfDialog();
-    void SaveDxfDialog();
+    bool SaveDxfDialog();
+    void ExportResultsDxfDialog();
+    std::string ChooseSavePath();
     void ExportSvgDialog();
     void ExportPngDialog();
     void RenderWhole(QPainter& painter, QSize size);
@@ -85,6 +119,12 @@ class frmDrawing : public QMainWindow {
     std::string m_progId;
     std::shared_ptr<host::InMemoryDrawing> m_drawing;
     bool m_registered = false;
+    uint64_t m_savedEditRevision = 0;
+    std::string m_filePath;
+    std::function<std::string()> m_savePathChooser;
+    ResultsDxfExport m_resultsExport;
+    QAction* m_exportResults = nullptr;
+    PathMarkerOverlay* m_marker = nullptr;
 
     DrawingCanvas* m_canvas = nullptr;
     QListWidget* m_levels = nullptr;

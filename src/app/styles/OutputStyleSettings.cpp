@@ -79,8 +79,17 @@ StyleFormLoad LoadStyleForm(const SettingsStore& settings, const host::HostRegis
             list.index = 0;
             list.filled = true;
         }
-        for (size_t i = 0; i < kStyleClasses.size(); ++i)
-            s.colors[i].index = StoredColorPosition(settings, kStyleClasses[i]);
+        for (size_t i = 0; i < kStyleClasses.size(); ++i) {
+            StyleList& list = s.colors[i];
+            try {
+                list.index = StoredColorPosition(settings, kStyleClasses[i]);
+            } catch (const std::runtime_error& e) {
+                list.index = kStyleClasses[i].defaultColor;
+                list.storedValueBad = true;
+                load.badValues.push_back(e.what());
+            }
+            list.loadedIndex = list.index;
+        }
 
         const std::vector<std::string> lineTypes = GetLineTypes(host::Attach(registry, progId).Model());
         for (size_t i = 0; i < kStyleClasses.size(); ++i) {
@@ -118,6 +127,16 @@ StyleFormLoad LoadStyleForm(const SettingsStore& settings, const host::HostRegis
     return load;
 }
 
+std::string StyleFormLoad::WarningText() const
+{
+    std::string text = error.value_or("");
+    for (const std::string& bad : badValues)
+        text += (text.empty() ? "" : "\r") + bad;
+    if (!badValues.empty())
+        text += "\r\rThe list shows the default; the stored value is kept unless another entry is chosen.";
+    return text;
+}
+
 std::optional<std::string> StoreStyleForm(const StyleFormState& state, SettingsStore& settings)
 {
     struct Group {
@@ -131,7 +150,7 @@ std::optional<std::string> StoreStyleForm(const StyleFormState& state, SettingsS
     for (const Group& group : groups) {
         for (size_t i = 0; i < kStyleClasses.size(); ++i) {
             const StyleList& list = group.lists[i];
-            if (!list.filled)
+            if (!list.filled || (list.storedValueBad && list.index == list.loadedIndex))
                 continue;
             std::string value;
             if (group.column == StyleColumn::Color)

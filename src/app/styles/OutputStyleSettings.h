@@ -80,6 +80,10 @@ struct StyleList {
     int index = -1;
     std::string editText;
     bool filled = false; // the load got as far as filling it
+    // The stored value could not be shown (a colour that is no position of the list): the list
+    // shows the default, and OK keeps the stored value unless the user picks another entry.
+    bool storedValueBad = false;
+    int loadedIndex = -1;
     std::string Text() const;
 };
 
@@ -90,15 +94,22 @@ struct StyleFormState {
 struct StyleFormLoad {
     StyleFormState state;
     std::optional<std::string> error; // the load stopped here; later lists stay unfilled
+    // Stored colours that could not be shown, one text each; they do not stop the load.
+    std::vector<std::string> badValues;
+    // The text of the one warning the form shows for the error and the bad values; empty: none.
+    std::string WarningText() const;
 };
 
 // Load steps 2 to 5: colours from the keys, line types from the host, weights, levels from the
-// host. Each host listing attaches afresh. The first failure ends the load.
+// host. Each host listing attaches afresh. A failure of the host ends the load; a bad stored
+// colour only marks its own list, so the valid stored values of the other classes are loaded and
+// stored again unchanged.
 StyleFormLoad LoadStyleForm(const SettingsStore& settings, const host::HostRegistry& registry,
                             const std::string& progId);
 
 // OK: the twelve colours, twelve line types, twelve weights, twelve levels, class by class. Lists
-// a failed load never filled are not stored, so their stored keys are kept rather than emptied.
+// a failed load never filled are not stored, so their stored keys are kept rather than emptied;
+// nor is a list whose stored value was bad, unless the user chose another entry in it.
 // Returns the failure text of the first key that could not be written (earlier keys stay written).
 std::optional<std::string> StoreStyleForm(const StyleFormState& state, SettingsStore& settings);
 

@@ -48,8 +48,8 @@ void frmVehicleTurningSettings::Load()
     m_loaded = load.state;
     m_loadError = load.error;
     ShowState(load.state);
-    if (load.error)
-        m_messages.Show(kStyleLoadFailureTitle, *load.error, MsgIcon::Exclamation);
+    if (const std::string warning = load.WarningText(); !warning.empty())
+        m_messages.Show(kStyleLoadFailureTitle, warning, MsgIcon::Exclamation);
     unsetCursor();
 }
 

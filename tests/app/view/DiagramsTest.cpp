@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using namespace velrok;
@@ -44,6 +45,32 @@ std::vector<std::string> Texts(const DiagramPicture& p)
     return t;
 }
 
+// The texts from " " (the line under "100%") to "-100%": the legend.
+std::vector<std::string> Legend(const DiagramPicture& p)
+{
+    const std::vector<std::string> t = Texts(p);
+    const auto first = std::find(t.begin(), t.end(), " ");
+    const auto last = std::find(t.begin(), t.end(), "-100%");
+    return first < last ? std::vector<std::string>(first + 1, last) : std::vector<std::string>{};
+}
+
+// The station ticks: short vertical lines standing on the bottom edge.
+std::vector<double> Ticks(const DiagramPicture& p)
+{
+    std::vector<double> x;
+    for (const DiagramLine& line : p.lines)
+        if (!line.fullWidth && line.x1 == line.x2 && line.y1 == p.yBottom)
+            x.push_back(line.x1);
+    return x;
+}
+
+SegmentSpec Unit(int32_t kind)
+{
+    SegmentSpec s;
+    s.Kind = kind;
+    return s;
+}
+
 } // namespace
 
 class DiagramsTest : public QObject {
@@ -61,7 +88,7 @@ class DiagramsTest : public QObject {
         r.ArticAngleSeries3 = Flat(0, 0.0);
         const DiagramPicture p = AngleDiagram(r);
         QCOMPARE(p.xMax, 0.6);
-        QCOMPARE(p.lines.size(), size_t(2 + 1 + 3));
+        QCOMPARE(p.lines.size(), size_t(2 + 1 + 3 + 5)); // curves, grid, then five station ticks
         QCOMPARE(p.lines[0].color, kRed);
         QCOMPARE(p.lines[1].x2, 0.6);
         QCOMPARE(p.lines[2].color, kYellow);
@@ -73,12 +100,99 @@ class DiagramsTest : public QObject {
         QCOMPARE(p.lines[3].y1, 0.0);
         QCOMPARE(p.lines[4].y1, 50.0);
         QCOMPARE(p.lines[5].y1, -50.0);
-        // The legend lists all four entries even when only one unit has a curve.
-        QCOMPARE(Texts(p), (std::vector<std::string>{"0%", "50%", "-50%", "100%", " ", " Truck",
-                                                     " Segment #1", " Segment #2", " Segment #3", "-100%"}));
+        const std::vector<std::string> texts = Texts(p);
+        QCOMPARE(std::vector<std::string>(texts.begin(), texts.begin() + 5),
+                 (std::vector<std::string>{"0%", "50%", "-50%", "100%", " "}));
+        // Without a unit table the series tell the units: two trailing units ran.
+        QCOMPARE(Legend(p), (std::vector<std::string>{" Truck", " Segment #1", " Segment #2"}));
+        QCOMPARE(p.texts[6].color, kYellow);
         QCOMPARE(p.texts[7].color, kGreen);
-        QCOMPARE(p.texts[8].linesBelow, 5);
-        QCOMPARE(p.texts[9].top, -92.0);
+        QCOMPARE(p.texts[7].linesBelow, 4);
+        QCOMPARE(p.texts[8].text, std::string("-100%"));
+        QCOMPARE(p.texts[8].top, -92.0);
+    }
+
+    void legendListsOnlyTheUnitsTheVehicleHas()
+    {
+        SweepResults r;
+        r.SteerAngleSeries = Flat(3, 10.0);
+        r.ArticAngleSeries1 = Flat(3, 10.0);
+        r.Segments = {Unit(kKindMotor)}; // a truck or a bus
+        QCOMPARE(Legend(AngleDiagram(r)), (std::vector<std::string>{" Truck"}));
+        r.Segments = {Unit(kKindMotor), Unit(kKindBody)}; // semitrailer
+        QCOMPARE(Legend(AngleDiagram(r)), (std::vector<std::string>{" Truck", " Segment #1"}));
+        r.Segments = {Unit(kKindMotor), Unit(kKindDrawbar), Unit(kKindBody)}; // tow bar: no drawbar entry
+        QCOMPARE(Legend(AngleDiagram(r)), (std::vector<std::string>{" Truck", " Segment #1"}));
+        r.Segments = {Unit(kKindMotor), Unit(kKindBody), Unit(kKindBody), Unit(kKindBody)}; // triple trailer
+        const DiagramPicture p = AngleDiagram(r);
+        QCOMPARE(Legend(p),
+                 (std::vector<std::string>{" Truck", " Segment #1", " Segment #2", " Segment #3"}));
+        QCOMPARE(p.texts[8].color, kLightBlue);
+    }
+
+    void stationAxisHasNiceTicksWithLabelsInTheUsersSeparator_data()
+    {
+        QTest::addColumn<double>("extent");
+        QTest::addColumn<double>("step");
+        QTest::newRow("0.6") << 0.6 << 0.1;
+        QTest::newRow("8") << 8.0 << 1.0;
+        QTest::newRow("57.4") << 57.4 << 10.0;
+        QTest::newRow("100") << 100.0 << 20.0;
+        QTest::newRow("998") << 998.0 << 200.0;
+        QTest::newRow("0") << 0.0 << 0.0;
+    }
+    void stationAxisHasNiceTicksWithLabelsInTheUsersSeparator()
+    {
+        QFETCH(double, extent);
+        QFETCH(double, step);
+        QVERIFY(std::fabs(StationTickStep(extent) - step) < 1e-12 * std::max(1.0, step));
+        if (extent > 0.0)
+            QVERIFY(extent / StationTickStep(extent) <= kMaxStationTicks + 1e-9);
+    }
+
+    void stationLabelsStandOnTheBottomEdge()
+    {
+        SweepResults r;
+        r.SteerAngleSeries = Flat(6, 0.0);
+        for (auto& e : r.SteerAngleSeries)
+            e.station *= 10.0; // stations 2 to 12: ticks every 2
+        const DiagramPicture p = SpeedDiagram(r, 0, ',');
+        QCOMPARE(Ticks(p), (std::vector<double>{2, 4, 6, 8, 10}));
+        std::vector<std::string> labels;
+        for (const DiagramText& t : p.texts)
+            if (t.align == TextAlign::Centre) {
+                labels.push_back(t.text);
+                QCOMPARE(t.linesBelow, -1); // the text's bottom on the tick's top
+            }
+        QCOMPARE(labels, (std::vector<std::string>{"2", "4", "6", "8", "10"}));
+        QCOMPARE(p.texts.back().text, std::string(kStationAxisTitle));
+        QCOMPARE(p.texts.back().align, TextAlign::Right);
+        QCOMPARE(p.texts.back().x, 12.0);
+        // Decimals use the user's separator.
+        r.SteerAngleSeries = Flat(3, 0.0);
+        const DiagramPicture small = AngleDiagram(r, ',');
+        QCOMPARE(std::count_if(small.texts.begin(), small.texts.end(),
+                               [](const DiagramText& t) { return t.text == "0,2"; }),
+                 std::ptrdiff_t(1));
+    }
+
+    void everyLineAndTextReadsOnTheBackground()
+    {
+        SweepResults r;
+        r.SteerAngleSeries = r.ArticAngleSeries1 = r.ArticAngleSeries2 = r.ArticAngleSeries3 = r.SpeedSeries =
+            Flat(20, 10.0);
+        for (const DiagramPicture& p : {AngleDiagram(r), SpeedDiagram(r, 0)}) {
+            for (const DiagramLine& line : p.lines)
+                QVERIFY2(
+                    ContrastRatio(line.color, kDiagramBackground) >= kMinReadableContrast,
+                    qPrintable(QString("%1 %2 %3").arg(line.color.r).arg(line.color.g).arg(line.color.b)));
+            for (const DiagramText& text : p.texts)
+                QVERIFY2(ContrastRatio(text.color, kDiagramBackground) >= kMinReadableContrast,
+                         text.text.c_str());
+        }
+        // The reference points of the measure: pure blue is what could not be read.
+        QVERIFY(ContrastRatio(kBlue, kDiagramBackground) < kMinReadableContrast);
+        QVERIFY(std::fabs(ContrastRatio(kWhite, Rgb{0, 0, 0}) - 21.0) < 1e-9);
     }
 
     void speedLabelsCarryTheUnitWithTwoBlanks_data()
@@ -99,10 +213,11 @@ class DiagramsTest : public QObject {
         r.SpeedSeries = Flat(2, 12.0);
         const DiagramPicture p = SpeedDiagram(r, unit);
         const std::string u = label.toStdString();
-        QCOMPARE(Texts(p),
+        const std::vector<std::string> texts = Texts(p);
+        QCOMPARE(std::vector<std::string>(texts.begin(), texts.begin() + 4),
                  (std::vector<std::string>{" 0 " + u, " 30 " + u + " or more", " 10 " + u, " 20 " + u}));
         QCOMPARE(p.texts[1].top, 32.0);
-        QCOMPARE(p.lines.size(), size_t(1 + 4));
+        QCOMPARE(p.lines.size(), size_t(1 + 4) + Ticks(p).size());
         QCOMPARE(p.lines[1].y1, 30.0);
         QCOMPARE(p.lines[4].y1, 10.0);
     }
@@ -154,8 +269,9 @@ class DiagramsTest : public QObject {
         QCOMPARE(a.pixelColor(300, 75), QColor(255, 0, 0));
         QCOMPARE(a.pixelColor(300, 125), QColor(255, 255, 0));
         QCOMPARE(a.pixelColor(300, 175), QColor(0, 255, 0));
-        QCOMPARE(a.pixelColor(150, 25), QColor(0, 0, 255));
-        QVERIFY(a.pixelColor(300, 25) != QColor(0, 0, 255)); // the blue curve ends half-way
+        const QColor lightBlue(kLightBlue.r, kLightBlue.g, kLightBlue.b);
+        QCOMPARE(a.pixelColor(150, 25), lightBlue);
+        QVERIFY(a.pixelColor(300, 25) != lightBlue); // the blue curve ends half-way
         QVERIFY(a.pixelColor(300, 100) != QColor(255, 0, 0));
         // Dotted white grid lines at 0% (row 100): white pixels, and gaps between them.
         int white = 0;

@@ -116,6 +116,7 @@ class ExampleSessionTest : public QObject {
         std::erase_if(after, [](const auto& entry) { return entry.second == 0; });
         QCOMPARE(after, before);
 
+        windowMessages.answers.push_back(MsgAnswer::Discard); // the run's elements are not saved
         window.close();
         QVERIFY(!session.AddPath());
         QCOMPARE(session.messages.shown.back().title, std::string("Can't create object"));

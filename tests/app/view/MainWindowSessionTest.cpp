@@ -5,15 +5,18 @@
 #include "ExampleRun.h"
 #include "app/AppTestSupport.h"
 #include "app/QtStatusService.h"
+#include "app/drawing/PathMarkerOverlay.h"
 #include "app/drawing/SweepSession.h"
 #include "app/styles/frmVehicleTurningSettings.h"
 #include "ui_frmVehicleTurning.h"
 
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <map>
@@ -141,6 +144,7 @@ class MainWindowSessionTest : public QObject {
         QCOMPARE(h.settings.Writes().size() - before, size_t(48));
 
         // Without the drawing window there is no running host.
+        h.messages.answers.push_back(MsgAnswer::Discard); // the run's elements are not saved
         drawing->close();
         ui.Command7->click();
         QCOMPARE(h.messages.shown.back().title, std::string("Can't create object"));
@@ -165,11 +169,78 @@ class MainWindowSessionTest : public QObject {
         ui.Command7->click();
         ui.txt_Speed->setText("0");
         QSignalSpy unloaded(w.get(), &app::frmVehicleTurning::Unloaded);
+        // Quit asks about the drawing the run is drawing into first; Discard lets it end.
+        h.messages.answers.push_back(MsgAnswer::Discard);
         RunProbe probe(10, [&] { ui.Command2->click(); });
         ui.Command3->click();
         QCOMPARE(static_cast<int>(w->Session().Results().Stop), static_cast<int>(StopReason::StopRequest));
         QCOMPARE(unloaded.count(), 1);
         QVERIFY(!w->Session().Running());
+        QCOMPARE(h.messages.shown.back().buttons, MsgButtons::SaveDiscardCancel);
+    }
+
+    void cancelledQuitLeavesTheRunGoing()
+    {
+        Harness h;
+        auto w = Started(h);
+        auto& ui = w->Form();
+        QVERIFY(viewtest::ClickExamplePath(*w->Session().DrawingWindow()));
+        ui.Command7->click();
+        ui.txt_Speed->setText("0");
+        QSignalSpy unloaded(w.get(), &app::frmVehicleTurning::Unloaded);
+        int asked = -1;
+        h.messages.answers.push_back(MsgAnswer::Cancel);
+        RunProbe probe(10, [&] {
+            ui.Command2->click();
+            asked = static_cast<int>(h.messages.shown.size());
+        });
+        ui.Command3->click();
+        QCOMPARE(asked, 1);
+        QCOMPARE(h.messages.shown[0].buttons, MsgButtons::SaveDiscardCancel);
+        QCOMPARE(h.messages.shown[0].title, std::string("Velrok drawing"));
+        QCOMPARE(static_cast<int>(w->Session().Results().Stop), static_cast<int>(StopReason::None));
+        QCOMPARE(unloaded.count(), 0);
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->Run().StopRequested());
+        QVERIFY(w->Session().DrawingWindow()->IsModified());
+
+        // Closing by the window frame asks as well; Save writes the drawing and then the program ends.
+        QTemporaryDir dir;
+        const std::string saved = (dir.path() + "/kept.dxf").toStdString();
+        w->Session().DrawingWindow()->SetSavePathChooser([&] { return saved; });
+        h.messages.answers.push_back(MsgAnswer::Save);
+        w->close();
+        QCOMPARE(unloaded.count(), 1);
+        QVERIFY(QFileInfo::exists(QString::fromStdString(saved)));
+        QVERIFY(!w->Session().DrawingWindow()->IsModified());
+    }
+
+    void addPathShowsTheLengthAndMarksTheStart()
+    {
+        Harness h;
+        auto w = Started(h);
+        app::frmDrawing* drawing = w->Session().DrawingWindow();
+        const uint64_t edits = drawing->Drawing()->EditRevision();
+        QVERIFY(viewtest::ClickExamplePath(*drawing));
+        w->Form().Command7->click();
+        const QString panel1 = w->Status().Panel(1)->text();
+        QVERIFY2(panel1.startsWith("Path length: "), qPrintable(panel1));
+        QVERIFY2(panel1.contains(','), qPrintable(panel1)); // the harness's decimal comma
+        const auto& marker = drawing->MarkerOverlay()->Marker();
+        QVERIFY(marker.has_value());
+        QVERIFY(marker->length > 10.0);
+        QCOMPARE(panel1, QString::fromStdString(host::PathLengthText(marker->length, ',')));
+        QVERIFY(drawing->MarkerOverlay()->isVisible());
+        // The mark is no element: the drawing is as unchanged as before, nothing to save.
+        QCOMPARE(drawing->Drawing()->EditRevision(), edits);
+        QVERIFY(!drawing->IsModified());
+
+        // After a run the panels hold no "busy" text; panel 2 the report.
+        w->Form().txt_Speed->setText("0");
+        w->Form().Check2->setChecked(true);
+        w->Form().Command3->click();
+        QCOMPARE(w->Status().Panel(2)->text(), QString::fromStdString(w->Session().Results().Report));
+        QCOMPARE(w->Status().Panel(1)->text(), QString());
     }
 };
 

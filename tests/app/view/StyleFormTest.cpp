@@ -173,13 +173,53 @@ class StyleFormTest : public QObject {
         QCOMPARE(m_settings.Get("EnvelopeLevel", ""), std::string("Kept"));
     }
 
-    void badStoredColourStopsTheLoad()
+    void badStoredColoursNeitherStopTheLoadNorLoseAStoredKey()
     {
-        m_settings.Set("TyreTreadColor", "Yellow");
+        m_settings.Set("TyreTreadColor", "Yellow");     // not a number
+        m_settings.Set("WheelSweepLeftBackColor", "9"); // beyond the eight colours
+        m_settings.Set("EnvelopeColor", "1");           // a valid colour of a later class
+        m_settings.Set("EnvelopeLineType", "3");
+        auto form = LoadedForm();
+        QVERIFY(!form->LoadError().has_value());
+        QCOMPARE(m_messages.shown.size(), size_t(1));
+        QCOMPARE(m_messages.shown[0].title, std::string("Velrok"));
+        const std::string& text = m_messages.shown[0].text;
+        QVERIFY2(text.find("TyreTreadColor") != std::string::npos, text.c_str());
+        QVERIFY2(text.find("WheelSweepLeftBackColor") != std::string::npos, text.c_str());
+        // The later steps ran, and the bad lists show their class defaults.
+        QCOMPARE(form->Combo(StyleColumn::LineType, 11)->currentText(), QString("3"));
+        QCOMPARE(form->Combo(StyleColumn::Color, 2)->currentText(), QString("Yellow"));
+        QCOMPARE(form->Combo(StyleColumn::Color, 10)->currentText(), QString("Green"));
+        QCOMPARE(form->Combo(StyleColumn::Color, 11)->currentText(), QString("Red"));
+
+        form->Combo(StyleColumn::Color, 10)->setCurrentIndex(6); // the user picks Magenta there
+        const size_t before = m_settings.Writes().size();
+        form->Ok();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(m_settings.Writes().size() - before, size_t(47)); // all but the untouched bad one
+        QCOMPARE(m_settings.Get("TyreTreadColor", ""), std::string("Yellow"));
+        QCOMPARE(Written(m_settings, "WheelSweepLeftBackColor"), std::string("6"));
+        QCOMPARE(Written(m_settings, "EnvelopeColor"), std::string("1"));
+        QCOMPARE(Written(m_settings, "WheelSweepRightBackColor"), std::string("3"));
+        QCOMPARE(Written(m_settings, "EnvelopeLineType"), std::string("3"));
+    }
+
+    void badColourAndNoHostAreToldInOneBox()
+    {
+        m_registry.Unregister(host::kStandardProgId);
+        m_settings.Set("VehicleBodyOutlineColor", "x");
+        m_settings.Set("WheelOutlineColor", "5");
         auto form = LoadedForm();
         QVERIFY(form->LoadError().has_value());
-        QCOMPARE(m_messages.shown.at(0).title, std::string("Velrok"));
-        QCOMPARE(form->Combo(StyleColumn::LineType, 0)->count(), 0);
+        QCOMPARE(m_messages.shown.size(), size_t(1));
+        QVERIFY(m_messages.shown[0].text.rfind(*form->LoadError(), 0) == 0);
+        QVERIFY(m_messages.shown[0].text.find("VehicleBodyOutlineColor") != std::string::npos);
+        const size_t before = m_settings.Writes().size();
+        form->Ok();
+        // Only the eleven good colour lists were filled and stored; the bad one keeps its text.
+        QCOMPARE(m_settings.Writes().size() - before, size_t(11));
+        QCOMPARE(m_settings.Get("VehicleBodyOutlineColor", ""), std::string("x"));
+        QCOMPARE(Written(m_settings, "WheelOutlineColor"), std::string("5"));
     }
 
     void failedWriteKeepsTheFormOpen()

@@ -135,6 +135,7 @@ class SweepSessionTest : public QObject {
             names << levels->itemText(i);
         QVERIFY2(names.contains("Velrok_Vehicle"), qPrintable(names.join(",")));
 
+        w.messages.answers.push_back(MsgAnswer::Discard); // the run's elements are not saved
         drawing->close();
         QVERIFY(!w.session.AddPath());
         QCOMPARE(w.messages.shown.back().text,

@@ -11,13 +11,15 @@ std::unique_ptr<QObject> MakeStyleFormTest();
 std::unique_ptr<QObject> MakeExampleSessionTest();
 std::unique_ptr<QObject> MakeSweepSessionTest();
 std::unique_ptr<QObject> MakeMainWindowSessionTest();
+std::unique_ptr<QObject> MakeDrawingChangesTest();
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const velrok::testing::SuiteList suites = {
-        {"DrawingWindowTest", MakeDrawingWindowTest}, {"DiagramsTest", MakeDiagramsTest},
-        {"StyleFormTest", MakeStyleFormTest},         {"ExampleSessionTest", MakeExampleSessionTest},
-        {"SweepSessionTest", MakeSweepSessionTest},   {"MainWindowSessionTest", MakeMainWindowSessionTest}};
+        {"DrawingWindowTest", MakeDrawingWindowTest},  {"DiagramsTest", MakeDiagramsTest},
+        {"StyleFormTest", MakeStyleFormTest},          {"ExampleSessionTest", MakeExampleSessionTest},
+        {"SweepSessionTest", MakeSweepSessionTest},    {"MainWindowSessionTest", MakeMainWindowSessionTest},
+        {"DrawingChangesTest", MakeDrawingChangesTest}};
     return velrok::testing::RunSuites(argc, argv, suites);
 }
