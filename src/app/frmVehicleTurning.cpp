@@ -312,18 +312,21 @@ void frmVehicleTurning::ShowLibraryState()
     if (typeIndex >= 0)
         m_ui->Combo1->setCurrentIndex(typeIndex);
 
+    // Each optional control is set once to its final state. Hiding all of them first and showing
+    // them again would take the focus from the field being typed in: a hidden focus widget hands
+    // the focus on, past the hidden rows, to the speed field.
     const ShownControls& optional = OptionalControls();
     const ShownControls shown = m_library->ShownFields();
-    auto setVisible = [this](const ShownControls& controls, bool visible) {
-        for (std::string_view heading : controls.headings)
-            findChild<QWidget*>(Q(heading))->setVisible(visible);
-        for (int index : controls.dimensionLabels)
-            findChild<QWidget*>(QStringLiteral("Label1_%1").arg(index))->setVisible(visible);
-        for (std::string_view field : controls.fields)
-            Field(field)->setVisible(visible);
+    auto isIn = [](const auto& list, const auto& item) {
+        return std::find(list.begin(), list.end(), item) != list.end();
     };
-    setVisible(optional, false);
-    setVisible(shown, true);
+    for (std::string_view heading : optional.headings)
+        findChild<QWidget*>(Q(heading))->setVisible(isIn(shown.headings, heading));
+    for (int index : optional.dimensionLabels)
+        findChild<QWidget*>(QStringLiteral("Label1_%1").arg(index))
+            ->setVisible(isIn(shown.dimensionLabels, index));
+    for (std::string_view field : optional.fields)
+        Field(field)->setVisible(isIn(shown.fields, field));
 
     if (!m_library->CurrentFile().empty())
         setWindowTitle(QString::fromStdString(m_library->Caption()));

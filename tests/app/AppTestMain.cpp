@@ -10,6 +10,7 @@ std::unique_ptr<QObject> MakeLibraryCommandsTest();
 std::unique_ptr<QObject> MakeSettingsFormTest();
 std::unique_ptr<QObject> MakeSmallFormsTest();
 std::unique_ptr<QObject> MakeVehicleSchematicTest();
+std::unique_ptr<QObject> MakeDimensionGridTest();
 
 int main(int argc, char** argv)
 {
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
                                                {"LibraryCommandsTest", MakeLibraryCommandsTest},
                                                {"SettingsFormTest", MakeSettingsFormTest},
                                                {"SmallFormsTest", MakeSmallFormsTest},
-                                               {"VehicleSchematicTest", MakeVehicleSchematicTest}};
+                                               {"VehicleSchematicTest", MakeVehicleSchematicTest},
+                                               {"DimensionGridTest", MakeDimensionGridTest}};
     return velrok::testing::RunSuites(argc, argv, suites);
 }
