@@ -35,10 +35,12 @@ struct AppEnvironment {
     SettingsStore& settings;
     MessageService& messages;
     AppSession& session;
-    std::string programFolder; // where the default library lies and the file dialogs start
+    std::string programFolder; // where the shipped default library lies (only ever read)
     char decimalSeparator = ',';
     // The open and save dialogs; null means the program's own QFileDialog ones. Tests pass a fake.
     FileDialogs* dialogs = nullptr;
+    // The user's own data folder: the copy of the default library, where the file dialogs start.
+    std::string dataFolder;
 };
 
 } // namespace velrok::app

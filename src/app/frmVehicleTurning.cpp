@@ -72,7 +72,7 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
         dialogs = m_ownDialogs.get();
     }
     m_library = std::make_unique<VehicleLibrary>(VehicleLibraryServices{
-        env.messages, *m_status, env.settings, *dialogs, env.decimalSeparator, env.programFolder});
+        env.messages, *m_status, env.settings, *dialogs, env.decimalSeparator, env.programFolder, env.dataFolder});
 
     for (const TabInfo& tab : kTabs) {
         const int index = m_ui->TabStrip1->addTab(QString::fromLatin1(tab.caption));

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include <memory>
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
     AppSession session;
     AppEnvironment env{settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
                        DecimalSeparatorOf(userLocale)};
+    // The user's copy of the default library lives here, not in the (read-only) program folder.
+    env.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
 
     std::unique_ptr<frmVehicleTurning> window;
     frmSplash splash(userLocale);

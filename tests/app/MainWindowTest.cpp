@@ -62,7 +62,7 @@ void MainWindowTest::emptySettingsGiveTheStartState()
     QCOMPARE(Child<QComboBox>(w.get(), "Combo4")->itemText(2), QStringLiteral("ms (Meters/Second"));
     QCOMPARE(Child<QLineEdit>(w.get(), "txt_Speed")->text(), QStringLiteral("0"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Vehicle Turning Simulation [DefaultVehicles]"));
-    QCOMPARE(w->Library().CurrentFile(), h.Path("DefaultVehicles.vdt"));
+    QCOMPARE(w->Library().CurrentFile(), h.UserLibrary());
     QCOMPARE(w->HelpTopic(), 1);
     QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(h.session.hostProgId, std::string("MicrostationDGN.ApplicationObjectConnector"));
@@ -212,7 +212,7 @@ void MainWindowTest::unloadWritesTheKeysInOrder()
     w->close();
 
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"VehicleFile", h.Path("DefaultVehicles.vdt")},
+        {"VehicleFile", h.UserLibrary()},
         {"PlotVehicle", "1"},
         {"MaxVehicleSpacing", "5"},
         {"PlotOnlyFirstAndLast", "0"},
