@@ -86,8 +86,16 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
     }
     ShowFields();
 
+    // Show vehicle follows the list's click: a new row shows its vehicle (by mouse or keys), and a
+    // click on the entry already selected shows it again (after AjV or unsaved edits).
     connect(m_ui->List1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_showing)
+            RunLibraryCommand([this, row] { m_library->SelectEntry(row); });
+    });
+    m_ui->List1->viewport()->installEventFilter(this);
+    connect(m_ui->List1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = m_ui->List1->row(item);
+        if (!m_showing && row >= 0 && row == m_rowBeforePress)
             RunLibraryCommand([this, row] { m_library->SelectEntry(row); });
     });
     connect(m_ui->Combo1, &QComboBox::activated, this, [this](int index) {
@@ -278,6 +286,12 @@ void frmVehicleTurning::Quit()
 
 bool frmVehicleTurning::eventFilter(QObject* watched, QEvent* event)
 {
+    // The row selected before a press on the list tells a click on the same entry from a change.
+    if (watched == m_ui->List1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_rowBeforePress = m_ui->List1->currentRow();
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::KeyRelease)
         RunLibraryCommand([this] { m_library->LengthFieldEdited(); });
     return QMainWindow::eventFilter(watched, event);
@@ -360,6 +374,8 @@ void frmVehicleTurning::ShowList()
         for (const VehicleListEntry& entry : list) {
             auto* item = new QListWidgetItem(QString::fromStdString(entry.text), m_ui->List1);
             item->setData(Qt::UserRole, entry.itemData);
+            // The list is narrower than a stored name can be: the tooltip shows it whole.
+            item->setToolTip(QString::fromStdString(Trim(entry.text)));
         }
     }
     m_ui->List1->setCurrentRow(m_library->SelectedIndex());

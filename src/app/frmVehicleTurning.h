@@ -94,6 +94,7 @@ class frmVehicleTurning : public QMainWindow {
     SweepSession* m_session = nullptr;
     int m_helpTopic = 0;
     bool m_showing = false; // the window is copying core state into widgets
+    int m_rowBeforePress = -1; // List1's current row when the mouse was last pressed on it
 };
 
 } // namespace velrok::app

@@ -212,7 +212,16 @@ void VehicleLibrary::Copy()
 void VehicleLibrary::NewVehicle()
 {
     ClearTextboxes(m_fields);
+    ClearSummary();
     m_newVehicle = true;
+}
+
+void VehicleLibrary::ClearSummary()
+{
+    // Empty fields have no length and no radius yet; the previous vehicle's figures must go.
+    m_summary = SegmentsSummary{};
+    m_summary.totalLengthText = kTotalLengthPrefix;
+    m_services.status.SetPanel(1, "");
 }
 
 void VehicleLibrary::Delete()
@@ -236,6 +245,7 @@ void VehicleLibrary::Delete()
     LoadVehicleList();
     if (m_list.empty()) {
         ClearTextboxes(m_fields);
+        ClearSummary();
         return;
     }
     SelectEntry(i >= 1 ? i - 1 : 0);

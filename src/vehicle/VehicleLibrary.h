@@ -86,7 +86,8 @@ class VehicleLibrary {
     // 100 characters). The record copied from is unchanged.
     void Copy();
 
-    // New vehicle (Command4): empties every edit field and sets the new-vehicle flag.
+    // New vehicle (Command4): empties every edit field and the summary (length label, panel 1) and
+    // sets the new-vehicle flag.
     void NewVehicle();
 
     // Delete (Command5): asks "Delete current Vehicle? " (Yes/No); Yes frees the selected entry's
@@ -149,6 +150,7 @@ class VehicleLibrary {
     enum class BuildAction { Save, Copy };
     void BuildVehicleRecord(BuildAction action);
     void RefreshSummary(int code);
+    void ClearSummary();
     void MakeCurrentFile(const std::string& path, const char* failureTitle, const char* failureSuffix);
     FileDialogs::Options DialogOptions(const char* title) const;
     bool RefuseShippedFile();

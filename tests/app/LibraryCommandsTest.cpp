@@ -49,6 +49,8 @@ class LibraryCommandsTest : public QObject {
     void newVehicleThenSaveWithEmptyNumbersWritesNothing();
     void fileNewThenDeleteActOnTheNewFile();
     void saveAsRefusesAnExistingFile();
+    void newVehicleClearsTheSummaryAndAClickShowsTheSelectedEntryAgain();
+    void fileNewAsksInTheUsersFolderUnderItsOwnTitle();
 };
 
 void LibraryCommandsTest::pickingTypesShowsTheirFieldsAndKeepsHiddenTexts()
@@ -264,6 +266,60 @@ void LibraryCommandsTest::saveAsRefusesAnExistingFile()
     w->findChild<QAction*>(QStringLiteral("M_save"))->trigger();
     QCOMPARE(FileBytes(h.Path("copy.vdt")), FileBytes(h.UserLibrary()));
     QCOMPARE(w->Library().CurrentFile(), h.UserLibrary());
+}
+
+void LibraryCommandsTest::newVehicleClearsTheSummaryAndAClickShowsTheSelectedEntryAgain()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto w = h.LoadedWindow();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QString longName = QStringLiteral("Articulated semitrailer with a very long name, 16,5 m, tri-axle");
+    TypeInto(w.get(), "txt_Name", longName);
+    Child<QPushButton>(w.get(), "Command1")->click();
+    auto* list = Child<QListWidget>(w.get(), "List1");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->toolTip(), longName);
+    auto* total = Child<QLabel>(w.get(), "lbl_TotalLength");
+    QCOMPARE(total->text(), QStringLiteral("Total Length: 21,05"));
+
+    Child<QPushButton>(w.get(), "Command4")->click();
+    QCOMPARE(Child<QLineEdit>(w.get(), "txt_Name")->text(), QString());
+    QCOMPARE(total->text(), QStringLiteral("Total Length: "));
+    QCOMPARE(w->Status().Panel(1)->text(), QString());
+    QCOMPARE(w->Library().NewVehicleFlag(), true);
+    QCOMPARE(list->currentRow(), 0); // the entry stays selected
+
+    // A click on the entry already selected shows its vehicle again and ends the new vehicle.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(Child<QLineEdit>(w.get(), "txt_Name")->text(), longName);
+    QCOMPARE(w->Library().NewVehicleFlag(), false);
+    QCOMPARE(total->text(), QStringLiteral("Total Length: 21,05"));
+    QCOMPARE(w->Status().Panel(1)->text(), QStringLiteral("Min Turning Radius (Centerline): 8,71"));
+
+    // So does it after edits that were not saved.
+    TypeInto(w.get(), "txt_Front", QStringLiteral("3"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(Child<QLineEdit>(w.get(), "txt_Front")->text(), QStringLiteral("1,4"));
+    QCOMPARE(h.messages.shown.size(), size_t(0));
+}
+
+void LibraryCommandsTest::fileNewAsksInTheUsersFolderUnderItsOwnTitle()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto w = h.LoadedWindow();
+    h.dialogs.saveAnswers.push_back(h.Path("data/fresh.vdt"));
+    w->findChild<QAction*>(QStringLiteral("M_New"))->trigger();
+    QCOMPARE(h.dialogs.asked.back().title, std::string("New"));
+    QCOMPARE(h.dialogs.asked.back().initialFolder, h.Path("data"));
+    QCOMPARE(w->Library().CurrentFile(), h.Path("data/fresh.vdt"));
+    w->findChild<QAction*>(QStringLiteral("M_save"))->trigger(); // cancelled
+    QCOMPARE(h.dialogs.asked.back().title, std::string("Save As"));
+    w->findChild<QAction*>(QStringLiteral("M_Open"))->trigger(); // cancelled: reloads
+    QCOMPARE(h.dialogs.asked.back().title, std::string("Open"));
+    QCOMPARE(h.dialogs.asked.back().initialFolder, h.Path("data"));
 }
 
 std::unique_ptr<QObject> MakeLibraryCommandsTest()

@@ -170,9 +170,13 @@ TEST_F(VehicleLibraryTest, NewVehicleThenSaveWithEmptyNumbersWritesNothingAndRep
 {
     const std::string path = MakeLibrary("lib.vdt", {{"Rig", 1}});
     Open(path);
+    EXPECT_EQ(status.panel1, "Min Turning Radius (Centerline): 8,71");
     library.NewVehicle();
     EXPECT_TRUE(library.NewVehicleFlag());
     EXPECT_EQ(library.Fields().txt_Front, "");
+    // The figures of the vehicle shown before go with its fields.
+    EXPECT_EQ(library.Summary().totalLengthText, "Total Length: ");
+    EXPECT_EQ(status.panel1, "");
     EXPECT_EQ(library.Fields().txt_VeichleWidth_4, "");
     library.Fields().txt_Name = "Empty";
     const auto before = ReadAllBytes(path);
