@@ -206,8 +206,9 @@ void frmVehicleTurning::Load()
         m_library->StartUp();
         ShowLibraryState();
 
-        // First run: an empty stored version sends the user to the general settings.
-        if (m_env.settings.Get(kCadVersionSetting, "10").empty()) {
+        // First run: no version chosen yet, as with a fresh settings store, or an emptied one,
+        // sends the user to the general settings.
+        if (Trim(m_env.settings.Get(kCadVersionSetting, "")).empty()) {
             m_env.messages.Show("First time, select Microstation version",
                                 "Welcome! You will now be redirected to the settings form.\r\r"
                                 "Please select your CAD version in the bottom left part.",

@@ -49,11 +49,16 @@ struct Harness {
     app::AppSession session;
     app::AppEnvironment env;
 
-    // The temporary folder is the program folder; the user's data folder lies inside it.
-    Harness() : env{settings, messages, session, folder.path().toStdString(), ',', nullptr, {}}
+    // The temporary folder is the program folder; the user's data folder lies inside it. Unless
+    // asked for a fresh store, the CAD version counts as chosen, so loading the main window does
+    // not open the first-run settings form.
+    explicit Harness(bool freshSettings = false)
+        : env{settings, messages, session, folder.path().toStdString(), ',', nullptr, {}}
     {
         env.dialogs = &dialogs;
         env.dataFolder = Path("data");
+        if (!freshSettings)
+            settings.Set("CadVersion", "10");
     }
 
     std::string Path(const std::string& name) const { return (folder.path() + "/").toStdString() + name; }

@@ -3,9 +3,11 @@
 #include "app/QtStatusService.h"
 #include "app/VehicleSchematic.h"
 #include "app/frmSettings.h"
+#include "host/qt/QtSettingsStore.h"
 #include "ui_frmSettings.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -39,6 +41,7 @@ class MainWindowTest : public QObject {
     void unloadWritesTheKeysInOrder();
     void quitRaisesTheStopRequestAndUnloads();
     void firstRunSendsTheUserToTheSettingsForm();
+    void cleanSettingsFileAsksForTheCadVersionOnce();
     void progressBarLiesOverPanel2();
     void menusCarryTheirCaptions();
 };
@@ -276,6 +279,54 @@ void MainWindowTest::firstRunSendsTheUserToTheSettingsForm()
     // Closing the settings form brought the main window back.
     QCOMPARE(window.isVisible(), true);
     QCOMPARE(h.session.hostProgId, std::string("MicrostationDGN.ApplicationObjectConnector"));
+}
+
+void MainWindowTest::cleanSettingsFileAsksForTheCadVersionOnce()
+{
+    Harness h(true);
+    h.CreateFile("DefaultVehicles.vdt");
+    const QString iniPath = QString::fromStdString(h.Path("home/.config/Velrok/Velrok.ini"));
+    QVERIFY(!QFileInfo::exists(iniPath));
+    auto start = [&](SettingsStore& store, bool& sawForm, bool& hiddenMeanwhile) {
+        app::AppEnvironment env{store, h.messages, h.session, h.folder.path().toStdString(), ',', &h.dialogs,
+                                h.Path("data")};
+        app::frmVehicleTurning window(env);
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* form = qobject_cast<app::frmSettings*>(QApplication::activeModalWidget());
+            if (form == nullptr)
+                return;
+            poll.stop();
+            sawForm = true;
+            hiddenMeanwhile = window.isHidden();
+            form->Form().Command1->click(); // OK with the proposed standard entry
+        });
+        poll.start();
+        window.Load();
+        // A form that never came up must not leave the poll running into the next start.
+        poll.stop();
+        QCOMPARE(window.isVisible(), sawForm);
+    };
+
+    {
+        host::QtSettingsStore clean(iniPath.toStdString());
+        bool sawForm = false, hidden = false;
+        start(clean, sawForm, hidden);
+        QVERIFY(sawForm);
+        QVERIFY(hidden);
+        QCOMPARE(h.messages.shown.size(), size_t(1));
+        QCOMPARE(h.messages.shown[0].title, std::string("First time, select Microstation version"));
+    }
+    // The choice went into the file, so the next start goes straight to the main window.
+    {
+        host::QtSettingsStore again(iniPath.toStdString());
+        QCOMPARE(again.Get("CadVersion", "?"), std::string("10"));
+        bool sawForm = false, hidden = false;
+        start(again, sawForm, hidden);
+        QVERIFY(!sawForm);
+        QCOMPARE(h.messages.shown.size(), size_t(1));
+    }
 }
 
 void MainWindowTest::progressBarLiesOverPanel2()
