@@ -1,6 +1,7 @@
 // Main window: load, unload, the library editor wiring, option rules, tabs and menus.
 #include "app/frmVehicleTurning.h"
 
+#include "app/AppLanguage.h"
 #include "app/FormPlacement.h"
 #include "app/HelpViewer.h"
 #include "app/QtFileDialogs.h"
@@ -13,8 +14,11 @@
 #include "ui_frmVehicleTurning.h"
 #include "vehicle/VehicleType.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -156,9 +160,52 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
         unsetCursor();
     });
     m_ui->M_File->addSeparator();
-    QAction* drawing =
-        m_ui->M_File->addAction(QStringLiteral("&Dessin"), m_session, &SweepSession::ShowDrawingWindow);
-    drawing->setObjectName(QStringLiteral("M_Drawing"));
+    m_drawingAction = m_ui->M_File->addAction(QCoreApplication::translate("frmVehicleTurning", "&Dessin"), m_session, &SweepSession::ShowDrawingWindow);
+    m_drawingAction->setObjectName(QStringLiteral("M_Drawing"));
+
+    // Options > Langue: one of three, stored as "Language" ("" = as the system's locale).
+    auto* languages = new QActionGroup(this);
+    languages->setExclusive(true);
+    for (QAction* a : {m_ui->M_LanguageSystem, m_ui->M_LanguageFrench, m_ui->M_LanguageEnglish})
+        languages->addAction(a);
+    connect(m_ui->M_LanguageSystem, &QAction::triggered, this, [this] { ChooseLanguageFromMenu(""); });
+    connect(m_ui->M_LanguageFrench, &QAction::triggered, this,
+            [this] { ChooseLanguageFromMenu(kLanguageFrench); });
+    connect(m_ui->M_LanguageEnglish, &QAction::triggered, this,
+            [this] { ChooseLanguageFromMenu(kLanguageEnglish); });
+    ShowLanguageChoice();
+}
+
+void frmVehicleTurning::ShowLanguageChoice()
+{
+    const std::string stored = m_env.settings.Get(kLanguageSetting, "");
+    QAction* chosen = stored == kLanguageFrench    ? m_ui->M_LanguageFrench
+                      : stored == kLanguageEnglish ? m_ui->M_LanguageEnglish
+                                                   : m_ui->M_LanguageSystem;
+    chosen->setChecked(true);
+}
+
+void frmVehicleTurning::ChooseLanguageFromMenu(const char* language)
+{
+    if (!m_env.settings.Set(kLanguageSetting, language))
+        m_env.messages.Show("Velrok", "The language choice could not be stored.", MsgIcon::Exclamation);
+    if (m_env.translations != nullptr &&
+        !m_env.translations->Use(ChooseLanguage(language, QLocale::system().name().toStdString())))
+        m_env.messages.Show("Velrok", "The English translation is missing from the program.",
+                            MsgIcon::Exclamation);
+    ShowLanguageChoice();
+}
+
+void frmVehicleTurning::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        // The forms' captions in the new language; what the program wrote into them comes back.
+        m_ui->retranslateUi(this);
+        m_drawingAction->setText(QCoreApplication::translate("frmVehicleTurning", "&Dessin"));
+        CopyFieldsToCore(); // typed, unsaved texts are kept
+        ShowLibraryState();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void frmVehicleTurning::Execute()

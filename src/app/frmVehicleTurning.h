@@ -63,6 +63,7 @@ class frmVehicleTurning : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -83,6 +84,8 @@ class frmVehicleTurning : public QMainWindow {
     void Quit();
     void Execute();
     void LoadOptions();
+    void ChooseLanguageFromMenu(const char* language);
+    void ShowLanguageChoice();
     QLineEdit* Field(std::string_view controlName) const;
 
     std::unique_ptr<Ui::frmVehicleTurning> m_ui;
@@ -94,6 +97,7 @@ class frmVehicleTurning : public QMainWindow {
     SweepSession* m_session = nullptr;
     int m_helpTopic = 0;
     bool m_showing = false; // the window is copying core state into widgets
+    QAction* m_drawingAction = nullptr;
     int m_rowBeforePress = -1; // List1's current row when the mouse was last pressed on it
 };
 

@@ -11,6 +11,7 @@ std::unique_ptr<QObject> MakeSettingsFormTest();
 std::unique_ptr<QObject> MakeSmallFormsTest();
 std::unique_ptr<QObject> MakeVehicleSchematicTest();
 std::unique_ptr<QObject> MakeDimensionGridTest();
+std::unique_ptr<QObject> MakeLanguageTest();
 
 int main(int argc, char** argv)
 {
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
                                                {"SettingsFormTest", MakeSettingsFormTest},
                                                {"SmallFormsTest", MakeSmallFormsTest},
                                                {"VehicleSchematicTest", MakeVehicleSchematicTest},
-                                               {"DimensionGridTest", MakeDimensionGridTest}};
+                                               {"DimensionGridTest", MakeDimensionGridTest},
+                                               {"LanguageTest", MakeLanguageTest}};
     return velrok::testing::RunSuites(argc, argv, suites);
 }
