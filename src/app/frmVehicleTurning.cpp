@@ -9,8 +9,10 @@
 #include "app/VehicleSchematic.h"
 #include "app/drawing/SweepSession.h"
 #include "app/frmAbout.h"
+#include "app/frmLevelChoice.h"
 #include "app/frmSettings.h"
 #include "common/NumberText.h"
+#include "output/SweptAreaOptions.h"
 #include "ui_frmVehicleTurning.h"
 #include "vehicle/VehicleType.h"
 
@@ -174,6 +176,54 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
     connect(m_ui->M_LanguageEnglish, &QAction::triggered, this,
             [this] { ChooseLanguageFromMenu(kLanguageEnglish); });
     ShowLanguageChoice();
+
+    // The swept-area options: stored as soon as they are changed, for the next run to read.
+    connect(m_ui->txt_Clearance, &QLineEdit::editingFinished, this, &frmVehicleTurning::StoreClearance);
+    connect(m_ui->Command_ObstacleLevels, &QPushButton::clicked, this, [this] {
+        ChooseLevels(kObstacleLevelsSetting,
+                     QCoreApplication::translate("frmVehicleTurning", "Niveaux des obstacles"));
+    });
+    connect(m_ui->Command_KerbLevels, &QPushButton::clicked, this, [this] {
+        ChooseLevels(kKerbLevelsSetting, QCoreApplication::translate("frmVehicleTurning", "Niveaux des bordures"));
+    });
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->txt_Clearance, m_ui->Command_ObstacleLevels,
+                                                      m_ui->Command_KerbLevels})
+        m_session->LockDuringRun(w);
+}
+
+void frmVehicleTurning::StoreClearance()
+{
+    const ClearanceCheck check = CheckClearanceText(m_ui->txt_Clearance->text().toStdString(), m_env.decimalSeparator);
+    if (!check.ok) {
+        // The stored distance stays; the field shows it is not taken.
+        m_ui->txt_Clearance->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
+        m_status->SetPanel(1, check.message);
+        return;
+    }
+    m_ui->txt_Clearance->setStyleSheet(QString());
+    if (!m_env.settings.Set(kClearanceDistanceSetting, check.stored))
+        m_env.messages.Show("Velrok", "The clearance distance could not be stored.", MsgIcon::Exclamation);
+}
+
+void frmVehicleTurning::ChooseLevels(const char* settingKey, const QString& title)
+{
+    std::vector<std::string> levels;
+    if (frmDrawing* drawing = m_session->DrawingWindow(); drawing != nullptr && drawing->Drawing())
+        for (const host::LevelHandle& level : drawing->Drawing()->Levels())
+            levels.push_back(drawing->Drawing()->LevelName(level));
+    frmLevelChoice form(title, LevelChoices(levels, m_env.settings.Get(settingKey, "")), this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    if (!m_env.settings.Set(settingKey, LevelSettingOf(form.Choices())))
+        m_env.messages.Show("Velrok", "The chosen levels could not be stored.", MsgIcon::Exclamation);
+    ShowLevelTooltips();
+}
+
+void frmVehicleTurning::ShowLevelTooltips()
+{
+    m_ui->Command_ObstacleLevels->setToolTip(
+        QString::fromStdString(m_env.settings.Get(kObstacleLevelsSetting, "")));
+    m_ui->Command_KerbLevels->setToolTip(QString::fromStdString(m_env.settings.Get(kKerbLevelsSetting, "")));
 }
 
 void frmVehicleTurning::ShowLanguageChoice()
@@ -300,6 +350,9 @@ void frmVehicleTurning::LoadOptions()
         sort.value == std::floor(sort.value))
         m_ui->Combo4->setCurrentIndex(static_cast<int>(sort.value));
     m_ui->txt_Speed->setText(QString::fromStdString(m_env.settings.Get(kSpeedSetting, "0")));
+    m_ui->txt_Clearance->setText(QString::fromStdString(
+        ClearanceFieldText(m_env.settings.Get(kClearanceDistanceSetting, ""), m_env.decimalSeparator)));
+    ShowLevelTooltips();
 }
 
 void frmVehicleTurning::Unload()

@@ -85,6 +85,9 @@ class frmVehicleTurning : public QMainWindow {
     void Execute();
     void LoadOptions();
     void ChooseLanguageFromMenu(const char* language);
+    void StoreClearance();
+    void ChooseLevels(const char* settingKey, const QString& title);
+    void ShowLevelTooltips();
     void ShowLanguageChoice();
     QLineEdit* Field(std::string_view controlName) const;
 

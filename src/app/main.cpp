@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     QtMessageService messages;
     AppSession session;
     AppEnvironment env{settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
-                       DecimalSeparatorOf(userLocale)};
+                       DecimalSeparatorOf(userLocale), nullptr, {}, nullptr};
     // The user's copy of the default library lives here, not in the (read-only) program folder.
     env.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
     // French captions as the forms carry them, or English: as chosen in Options > Langue, else as

@@ -3,6 +3,9 @@
 #include "app/QtStatusService.h"
 #include "app/VehicleSchematic.h"
 #include "app/frmSettings.h"
+#include "app/frmLevelChoice.h"
+#include "app/drawing/SweepSession.h"
+#include "ui_frmLevelChoice.h"
 #include "host/qt/QtSettingsStore.h"
 #include "ui_frmSettings.h"
 
@@ -42,6 +45,8 @@ class MainWindowTest : public QObject {
     void quitRaisesTheStopRequestAndUnloads();
     void firstRunSendsTheUserToTheSettingsForm();
     void cleanSettingsFileAsksForTheCadVersionOnce();
+    void clearanceIsStoredWhenTypedAndRefusedWhenNotANumber();
+    void obstacleLevelsAreChosenFromTheDrawingsLevels();
     void progressBarLiesOverPanel2();
     void menusCarryTheirCaptions();
 };
@@ -327,6 +332,72 @@ void MainWindowTest::cleanSettingsFileAsksForTheCadVersionOnce()
         QVERIFY(!sawForm);
         QCOMPARE(h.messages.shown.size(), size_t(1));
     }
+}
+
+void MainWindowTest::clearanceIsStoredWhenTypedAndRefusedWhenNotANumber()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto w = h.LoadedWindow();
+    auto* clearance = Child<QLineEdit>(w.get(), "txt_Clearance");
+    QCOMPARE(clearance->text(), QStringLiteral("0,5"));
+    QVERIFY(!h.settings.Has("ClearanceDistance"));
+
+    clearance->selectAll();
+    QTest::keyClicks(clearance, "0,8");
+    emit clearance->editingFinished();
+    QCOMPARE(h.settings.Get("ClearanceDistance", "?"), std::string("0,8"));
+
+    clearance->selectAll();
+    QTest::keyClicks(clearance, "far");
+    emit clearance->editingFinished();
+    QCOMPARE(h.settings.Get("ClearanceDistance", "?"), std::string("0,8"));
+    QCOMPARE(w->Status().Panel(1)->text(), QStringLiteral("Bad value for Clearance distance!"));
+    QVERIFY(!clearance->styleSheet().isEmpty());
+
+    // The next start shows what was stored.
+    w.reset();
+    auto again = h.LoadedWindow();
+    QCOMPARE(Child<QLineEdit>(again.get(), "txt_Clearance")->text(), QStringLiteral("0,8"));
+}
+
+void MainWindowTest::obstacleLevelsAreChosenFromTheDrawingsLevels()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    h.settings.Set("ObstacleLevels", "Trees");
+    auto w = h.LoadedWindow();
+    app::frmDrawing* drawing = w->Session().DrawingWindow();
+    QVERIFY(drawing != nullptr);
+    drawing->Drawing()->AddNewLevel("Walls");
+    drawing->Drawing()->AddNewLevel("Kerbs");
+
+    QStringList shown;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* form = qobject_cast<app::frmLevelChoice*>(QApplication::activeModalWidget());
+        if (form == nullptr)
+            return;
+        poll.stop();
+        QListWidget* list = form->Form().List_Levels;
+        for (int i = 0; i < list->count(); ++i) {
+            shown << list->item(i)->text() + (list->item(i)->checkState() == Qt::Checked ? "+" : "");
+            if (list->item(i)->text() == QStringLiteral("Walls"))
+                list->item(i)->setCheckState(Qt::Checked);
+        }
+        form->Form().Command1->click();
+    });
+    poll.start();
+    Child<QPushButton>(w.get(), "Command_ObstacleLevels")->click();
+    // The drawing's levels in order, then the stored one it lacks, still chosen.
+    QVERIFY2(shown.size() >= 3, qPrintable(shown.join(',')));
+    QCOMPARE(shown.last(), QStringLiteral("Trees+"));
+    QVERIFY2(shown.contains(QStringLiteral("Walls")) && shown.contains(QStringLiteral("Kerbs")),
+             qPrintable(shown.join(',')));
+    QCOMPARE(h.settings.Get("ObstacleLevels", "?"), std::string("Walls;Trees"));
+    QCOMPARE(h.settings.Get("KerbLevels", "?"), std::string("?"));
+    QCOMPARE(Child<QPushButton>(w.get(), "Command_ObstacleLevels")->toolTip(), QStringLiteral("Walls;Trees"));
 }
 
 void MainWindowTest::progressBarLiesOverPanel2()

@@ -21,6 +21,29 @@
     </message>
 </context>
 <context>
+    <name>frmLevelChoice</name>
+    <message>
+        <source>Niveaux</source>
+        <translation>Levels</translation>
+    </message>
+    <message>
+        <source>Niveaux du dessin :</source>
+        <translation>Levels of the drawing:</translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation>&amp;Ok</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>Pas dans le dessin actuel</source>
+        <translation>Not in the current drawing</translation>
+    </message>
+</context>
+<context>
     <name>frmSettings</name>
     <message>
         <source>Settings</source>
@@ -319,6 +342,14 @@
     <message>
         <source>&amp;Dessin</source>
         <translation>&amp;Drawing</translation>
+    </message>
+    <message>
+        <source>Niveaux des obstacles</source>
+        <translation>Obstacle levels</translation>
+    </message>
+    <message>
+        <source>Niveaux des bordures</source>
+        <translation>Kerb levels</translation>
     </message>
 </context>
 <context>
