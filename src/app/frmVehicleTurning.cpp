@@ -77,8 +77,9 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
         m_ownDialogs = std::make_unique<QtFileDialogs>(this);
         dialogs = m_ownDialogs.get();
     }
-    m_library = std::make_unique<VehicleLibrary>(VehicleLibraryServices{
-        env.messages, *m_status, env.settings, *dialogs, env.decimalSeparator, env.programFolder, env.dataFolder});
+    m_library = std::make_unique<VehicleLibrary>(VehicleLibraryServices{env.messages, *m_status, env.settings,
+                                                                        *dialogs, env.decimalSeparator,
+                                                                        env.programFolder, env.dataFolder});
 
     for (const TabInfo& tab : kTabs) {
         const int index = m_ui->TabStrip1->addTab(QString::fromLatin1(tab.caption));
@@ -162,7 +163,8 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
         unsetCursor();
     });
     m_ui->M_File->addSeparator();
-    m_drawingAction = m_ui->M_File->addAction(QCoreApplication::translate("frmVehicleTurning", "&Dessin"), m_session, &SweepSession::ShowDrawingWindow);
+    m_drawingAction = m_ui->M_File->addAction(QCoreApplication::translate("frmVehicleTurning", "&Dessin"),
+                                              m_session, &SweepSession::ShowDrawingWindow);
     m_drawingAction->setObjectName(QStringLiteral("M_Drawing"));
 
     // Options > Langue: one of three, stored as "Language" ("" = as the system's locale).
@@ -184,7 +186,8 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
                      QCoreApplication::translate("frmVehicleTurning", "Niveaux des obstacles"));
     });
     connect(m_ui->Command_KerbLevels, &QPushButton::clicked, this, [this] {
-        ChooseLevels(kKerbLevelsSetting, QCoreApplication::translate("frmVehicleTurning", "Niveaux des bordures"));
+        ChooseLevels(kKerbLevelsSetting,
+                     QCoreApplication::translate("frmVehicleTurning", "Niveaux des bordures"));
     });
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui->txt_Clearance, m_ui->Command_ObstacleLevels,
                                                       m_ui->Command_KerbLevels})
@@ -193,7 +196,8 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
 
 void frmVehicleTurning::StoreClearance()
 {
-    const ClearanceCheck check = CheckClearanceText(m_ui->txt_Clearance->text().toStdString(), m_env.decimalSeparator);
+    const ClearanceCheck check =
+        CheckClearanceText(m_ui->txt_Clearance->text().toStdString(), m_env.decimalSeparator);
     if (!check.ok) {
         // The stored distance stays; the field shows it is not taken.
         m_ui->txt_Clearance->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));

@@ -23,8 +23,14 @@ int main(int argc, char** argv)
     velrok::host::QtSettingsStore settings;
     QtMessageService messages;
     AppSession session;
-    AppEnvironment env{settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
-                       DecimalSeparatorOf(userLocale), nullptr, {}, nullptr};
+    AppEnvironment env{settings,
+                       messages,
+                       session,
+                       QCoreApplication::applicationDirPath().toStdString(),
+                       DecimalSeparatorOf(userLocale),
+                       nullptr,
+                       {},
+                       nullptr};
     // The user's copy of the default library lives here, not in the (read-only) program folder.
     env.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
     // French captions as the forms carry them, or English: as chosen in Options > Langue, else as

@@ -54,10 +54,13 @@ std::vector<std::string> SplitLevelNames(const std::string& setting)
     return names;
 }
 
-std::vector<LevelChoice> LevelChoices(const std::vector<std::string>& drawingLevels, const std::string& setting)
+std::vector<LevelChoice> LevelChoices(const std::vector<std::string>& drawingLevels,
+                                      const std::string& setting)
 {
     const std::vector<std::string> named = SplitLevelNames(setting);
-    auto isNamed = [&named](const std::string& n) { return std::find(named.begin(), named.end(), n) != named.end(); };
+    auto isNamed = [&named](const std::string& n) {
+        return std::find(named.begin(), named.end(), n) != named.end();
+    };
     std::vector<LevelChoice> choices;
     for (const std::string& level : drawingLevels) {
         const bool storable = !level.empty() && level.find(kLevelNameSeparator) == std::string::npos;
@@ -67,8 +70,8 @@ std::vector<LevelChoice> LevelChoices(const std::vector<std::string>& drawingLev
             choices.push_back({level, isNamed(level), true});
     }
     for (const std::string& n : named) {
-        const bool inDrawing = std::any_of(choices.begin(), choices.end(),
-                                           [&n](const LevelChoice& c) { return c.name == n; });
+        const bool inDrawing =
+            std::any_of(choices.begin(), choices.end(), [&n](const LevelChoice& c) { return c.name == n; });
         if (!inDrawing)
             choices.push_back({n, true, false});
     }

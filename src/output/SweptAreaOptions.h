@@ -42,7 +42,8 @@ struct LevelChoice {
 // The drawing's levels in their order, checked when the setting names them; then the named levels
 // the drawing lacks, checked, so that a choice made on another drawing is not lost unseen. A level
 // whose name holds ";" cannot be stored and is left out.
-std::vector<LevelChoice> LevelChoices(const std::vector<std::string>& drawingLevels, const std::string& setting);
+std::vector<LevelChoice> LevelChoices(const std::vector<std::string>& drawingLevels,
+                                      const std::string& setting);
 
 // The setting for a choice: the checked names in list order, joined by ";".
 std::string LevelSettingOf(const std::vector<LevelChoice>& choices);

@@ -70,7 +70,8 @@ StartupLibrary ChooseStartupLibrary(const std::string& storedSetting, const std:
     fs::create_directories(dataFolder, ec);
     if (ec)
         return {shipped, true,
-                "Could not create the folder \"" + dataFolder + "\": " + ec.message() + "." + ReadOnlyNote(shipped)};
+                "Could not create the folder \"" + dataFolder + "\": " + ec.message() + "." +
+                    ReadOnlyNote(shipped)};
     if (!CopyVehicleFile(shipped, copy, false))
         return {shipped, true,
                 "Could not copy the default vehicle library to \"" + copy + "\"." + ReadOnlyNote(shipped)};

@@ -134,8 +134,9 @@ void DimensionGridTest::tabVisitsEveryShownFieldOfTheGrid()
             if (field->objectName().startsWith(QStringLiteral("txt_M")) ||
                 field->objectName() == QStringLiteral("txt_LockToLock"))
                 continue;
-            QVERIFY2(std::count(visited.begin(), visited.end(), field) == 1,
-                     qPrintable(QStringLiteral("code %1: Tab skipped %2").arg(code).arg(field->objectName())));
+            QVERIFY2(
+                std::count(visited.begin(), visited.end(), field) == 1,
+                qPrintable(QStringLiteral("code %1: Tab skipped %2").arg(code).arg(field->objectName())));
         }
     }
 }

@@ -2,8 +2,8 @@
 // translation, chosen by the locale or in Options > Langue, switched while the window is open.
 #include "AppTestSupport.h"
 #include "app/AppLanguage.h"
-#include "ui_frmSettings.h"
 #include "app/frmSettings.h"
+#include "ui_frmSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,9 +33,9 @@ void LanguageTest::storedChoiceElseTheLocaleDecides()
         const char* stored;
         const char* locale;
         const char* language;
-    } cases[] = {{"", "fr_FR", "fr"}, {"", "fr_CA", "fr"}, {"", "de_DE", "en"}, {"", "C", "en"},
-                 {"", "", "en"},      {"en", "fr_FR", "en"}, {"fr", "en_US", "fr"}, {"xx", "fr_BE", "fr"},
-                 {"xx", "sv_SE", "en"}};
+    } cases[] = {{"", "fr_FR", "fr"},   {"", "fr_CA", "fr"},   {"", "de_DE", "en"},
+                 {"", "C", "en"},       {"", "", "en"},        {"en", "fr_FR", "en"},
+                 {"fr", "en_US", "fr"}, {"xx", "fr_BE", "fr"}, {"xx", "sv_SE", "en"}};
     for (const auto& c : cases)
         QCOMPARE(app::ChooseLanguage(c.stored, c.locale), std::string(c.language));
 }

@@ -56,7 +56,8 @@ TEST(LevelNames, SplitTrimsAndDropsEmptyAndRepeatedNames)
 
 TEST(LevelChoice, DrawingLevelsComeFirstAndNamedOnesMissingFromTheDrawingAreKept)
 {
-    const std::vector<LevelChoice> choices = LevelChoices({"0", "Kerbs", "Walls", "Odd;name", "Kerbs"}, "Walls;Trees");
+    const std::vector<LevelChoice> choices =
+        LevelChoices({"0", "Kerbs", "Walls", "Odd;name", "Kerbs"}, "Walls;Trees");
     const std::vector<LevelChoice> expected = {
         {"0", false, true}, {"Kerbs", false, true}, {"Walls", true, true}, {"Trees", true, false}};
     EXPECT_EQ(choices, expected);
