@@ -25,6 +25,8 @@ AppVersion BuildVersion();
 // The decimal separator of a locale as the core takes it; '.' when the locale's is not one byte.
 char DecimalSeparatorOf(const QLocale& locale);
 
+class Translations;
+
 // State of one program run that outlives the forms: the identifier the next host attach uses.
 // The main window's load sets the standard one; the general settings form may switch it.
 struct AppSession {
@@ -35,10 +37,14 @@ struct AppEnvironment {
     SettingsStore& settings;
     MessageService& messages;
     AppSession& session;
-    std::string programFolder; // where the default library lies and the file dialogs start
+    std::string programFolder; // where the shipped default library lies (only ever read)
     char decimalSeparator = ',';
     // The open and save dialogs; null means the program's own QFileDialog ones. Tests pass a fake.
     FileDialogs* dialogs = nullptr;
+    // The user's own data folder: the copy of the default library, where the file dialogs start.
+    std::string dataFolder;
+    // The interface language (Options > Langue); null: the choice is only stored.
+    Translations* translations = nullptr;
 };
 
 } // namespace velrok::app

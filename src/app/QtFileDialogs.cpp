@@ -23,7 +23,10 @@ namespace {
 
 std::string Run(QWidget* owner, const FileDialogs::Options& options, bool save)
 {
-    QFileDialog dialog(owner, save ? QStringLiteral("Save As") : QStringLiteral("Open"),
+    const QString title = !options.title.empty() ? QString::fromStdString(options.title)
+                          : save                 ? QStringLiteral("Save As")
+                                                 : QStringLiteral("Open");
+    QFileDialog dialog(owner, title,
                        QString::fromStdString(options.initialFolder), QtNameFilters(options.filter));
     dialog.setDefaultSuffix(QString::fromStdString(options.defaultExtension));
     if (save) {

@@ -1,6 +1,7 @@
 // Main window: load, unload, the library editor wiring, option rules, tabs and menus.
 #include "app/frmVehicleTurning.h"
 
+#include "app/AppLanguage.h"
 #include "app/FormPlacement.h"
 #include "app/HelpViewer.h"
 #include "app/QtFileDialogs.h"
@@ -8,13 +9,18 @@
 #include "app/VehicleSchematic.h"
 #include "app/drawing/SweepSession.h"
 #include "app/frmAbout.h"
+#include "app/frmLevelChoice.h"
 #include "app/frmSettings.h"
 #include "common/NumberText.h"
+#include "output/SweptAreaOptions.h"
 #include "ui_frmVehicleTurning.h"
 #include "vehicle/VehicleType.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -69,8 +75,9 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
         m_ownDialogs = std::make_unique<QtFileDialogs>(this);
         dialogs = m_ownDialogs.get();
     }
-    m_library = std::make_unique<VehicleLibrary>(VehicleLibraryServices{
-        env.messages, *m_status, env.settings, *dialogs, env.decimalSeparator, env.programFolder});
+    m_library = std::make_unique<VehicleLibrary>(VehicleLibraryServices{env.messages, *m_status, env.settings,
+                                                                        *dialogs, env.decimalSeparator,
+                                                                        env.programFolder, env.dataFolder});
 
     for (const TabInfo& tab : kTabs) {
         const int index = m_ui->TabStrip1->addTab(QString::fromLatin1(tab.caption));
@@ -84,8 +91,16 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
     }
     ShowFields();
 
+    // Show vehicle follows the list's click: a new row shows its vehicle (by mouse or keys), and a
+    // click on the entry already selected shows it again (after AjV or unsaved edits).
     connect(m_ui->List1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_showing)
+            RunLibraryCommand([this, row] { m_library->SelectEntry(row); });
+    });
+    m_ui->List1->viewport()->installEventFilter(this);
+    connect(m_ui->List1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = m_ui->List1->row(item);
+        if (!m_showing && row >= 0 && row == m_rowBeforePress)
             RunLibraryCommand([this, row] { m_library->SelectEntry(row); });
     });
     connect(m_ui->Combo1, &QComboBox::activated, this, [this](int index) {
@@ -146,9 +161,103 @@ frmVehicleTurning::frmVehicleTurning(AppEnvironment& env, QWidget* parent)
         unsetCursor();
     });
     m_ui->M_File->addSeparator();
-    QAction* drawing =
-        m_ui->M_File->addAction(QStringLiteral("&Dessin"), m_session, &SweepSession::ShowDrawingWindow);
-    drawing->setObjectName(QStringLiteral("M_Drawing"));
+    m_drawingAction = m_ui->M_File->addAction(QCoreApplication::translate("frmVehicleTurning", "&Dessin"),
+                                              m_session, &SweepSession::ShowDrawingWindow);
+    m_drawingAction->setObjectName(QStringLiteral("M_Drawing"));
+
+    // Options > Langue: one of three, stored as "Language" ("" = as the system's locale).
+    auto* languages = new QActionGroup(this);
+    languages->setExclusive(true);
+    for (QAction* a : {m_ui->M_LanguageSystem, m_ui->M_LanguageFrench, m_ui->M_LanguageEnglish})
+        languages->addAction(a);
+    connect(m_ui->M_LanguageSystem, &QAction::triggered, this, [this] { ChooseLanguageFromMenu(""); });
+    connect(m_ui->M_LanguageFrench, &QAction::triggered, this,
+            [this] { ChooseLanguageFromMenu(kLanguageFrench); });
+    connect(m_ui->M_LanguageEnglish, &QAction::triggered, this,
+            [this] { ChooseLanguageFromMenu(kLanguageEnglish); });
+    ShowLanguageChoice();
+
+    // The swept-area options: stored as soon as they are changed, for the next run to read.
+    connect(m_ui->txt_Clearance, &QLineEdit::editingFinished, this, &frmVehicleTurning::StoreClearance);
+    connect(m_ui->Command_ObstacleLevels, &QPushButton::clicked, this, [this] {
+        ChooseLevels(kObstacleLevelsSetting,
+                     QCoreApplication::translate("frmVehicleTurning", "Niveaux des obstacles"));
+    });
+    connect(m_ui->Command_KerbLevels, &QPushButton::clicked, this, [this] {
+        ChooseLevels(kKerbLevelsSetting,
+                     QCoreApplication::translate("frmVehicleTurning", "Niveaux des bordures"));
+    });
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui->txt_Clearance, m_ui->Command_ObstacleLevels,
+                                                      m_ui->Command_KerbLevels})
+        m_session->LockDuringRun(w);
+}
+
+void frmVehicleTurning::StoreClearance()
+{
+    const ClearanceCheck check =
+        CheckClearanceText(m_ui->txt_Clearance->text().toStdString(), m_env.decimalSeparator);
+    if (!check.ok) {
+        // The stored distance stays; the field shows it is not taken.
+        m_ui->txt_Clearance->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
+        m_status->SetPanel(1, check.message);
+        return;
+    }
+    m_ui->txt_Clearance->setStyleSheet(QString());
+    if (!m_env.settings.Set(kClearanceDistanceSetting, check.stored))
+        m_env.messages.Show("Velrok", "The clearance distance could not be stored.", MsgIcon::Exclamation);
+}
+
+void frmVehicleTurning::ChooseLevels(const char* settingKey, const QString& title)
+{
+    std::vector<std::string> levels;
+    if (frmDrawing* drawing = m_session->DrawingWindow(); drawing != nullptr && drawing->Drawing())
+        for (const host::LevelHandle& level : drawing->Drawing()->Levels())
+            levels.push_back(drawing->Drawing()->LevelName(level));
+    frmLevelChoice form(title, LevelChoices(levels, m_env.settings.Get(settingKey, "")), this);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    if (!m_env.settings.Set(settingKey, LevelSettingOf(form.Choices())))
+        m_env.messages.Show("Velrok", "The chosen levels could not be stored.", MsgIcon::Exclamation);
+    ShowLevelTooltips();
+}
+
+void frmVehicleTurning::ShowLevelTooltips()
+{
+    m_ui->Command_ObstacleLevels->setToolTip(
+        QString::fromStdString(m_env.settings.Get(kObstacleLevelsSetting, "")));
+    m_ui->Command_KerbLevels->setToolTip(QString::fromStdString(m_env.settings.Get(kKerbLevelsSetting, "")));
+}
+
+void frmVehicleTurning::ShowLanguageChoice()
+{
+    const std::string stored = m_env.settings.Get(kLanguageSetting, "");
+    QAction* chosen = stored == kLanguageFrench    ? m_ui->M_LanguageFrench
+                      : stored == kLanguageEnglish ? m_ui->M_LanguageEnglish
+                                                   : m_ui->M_LanguageSystem;
+    chosen->setChecked(true);
+}
+
+void frmVehicleTurning::ChooseLanguageFromMenu(const char* language)
+{
+    if (!m_env.settings.Set(kLanguageSetting, language))
+        m_env.messages.Show("Velrok", "The language choice could not be stored.", MsgIcon::Exclamation);
+    if (m_env.translations != nullptr &&
+        !m_env.translations->Use(ChooseLanguage(language, QLocale::system().name().toStdString())))
+        m_env.messages.Show("Velrok", "The English translation is missing from the program.",
+                            MsgIcon::Exclamation);
+    ShowLanguageChoice();
+}
+
+void frmVehicleTurning::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        // The forms' captions in the new language; what the program wrote into them comes back.
+        m_ui->retranslateUi(this);
+        m_drawingAction->setText(QCoreApplication::translate("frmVehicleTurning", "&Dessin"));
+        CopyFieldsToCore(); // typed, unsaved texts are kept
+        ShowLibraryState();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void frmVehicleTurning::Execute()
@@ -194,8 +303,9 @@ void frmVehicleTurning::Load()
         m_library->StartUp();
         ShowLibraryState();
 
-        // First run: an empty stored version sends the user to the general settings.
-        if (m_env.settings.Get(kCadVersionSetting, "10").empty()) {
+        // First run: no version chosen yet, as with a fresh settings store, or an emptied one,
+        // sends the user to the general settings.
+        if (Trim(m_env.settings.Get(kCadVersionSetting, "")).empty()) {
             m_env.messages.Show("First time, select Microstation version",
                                 "Welcome! You will now be redirected to the settings form.\r\r"
                                 "Please select your CAD version in the bottom left part.",
@@ -243,6 +353,9 @@ void frmVehicleTurning::LoadOptions()
         sort.value == std::floor(sort.value))
         m_ui->Combo4->setCurrentIndex(static_cast<int>(sort.value));
     m_ui->txt_Speed->setText(QString::fromStdString(m_env.settings.Get(kSpeedSetting, "0")));
+    m_ui->txt_Clearance->setText(QString::fromStdString(
+        ClearanceFieldText(m_env.settings.Get(kClearanceDistanceSetting, ""), m_env.decimalSeparator)));
+    ShowLevelTooltips();
 }
 
 void frmVehicleTurning::Unload()
@@ -290,6 +403,12 @@ void frmVehicleTurning::Quit()
 
 bool frmVehicleTurning::eventFilter(QObject* watched, QEvent* event)
 {
+    // The row selected before a press on the list tells a click on the same entry from a change.
+    if (watched == m_ui->List1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_rowBeforePress = m_ui->List1->currentRow();
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::KeyRelease)
         RunLibraryCommand([this] { m_library->LengthFieldEdited(); });
     return QMainWindow::eventFilter(watched, event);
@@ -324,18 +443,21 @@ void frmVehicleTurning::ShowLibraryState()
     if (typeIndex >= 0)
         m_ui->Combo1->setCurrentIndex(typeIndex);
 
+    // Each optional control is set once to its final state. Hiding all of them first and showing
+    // them again would take the focus from the field being typed in: a hidden focus widget hands
+    // the focus on, past the hidden rows, to the speed field.
     const ShownControls& optional = OptionalControls();
     const ShownControls shown = m_library->ShownFields();
-    auto setVisible = [this](const ShownControls& controls, bool visible) {
-        for (std::string_view heading : controls.headings)
-            findChild<QWidget*>(Q(heading))->setVisible(visible);
-        for (int index : controls.dimensionLabels)
-            findChild<QWidget*>(QStringLiteral("Label1_%1").arg(index))->setVisible(visible);
-        for (std::string_view field : controls.fields)
-            Field(field)->setVisible(visible);
+    auto isIn = [](const auto& list, const auto& item) {
+        return std::find(list.begin(), list.end(), item) != list.end();
     };
-    setVisible(optional, false);
-    setVisible(shown, true);
+    for (std::string_view heading : optional.headings)
+        findChild<QWidget*>(Q(heading))->setVisible(isIn(shown.headings, heading));
+    for (int index : optional.dimensionLabels)
+        findChild<QWidget*>(QStringLiteral("Label1_%1").arg(index))
+            ->setVisible(isIn(shown.dimensionLabels, index));
+    for (std::string_view field : optional.fields)
+        Field(field)->setVisible(isIn(shown.fields, field));
 
     if (!m_library->CurrentFile().empty())
         setWindowTitle(QString::fromStdString(m_library->Caption()));
@@ -369,6 +491,8 @@ void frmVehicleTurning::ShowList()
         for (const VehicleListEntry& entry : list) {
             auto* item = new QListWidgetItem(QString::fromStdString(entry.text), m_ui->List1);
             item->setData(Qt::UserRole, entry.itemData);
+            // The list is narrower than a stored name can be: the tooltip shows it whole.
+            item->setToolTip(QString::fromStdString(Trim(entry.text)));
         }
     }
     m_ui->List1->setCurrentRow(m_library->SelectedIndex());

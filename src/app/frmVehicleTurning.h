@@ -63,6 +63,7 @@ class frmVehicleTurning : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -83,6 +84,11 @@ class frmVehicleTurning : public QMainWindow {
     void Quit();
     void Execute();
     void LoadOptions();
+    void ChooseLanguageFromMenu(const char* language);
+    void StoreClearance();
+    void ChooseLevels(const char* settingKey, const QString& title);
+    void ShowLevelTooltips();
+    void ShowLanguageChoice();
     QLineEdit* Field(std::string_view controlName) const;
 
     std::unique_ptr<Ui::frmVehicleTurning> m_ui;
@@ -95,6 +101,8 @@ class frmVehicleTurning : public QMainWindow {
     int m_helpTopic = 0;
     bool m_showing = false;       // the window is copying core state into widgets
     bool m_quitConfirmed = false; // Quit asked about unsaved work before closing
+    QAction* m_drawingAction = nullptr;
+    int m_rowBeforePress = -1; // List1's current row when the mouse was last pressed on it
 };
 
 } // namespace velrok::app

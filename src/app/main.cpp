@@ -1,5 +1,6 @@
 // Velrok's desktop program: the splash, then after 2000 ms the main window.
 #include "app/AppEnvironment.h"
+#include "app/AppLanguage.h"
 #include "app/QtMessageService.h"
 #include "app/frmSplash.h"
 #include "app/frmVehicleTurning.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include <memory>
 
@@ -21,8 +23,21 @@ int main(int argc, char** argv)
     velrok::host::QtSettingsStore settings;
     QtMessageService messages;
     AppSession session;
-    AppEnvironment env{settings, messages, session, QCoreApplication::applicationDirPath().toStdString(),
-                       DecimalSeparatorOf(userLocale)};
+    AppEnvironment env{settings,
+                       messages,
+                       session,
+                       QCoreApplication::applicationDirPath().toStdString(),
+                       DecimalSeparatorOf(userLocale),
+                       nullptr,
+                       {},
+                       nullptr};
+    // The user's copy of the default library lives here, not in the (read-only) program folder.
+    env.dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+    // French captions as the forms carry them, or English: as chosen in Options > Langue, else as
+    // the locale says.
+    Translations translations(app);
+    translations.Use(ChooseLanguage(settings.Get(kLanguageSetting, ""), userLocale.name().toStdString()));
+    env.translations = &translations;
 
     std::unique_ptr<frmVehicleTurning> window;
     frmSplash splash(userLocale);

@@ -3,6 +3,7 @@
 
 #include "common/NumberText.h"
 #include "vehicle/Cp1252.h"
+#include "vehicle/StartupLibrary.h"
 #include "vehicle/VehicleType.h"
 
 #include <charconv>
@@ -17,14 +18,10 @@ constexpr const char* kVelrokTitle = "Velrok";
 constexpr const char* kSimulationTitle = "Veichle Turning Simulation";
 constexpr const char* kPrepareSuffix = " Prepare to Save or Copy";
 constexpr const char* kOpenFileSuffix = " open File";
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    const char last = folder.back();
-    return (last == '/' || last == '\\') ? folder + name : folder + "/" + name;
-}
+constexpr const char* kSavedText = "Saved";
+constexpr const char* kShippedRefusal =
+    "The vehicle library beside the program is never changed. Save it under another name "
+    "(Fich > Sauv.en) and open that file to edit its vehicles.";
 
 // "Copy of " and the stored name padded to its 100 characters, cut back to 100 characters.
 std::string CopyName(const std::string& name)
@@ -43,11 +40,26 @@ std::string VehicleLibrary::Caption() const
     return std::string(kCaptionPrefix) + "[" + FileTitle(m_currentFile) + "]";
 }
 
-FileDialogs::Options VehicleLibrary::DialogOptions() const
+FileDialogs::Options VehicleLibrary::DialogOptions(const char* title) const
 {
+    // The user's own folder: the program folder is read-only for users.
     FileDialogs::Options o;
-    o.initialFolder = m_services.programFolder;
+    o.initialFolder = m_services.dataFolder.empty() ? m_services.programFolder : m_services.dataFolder;
+    o.title = title;
     return o;
+}
+
+bool VehicleLibrary::CurrentFileIsShipped() const
+{
+    return SameFile(m_currentFile, ShippedLibraryPath(m_services.programFolder));
+}
+
+bool VehicleLibrary::RefuseShippedFile()
+{
+    if (!CurrentFileIsShipped())
+        return false;
+    m_services.messages.Show(kVelrokTitle, kShippedRefusal, MsgIcon::Exclamation);
+    return true;
 }
 
 void VehicleLibrary::RefreshSummary(int code)
@@ -72,9 +84,11 @@ void VehicleLibrary::MakeCurrentFile(const std::string& path, const char* failur
 void VehicleLibrary::StartUp()
 {
     SelectType(2);
-    m_currentFile = m_services.settings.Get(kVehicleFileSetting, "");
-    if (m_currentFile.empty())
-        m_currentFile = JoinPath(m_services.programFolder, kDefaultVehicleFileName);
+    const StartupLibrary start = ChooseStartupLibrary(m_services.settings.Get(kVehicleFileSetting, ""),
+                                                      m_services.programFolder, m_services.dataFolder);
+    if (!start.message.empty())
+        m_services.messages.Show(kVelrokTitle, start.message, MsgIcon::Exclamation);
+    m_currentFile = start.path;
     LoadVehicleList();
     if (!m_list.empty())
         SelectEntry(0);
@@ -89,7 +103,7 @@ void VehicleLibrary::LoadVehicleList()
                                  MsgIcon::Exclamation);
         // The user picks another file; a cancelled dialog leaves the list empty rather than asking
         // again and again for a file that is not there.
-        const std::string chosen = m_services.dialogs.OpenFile(DialogOptions());
+        const std::string chosen = m_services.dialogs.OpenFile(DialogOptions("Open"));
         if (chosen.empty() || !FileExists(chosen))
             return;
         MakeCurrentFile(chosen, kSimulationTitle, kOpenFileSuffix);
@@ -139,6 +153,8 @@ void VehicleLibrary::BuildVehicleRecord(BuildAction action)
         messages.Show("Missing value", "Please Input Name for the Vehicle", MsgIcon::Exclamation);
         return;
     }
+    if (RefuseShippedFile())
+        return;
     auto fail = [&](const std::string& why) {
         messages.Show(kVelrokTitle, why + kPrepareSuffix, MsgIcon::Exclamation);
     };
@@ -163,8 +179,10 @@ void VehicleLibrary::BuildVehicleRecord(BuildAction action)
         return;
     }
     LoadVehicleList();
-    if (m_newVehicle)
+    if (m_newVehicle) {
+        m_services.status.SetPanel(1, kSavedText);
         return;
+    }
     int number = 0;
     const auto& t = saved.recordNumber;
     if (t.empty() || std::from_chars(t.data(), t.data() + t.size(), number).ec != std::errc{}) {
@@ -174,9 +192,11 @@ void VehicleLibrary::BuildVehicleRecord(BuildAction action)
     for (size_t i = 0; i < m_list.size(); ++i) {
         if (m_list[i].itemData == number) {
             SelectEntry(static_cast<int>(i));
-            return;
+            break;
         }
     }
+    // After the record is shown again, whose summary rewrote panel 1.
+    m_services.status.SetPanel(1, kSavedText);
 }
 
 void VehicleLibrary::Save()
@@ -192,7 +212,16 @@ void VehicleLibrary::Copy()
 void VehicleLibrary::NewVehicle()
 {
     ClearTextboxes(m_fields);
+    ClearSummary();
     m_newVehicle = true;
+}
+
+void VehicleLibrary::ClearSummary()
+{
+    // Empty fields have no length and no radius yet; the previous vehicle's figures must go.
+    m_summary = SegmentsSummary{};
+    m_summary.totalLengthText = kTotalLengthPrefix;
+    m_services.status.SetPanel(1, "");
 }
 
 void VehicleLibrary::Delete()
@@ -200,6 +229,8 @@ void VehicleLibrary::Delete()
     if (m_selectedIndex < 0)
         return;
     const int i = m_selectedIndex;
+    if (RefuseShippedFile())
+        return;
     const VehicleListEntry entry = m_list[static_cast<size_t>(i)];
     MessageService& messages = m_services.messages;
     const MsgAnswer answer = messages.Show("Delet Vehicle", "Delete current Vehicle? \r\r" + Trim(entry.text),
@@ -214,6 +245,7 @@ void VehicleLibrary::Delete()
     LoadVehicleList();
     if (m_list.empty()) {
         ClearTextboxes(m_fields);
+        ClearSummary();
         return;
     }
     SelectEntry(i >= 1 ? i - 1 : 0);
@@ -221,7 +253,7 @@ void VehicleLibrary::Delete()
 
 void VehicleLibrary::FileNew()
 {
-    const std::string chosen = m_services.dialogs.SaveFile(DialogOptions());
+    const std::string chosen = m_services.dialogs.SaveFile(DialogOptions("New"));
     if (chosen.empty())
         return;
     if (std::filesystem::exists(chosen)) {
@@ -240,7 +272,7 @@ void VehicleLibrary::FileNew()
 
 void VehicleLibrary::FileOpen()
 {
-    const std::string chosen = m_services.dialogs.OpenFile(DialogOptions());
+    const std::string chosen = m_services.dialogs.OpenFile(DialogOptions("Open"));
     if (!chosen.empty())
         m_currentFile = chosen;
     if (m_currentFile.empty()) {
@@ -255,7 +287,7 @@ void VehicleLibrary::FileOpen()
 
 void VehicleLibrary::FileSaveAs()
 {
-    const std::string chosen = m_services.dialogs.SaveFile(DialogOptions());
+    const std::string chosen = m_services.dialogs.SaveFile(DialogOptions("Save As"));
     if (chosen.empty())
         return;
     if (std::filesystem::exists(chosen)) {

@@ -33,6 +33,7 @@ class FileDialogs {
         std::string filter = kVehicleFileFilter; // description "|" pattern
         std::string defaultExtension = kVehicleFileExtension;
         std::string initialFolder;
+        std::string title; // the dialog's caption; empty: the platform's own
     };
     virtual ~FileDialogs() = default;
     virtual std::string OpenFile(const Options& options) = 0;
@@ -45,7 +46,8 @@ struct VehicleLibraryServices {
     SettingsStore& settings; // "VehicleFile" names the current file
     FileDialogs& dialogs;
     char decimalSeparator;     // the user's locale: field texts are read and written with it
-    std::string programFolder; // where DefaultVehicles.vdt lies and the dialogs start
+    std::string programFolder; // where the shipped DefaultVehicles.vdt lies (only ever read)
+    std::string dataFolder;    // the user's own data folder: the copy of it, and where dialogs start
 };
 
 class VehicleLibrary {
@@ -55,8 +57,9 @@ class VehicleLibrary {
     // ---- Commands -------------------------------------------------------------------------
 
     // Start-up: selects "Semi-Trailer" in the type list (a type change), takes the current file
-    // from the "VehicleFile" setting (programFolder/DefaultVehicles.vdt when missing or empty),
-    // lists it and selects (shows) entry 0 when there is one.
+    // from the "VehicleFile" setting, or else the user's copy of the shipped library, made on the
+    // first start (ChooseStartupLibrary; a failed copy is reported and the shipped file is shown
+    // read-only), lists it and selects (shows) entry 0 when there is one.
     void StartUp();
 
     // A click on entry `index` of List1 (-1 clears the selection): Show vehicle.
@@ -74,15 +77,17 @@ class VehicleLibrary {
 
     // Save (Command1): builds a record from Fields() for the type selected in the type list and
     // writes it as a new record (new-vehicle flag or empty list) or over the selected entry's
-    // record; relists and shows the saved record. "Please Input Name for the Vehicle" when the
-    // name is empty; a field that is not a number stops with "<why> Prepare to Save or Copy".
+    // record; relists and shows the saved record and says "Saved" in status panel 1. "Please
+    // Input Name for the Vehicle" when the name is empty; a field that is not a number stops with
+    // "<why> Prepare to Save or Copy". The shipped library is never written (a message says so).
     void Save();
 
     // Copy (Command6): as Save, but always a new record named "Copy of " + the stored name (cut to
     // 100 characters). The record copied from is unchanged.
     void Copy();
 
-    // New vehicle (Command4): empties every edit field and sets the new-vehicle flag.
+    // New vehicle (Command4): empties every edit field and the summary (length label, panel 1) and
+    // sets the new-vehicle flag.
     void NewVehicle();
 
     // Delete (Command5): asks "Delete current Vehicle? " (Yes/No); Yes frees the selected entry's
@@ -134,6 +139,10 @@ class VehicleLibrary {
     // Total-length label and status panel 1 (also sent to StatusService panel 1).
     const SegmentsSummary& Summary() const { return m_summary; }
 
+    // True when the current file is the library shipped beside the program: Save, Copy and
+    // Delete refuse to write it.
+    bool CurrentFileIsShipped() const;
+
     // Lets the window set the current file before StartUp-less use (tests, command line).
     void SetCurrentFile(std::string path) { m_currentFile = std::move(path); }
 
@@ -141,8 +150,10 @@ class VehicleLibrary {
     enum class BuildAction { Save, Copy };
     void BuildVehicleRecord(BuildAction action);
     void RefreshSummary(int code);
+    void ClearSummary();
     void MakeCurrentFile(const std::string& path, const char* failureTitle, const char* failureSuffix);
-    FileDialogs::Options DialogOptions() const;
+    FileDialogs::Options DialogOptions(const char* title) const;
+    bool RefuseShippedFile();
 
     VehicleLibraryServices m_services;
     VehicleFields m_fields;

@@ -11,6 +11,8 @@ std::unique_ptr<QObject> MakeSettingsFormTest();
 std::unique_ptr<QObject> MakeSmallFormsTest();
 std::unique_ptr<QObject> MakeVehicleSchematicTest();
 std::unique_ptr<QObject> MakeWindowPlacementTest();
+std::unique_ptr<QObject> MakeDimensionGridTest();
+std::unique_ptr<QObject> MakeLanguageTest();
 
 int main(int argc, char** argv)
 {
@@ -20,6 +22,8 @@ int main(int argc, char** argv)
                                                {"SettingsFormTest", MakeSettingsFormTest},
                                                {"SmallFormsTest", MakeSmallFormsTest},
                                                {"VehicleSchematicTest", MakeVehicleSchematicTest},
-                                               {"WindowPlacementTest", MakeWindowPlacementTest}};
+                                               {"WindowPlacementTest", MakeWindowPlacementTest},
+                                               {"DimensionGridTest", MakeDimensionGridTest},
+                                               {"LanguageTest", MakeLanguageTest}};
     return velrok::testing::RunSuites(argc, argv, suites);
 }

@@ -49,9 +49,21 @@ struct Harness {
     app::AppSession session;
     app::AppEnvironment env;
 
-    Harness() : env{settings, messages, session, folder.path().toStdString(), ','} { env.dialogs = &dialogs; }
+    // The temporary folder is the program folder; the user's data folder lies inside it. Unless
+    // asked for a fresh store, the CAD version counts as chosen, so loading the main window does
+    // not open the first-run settings form.
+    explicit Harness(bool freshSettings = false)
+        : env{settings, messages, session, folder.path().toStdString(), ',', nullptr, {}}
+    {
+        env.dialogs = &dialogs;
+        env.dataFolder = Path("data");
+        if (!freshSettings)
+            settings.Set("CadVersion", "10");
+    }
 
     std::string Path(const std::string& name) const { return (folder.path() + "/").toStdString() + name; }
+    // The user's copy of the shipped default library, made by the first load.
+    std::string UserLibrary() const { return Path("data/DefaultVehicles.vdt"); }
     // An empty library beside the program, so load finds its default file.
     void CreateFile(const std::string& name) const
     {

@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QLabel>
 #include <QTest>
+
+#include "app/QtStatusService.h"
 
 using namespace velrok;
 using namespace velrok::apptest;
@@ -46,6 +49,8 @@ class LibraryCommandsTest : public QObject {
     void newVehicleThenSaveWithEmptyNumbersWritesNothing();
     void fileNewThenDeleteActOnTheNewFile();
     void saveAsRefusesAnExistingFile();
+    void newVehicleClearsTheSummaryAndAClickShowsTheSelectedEntryAgain();
+    void fileNewAsksInTheUsersFolderUnderItsOwnTitle();
 };
 
 void LibraryCommandsTest::pickingTypesShowsTheirFieldsAndKeepsHiddenTexts()
@@ -96,7 +101,7 @@ void LibraryCommandsTest::saveIntoAnEmptyLibraryWritesRecordOne()
     TypeInto(w.get(), "txt_Name", QStringLiteral("Van"));
     Child<QPushButton>(w.get(), "Command1")->click();
 
-    const QByteArray bytes = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray bytes = FileBytes(h.UserLibrary());
     QCOMPARE(bytes.size(), kRecord);
     QCOMPARE(Name(bytes, 1), Padded(QStringLiteral("Van")));
     QCOMPARE(Int16At(bytes, kDeletedOffset), 0);
@@ -111,9 +116,14 @@ void LibraryCommandsTest::saveIntoAnEmptyLibraryWritesRecordOne()
     // A second save with the entry selected overwrites record 1.
     TypeInto(w.get(), "txt_Name", QStringLiteral("Van 2"));
     Child<QPushButton>(w.get(), "Command1")->click();
-    const QByteArray again = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray again = FileBytes(h.UserLibrary());
     QCOMPARE(again.size(), kRecord);
     QCOMPARE(Name(again, 1), Padded(QStringLiteral("Van 2")));
+    QCOMPARE(w->Status().Panel(1)->text(), QStringLiteral("Saved"));
+    // The library beside the program stays as shipped; the caption names the user's copy.
+    QCOMPARE(FileBytes(h.Path("DefaultVehicles.vdt")).size(), 0);
+    QCOMPARE(w->Library().CurrentFile(), h.UserLibrary());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Vehicle Turning Simulation [DefaultVehicles]"));
 }
 
 void LibraryCommandsTest::copyCutsTheNameTo100AndSelectsTheCopy()
@@ -126,7 +136,7 @@ void LibraryCommandsTest::copyCutsTheNameTo100AndSelectsTheCopy()
     Child<QPushButton>(w.get(), "Command1")->click();
     Child<QPushButton>(w.get(), "Command6")->click();
 
-    const QByteArray bytes = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray bytes = FileBytes(h.UserLibrary());
     QCOMPARE(bytes.size(), 2 * kRecord);
     QCOMPARE(Name(bytes, 1), Padded(longName));
     QCOMPARE(Name(bytes, 2), QStringLiteral("Copy of ") + longName.left(92));
@@ -158,7 +168,7 @@ void LibraryCommandsTest::deleteAsksAndFreesTheSlotOnlyOnYes()
     }
     QCOMPARE(list->count(), 2);
     QCOMPARE(h.messages.shown.size(), size_t(0));
-    const QByteArray before = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray before = FileBytes(h.UserLibrary());
 
     list->setCurrentRow(0);
     h.messages.answers.push_back(MsgAnswer::No);
@@ -168,12 +178,12 @@ void LibraryCommandsTest::deleteAsksAndFreesTheSlotOnlyOnYes()
     QCOMPARE(h.messages.shown[0].text, std::string("Delete current Vehicle? \r\rAlpha"));
     QCOMPARE(h.messages.shown[0].icon, MsgIcon::Question);
     QCOMPARE(h.messages.shown[0].buttons, MsgButtons::YesNo);
-    QCOMPARE(FileBytes(h.Path("DefaultVehicles.vdt")), before);
+    QCOMPARE(FileBytes(h.UserLibrary()), before);
     QCOMPARE(list->count(), 2);
 
     h.messages.answers.push_back(MsgAnswer::Yes);
     Child<QPushButton>(w.get(), "Command5")->click();
-    const QByteArray after = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray after = FileBytes(h.UserLibrary());
     QCOMPARE(after.size(), 2 * kRecord);
     QCOMPARE(Int16At(after, kDeletedOffset), -1);
     QCOMPARE(Int16At(after, kRecord + kDeletedOffset), 0);
@@ -189,7 +199,7 @@ void LibraryCommandsTest::newVehicleThenSaveWithEmptyNumbersWritesNothing()
     auto w = h.LoadedWindow();
     TypeInto(w.get(), "txt_Name", QStringLiteral("Kept"));
     Child<QPushButton>(w.get(), "Command1")->click();
-    const QByteArray before = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray before = FileBytes(h.UserLibrary());
 
     Child<QPushButton>(w.get(), "Command4")->click();
     QCOMPARE(Child<QLineEdit>(w.get(), "txt_Front")->text(), QString());
@@ -197,7 +207,7 @@ void LibraryCommandsTest::newVehicleThenSaveWithEmptyNumbersWritesNothing()
     TypeInto(w.get(), "txt_Name", QStringLiteral("Empty"));
     Child<QPushButton>(w.get(), "Command1")->click();
 
-    QCOMPARE(FileBytes(h.Path("DefaultVehicles.vdt")), before);
+    QCOMPARE(FileBytes(h.UserLibrary()), before);
     QCOMPARE(h.messages.shown.size(), size_t(1));
     QCOMPARE(h.messages.shown[0].title, std::string("Velrok"));
     QVERIFY2(h.messages.shown[0].text.ends_with(" Prepare to Save or Copy"),
@@ -211,7 +221,7 @@ void LibraryCommandsTest::fileNewThenDeleteActOnTheNewFile()
     auto w = h.LoadedWindow();
     TypeInto(w.get(), "txt_Name", QStringLiteral("Old"));
     Child<QPushButton>(w.get(), "Command1")->click();
-    const QByteArray oldBytes = FileBytes(h.Path("DefaultVehicles.vdt"));
+    const QByteArray oldBytes = FileBytes(h.UserLibrary());
 
     h.dialogs.saveAnswers.push_back(h.Path("fresh.vdt"));
     w->findChild<QAction*>(QStringLiteral("M_New"))->trigger();
@@ -232,7 +242,7 @@ void LibraryCommandsTest::fileNewThenDeleteActOnTheNewFile()
     const QByteArray fresh = FileBytes(h.Path("fresh.vdt"));
     QCOMPARE(fresh.size(), kRecord);
     QCOMPARE(Int16At(fresh, kDeletedOffset), -1);
-    QCOMPARE(FileBytes(h.Path("DefaultVehicles.vdt")), oldBytes);
+    QCOMPARE(FileBytes(h.UserLibrary()), oldBytes);
     // Deleting the only entry empties the fields.
     QCOMPARE(list->count(), 0);
     QCOMPARE(Child<QLineEdit>(w.get(), "txt_Name")->text(), QString());
@@ -254,8 +264,62 @@ void LibraryCommandsTest::saveAsRefusesAnExistingFile()
     Child<QPushButton>(w.get(), "Command1")->click();
     h.dialogs.saveAnswers.push_back(h.Path("copy.vdt"));
     w->findChild<QAction*>(QStringLiteral("M_save"))->trigger();
-    QCOMPARE(FileBytes(h.Path("copy.vdt")), FileBytes(h.Path("DefaultVehicles.vdt")));
-    QCOMPARE(w->Library().CurrentFile(), h.Path("DefaultVehicles.vdt"));
+    QCOMPARE(FileBytes(h.Path("copy.vdt")), FileBytes(h.UserLibrary()));
+    QCOMPARE(w->Library().CurrentFile(), h.UserLibrary());
+}
+
+void LibraryCommandsTest::newVehicleClearsTheSummaryAndAClickShowsTheSelectedEntryAgain()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto w = h.LoadedWindow();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QString longName = QStringLiteral("Articulated semitrailer with a very long name, 16,5 m, tri-axle");
+    TypeInto(w.get(), "txt_Name", longName);
+    Child<QPushButton>(w.get(), "Command1")->click();
+    auto* list = Child<QListWidget>(w.get(), "List1");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->toolTip(), longName);
+    auto* total = Child<QLabel>(w.get(), "lbl_TotalLength");
+    QCOMPARE(total->text(), QStringLiteral("Total Length: 21,05"));
+
+    Child<QPushButton>(w.get(), "Command4")->click();
+    QCOMPARE(Child<QLineEdit>(w.get(), "txt_Name")->text(), QString());
+    QCOMPARE(total->text(), QStringLiteral("Total Length: "));
+    QCOMPARE(w->Status().Panel(1)->text(), QString());
+    QCOMPARE(w->Library().NewVehicleFlag(), true);
+    QCOMPARE(list->currentRow(), 0); // the entry stays selected
+
+    // A click on the entry already selected shows its vehicle again and ends the new vehicle.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(Child<QLineEdit>(w.get(), "txt_Name")->text(), longName);
+    QCOMPARE(w->Library().NewVehicleFlag(), false);
+    QCOMPARE(total->text(), QStringLiteral("Total Length: 21,05"));
+    QCOMPARE(w->Status().Panel(1)->text(), QStringLiteral("Min Turning Radius (Centerline): 8,71"));
+
+    // So does it after edits that were not saved.
+    TypeInto(w.get(), "txt_Front", QStringLiteral("3"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(Child<QLineEdit>(w.get(), "txt_Front")->text(), QStringLiteral("1,4"));
+    QCOMPARE(h.messages.shown.size(), size_t(0));
+}
+
+void LibraryCommandsTest::fileNewAsksInTheUsersFolderUnderItsOwnTitle()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto w = h.LoadedWindow();
+    h.dialogs.saveAnswers.push_back(h.Path("data/fresh.vdt"));
+    w->findChild<QAction*>(QStringLiteral("M_New"))->trigger();
+    QCOMPARE(h.dialogs.asked.back().title, std::string("New"));
+    QCOMPARE(h.dialogs.asked.back().initialFolder, h.Path("data"));
+    QCOMPARE(w->Library().CurrentFile(), h.Path("data/fresh.vdt"));
+    w->findChild<QAction*>(QStringLiteral("M_save"))->trigger(); // cancelled
+    QCOMPARE(h.dialogs.asked.back().title, std::string("Save As"));
+    w->findChild<QAction*>(QStringLiteral("M_Open"))->trigger(); // cancelled: reloads
+    QCOMPARE(h.dialogs.asked.back().title, std::string("Open"));
+    QCOMPARE(h.dialogs.asked.back().initialFolder, h.Path("data"));
 }
 
 std::unique_ptr<QObject> MakeLibraryCommandsTest()

@@ -3,9 +3,14 @@
 #include "app/QtStatusService.h"
 #include "app/VehicleSchematic.h"
 #include "app/frmSettings.h"
+#include "app/frmLevelChoice.h"
+#include "app/drawing/SweepSession.h"
+#include "ui_frmLevelChoice.h"
+#include "host/qt/QtSettingsStore.h"
 #include "ui_frmSettings.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -39,6 +44,9 @@ class MainWindowTest : public QObject {
     void unloadWritesTheKeysInOrder();
     void quitRaisesTheStopRequestAndUnloads();
     void firstRunSendsTheUserToTheSettingsForm();
+    void cleanSettingsFileAsksForTheCadVersionOnce();
+    void clearanceIsStoredWhenTypedAndRefusedWhenNotANumber();
+    void obstacleLevelsAreChosenFromTheDrawingsLevels();
     void progressBarLiesOverPanel2();
     void menusCarryTheirCaptions();
 };
@@ -62,7 +70,7 @@ void MainWindowTest::emptySettingsGiveTheStartState()
     QCOMPARE(Child<QComboBox>(w.get(), "Combo4")->itemText(2), QStringLiteral("ms (Meters/Second"));
     QCOMPARE(Child<QLineEdit>(w.get(), "txt_Speed")->text(), QStringLiteral("0"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Vehicle Turning Simulation [DefaultVehicles]"));
-    QCOMPARE(w->Library().CurrentFile(), h.Path("DefaultVehicles.vdt"));
+    QCOMPARE(w->Library().CurrentFile(), h.UserLibrary());
     QCOMPARE(w->HelpTopic(), 1);
     // The main window stays beside the drawing window, not above it.
     QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -213,7 +221,7 @@ void MainWindowTest::unloadWritesTheKeysInOrder()
     w->close();
 
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"VehicleFile", h.Path("DefaultVehicles.vdt")},
+        {"VehicleFile", h.UserLibrary()},
         {"PlotVehicle", "1"},
         {"MaxVehicleSpacing", "5"},
         {"PlotOnlyFirstAndLast", "0"},
@@ -280,6 +288,120 @@ void MainWindowTest::firstRunSendsTheUserToTheSettingsForm()
     // Closing the settings form brought the main window back.
     QCOMPARE(window.isVisible(), true);
     QCOMPARE(h.session.hostProgId, std::string("MicrostationDGN.ApplicationObjectConnector"));
+}
+
+void MainWindowTest::cleanSettingsFileAsksForTheCadVersionOnce()
+{
+    Harness h(true);
+    h.CreateFile("DefaultVehicles.vdt");
+    const QString iniPath = QString::fromStdString(h.Path("home/.config/Velrok/Velrok.ini"));
+    QVERIFY(!QFileInfo::exists(iniPath));
+    auto start = [&](SettingsStore& store, bool& sawForm, bool& hiddenMeanwhile) {
+        app::AppEnvironment env{store, h.messages, h.session, h.folder.path().toStdString(), ',', &h.dialogs,
+                                h.Path("data")};
+        app::frmVehicleTurning window(env);
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* form = qobject_cast<app::frmSettings*>(QApplication::activeModalWidget());
+            if (form == nullptr)
+                return;
+            poll.stop();
+            sawForm = true;
+            hiddenMeanwhile = window.isHidden();
+            form->Form().Command1->click(); // OK with the proposed standard entry
+        });
+        poll.start();
+        window.Load();
+        // A form that never came up must not leave the poll running into the next start.
+        poll.stop();
+        QCOMPARE(window.isVisible(), sawForm);
+    };
+
+    {
+        host::QtSettingsStore clean(iniPath.toStdString());
+        bool sawForm = false, hidden = false;
+        start(clean, sawForm, hidden);
+        QVERIFY(sawForm);
+        QVERIFY(hidden);
+        QCOMPARE(h.messages.shown.size(), size_t(1));
+        QCOMPARE(h.messages.shown[0].title, std::string("First time, select Microstation version"));
+    }
+    // The choice went into the file, so the next start goes straight to the main window.
+    {
+        host::QtSettingsStore again(iniPath.toStdString());
+        QCOMPARE(again.Get("CadVersion", "?"), std::string("10"));
+        bool sawForm = false, hidden = false;
+        start(again, sawForm, hidden);
+        QVERIFY(!sawForm);
+        QCOMPARE(h.messages.shown.size(), size_t(1));
+    }
+}
+
+void MainWindowTest::clearanceIsStoredWhenTypedAndRefusedWhenNotANumber()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    auto w = h.LoadedWindow();
+    auto* clearance = Child<QLineEdit>(w.get(), "txt_Clearance");
+    QCOMPARE(clearance->text(), QStringLiteral("0,5"));
+    QVERIFY(!h.settings.Has("ClearanceDistance"));
+
+    clearance->selectAll();
+    QTest::keyClicks(clearance, "0,8");
+    emit clearance->editingFinished();
+    QCOMPARE(h.settings.Get("ClearanceDistance", "?"), std::string("0,8"));
+
+    clearance->selectAll();
+    QTest::keyClicks(clearance, "far");
+    emit clearance->editingFinished();
+    QCOMPARE(h.settings.Get("ClearanceDistance", "?"), std::string("0,8"));
+    QCOMPARE(w->Status().Panel(1)->text(), QStringLiteral("Bad value for Clearance distance!"));
+    QVERIFY(!clearance->styleSheet().isEmpty());
+
+    // The next start shows what was stored.
+    w.reset();
+    auto again = h.LoadedWindow();
+    QCOMPARE(Child<QLineEdit>(again.get(), "txt_Clearance")->text(), QStringLiteral("0,8"));
+}
+
+void MainWindowTest::obstacleLevelsAreChosenFromTheDrawingsLevels()
+{
+    Harness h;
+    h.CreateFile("DefaultVehicles.vdt");
+    h.settings.Set("ObstacleLevels", "Trees");
+    auto w = h.LoadedWindow();
+    app::frmDrawing* drawing = w->Session().DrawingWindow();
+    QVERIFY(drawing != nullptr);
+    drawing->Drawing()->AddNewLevel("Walls");
+    drawing->Drawing()->AddNewLevel("Kerbs");
+
+    QStringList shown;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* form = qobject_cast<app::frmLevelChoice*>(QApplication::activeModalWidget());
+        if (form == nullptr)
+            return;
+        poll.stop();
+        QListWidget* list = form->Form().List_Levels;
+        for (int i = 0; i < list->count(); ++i) {
+            shown << list->item(i)->text() + (list->item(i)->checkState() == Qt::Checked ? "+" : "");
+            if (list->item(i)->text() == QStringLiteral("Walls"))
+                list->item(i)->setCheckState(Qt::Checked);
+        }
+        form->Form().Command1->click();
+    });
+    poll.start();
+    Child<QPushButton>(w.get(), "Command_ObstacleLevels")->click();
+    // The drawing's levels in order, then the stored one it lacks, still chosen.
+    QVERIFY2(shown.size() >= 3, qPrintable(shown.join(',')));
+    QCOMPARE(shown.last(), QStringLiteral("Trees+"));
+    QVERIFY2(shown.contains(QStringLiteral("Walls")) && shown.contains(QStringLiteral("Kerbs")),
+             qPrintable(shown.join(',')));
+    QCOMPARE(h.settings.Get("ObstacleLevels", "?"), std::string("Walls;Trees"));
+    QCOMPARE(h.settings.Get("KerbLevels", "?"), std::string("?"));
+    QCOMPARE(Child<QPushButton>(w.get(), "Command_ObstacleLevels")->toolTip(), QStringLiteral("Walls;Trees"));
 }
 
 void MainWindowTest::progressBarLiesOverPanel2()

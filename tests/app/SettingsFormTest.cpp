@@ -21,7 +21,7 @@ class SettingsFormTest : public QObject {
 
 void SettingsFormTest::emptyStoreSelectsTheStandardEntry()
 {
-    Harness h;
+    Harness h(true);
     app::frmSettings form(h.env);
     QCOMPARE(form.windowTitle(), QStringLiteral("Settings"));
     QCOMPARE(form.Form().Combo2->count(), 2);

@@ -54,7 +54,10 @@ VehicleRecord Stored(const std::string& name, std::int16_t type)
 
 class VehicleLibraryTest : public ::testing::Test {
   protected:
-    VehicleLibraryTest() : library({messages, status, settings, dialogs, ',', dir.Path().string()}) {}
+    VehicleLibraryTest()
+        : library({messages, status, settings, dialogs, ',', dir.Path().string(), dir.File("user")})
+    {
+    }
 
     // A library file of the named vehicles (type 2 unless given), as current file.
     std::string MakeLibrary(const std::string& file, const std::vector<std::pair<std::string, int>>& vehicles)
@@ -96,7 +99,7 @@ TEST_F(VehicleLibraryTest, StartUpOpensTheDefaultLibraryBesideTheProgramAndShows
 {
     MakeLibrary("DefaultVehicles.vdt", {{"Rig", 1}, {"Artic", 2}});
     library.StartUp();
-    EXPECT_EQ(library.CurrentFile(), dir.File("DefaultVehicles.vdt"));
+    EXPECT_EQ(library.CurrentFile(), dir.File("user/DefaultVehicles.vdt"));
     EXPECT_EQ(library.Caption(), "Vehicle Turning Simulation [DefaultVehicles]");
     EXPECT_EQ(ListTexts(), (std::vector<std::string>{"Rig#1", "Artic#2"}));
     EXPECT_EQ(library.SelectedIndex(), 0);
@@ -121,7 +124,7 @@ TEST_F(VehicleLibraryTest, MissingLibraryAsksForAFileOnceAndACancelLeavesTheList
     EXPECT_EQ(dialogs.calls, (std::vector<std::string>{"open"}));
     EXPECT_EQ(dialogs.last.filter, "Vehicle Data (*.vdt)|*.vdt");
     EXPECT_EQ(dialogs.last.defaultExtension, "vdt");
-    EXPECT_EQ(dialogs.last.initialFolder, dir.Path().string());
+    EXPECT_EQ(dialogs.last.initialFolder, dir.File("user"));
     EXPECT_TRUE(library.List().empty());
     EXPECT_FALSE(std::filesystem::exists(dir.File("gone.vdt")));
 
@@ -167,9 +170,13 @@ TEST_F(VehicleLibraryTest, NewVehicleThenSaveWithEmptyNumbersWritesNothingAndRep
 {
     const std::string path = MakeLibrary("lib.vdt", {{"Rig", 1}});
     Open(path);
+    EXPECT_EQ(status.panel1, "Min Turning Radius (Centerline): 8,71");
     library.NewVehicle();
     EXPECT_TRUE(library.NewVehicleFlag());
     EXPECT_EQ(library.Fields().txt_Front, "");
+    // The figures of the vehicle shown before go with its fields.
+    EXPECT_EQ(library.Summary().totalLengthText, "Total Length: ");
+    EXPECT_EQ(status.panel1, "");
     EXPECT_EQ(library.Fields().txt_VeichleWidth_4, "");
     library.Fields().txt_Name = "Empty";
     const auto before = ReadAllBytes(path);
@@ -218,6 +225,64 @@ TEST_F(VehicleLibraryTest, CopyOfALongNameKeepsItsFirst92Characters)
     Open(path);
     library.Copy();
     EXPECT_EQ(ReadVehicleRecord(path, 2).record.Name, "Copy of " + std::string(92, 'x'));
+}
+
+TEST_F(VehicleLibraryTest, SaveAndCopySaySavedInPanel1)
+{
+    const std::string path = MakeLibrary("lib.vdt", {{"Van", 1}});
+    Open(path);
+    library.Save();
+    EXPECT_EQ(status.panel1, "Saved");
+    library.Fields().txt_Wheelbase = "6";
+    library.LengthFieldEdited();
+    EXPECT_NE(status.panel1, "Saved"); // the next edit shows the turning radius again
+    library.Copy();
+    EXPECT_EQ(status.panel1, "Saved");
+    // A save that writes nothing says nothing of the kind.
+    library.Fields().txt_Name = "";
+    status.panel1.clear();
+    library.Save();
+    EXPECT_EQ(status.panel1, "");
+}
+
+TEST_F(VehicleLibraryTest, TheShippedLibraryIsShownButNeverWritten)
+{
+    // The user's copy cannot be made (a file lies where the data folder should be).
+    WriteAllBytes(dir.File("user"), {9});
+    const std::string shipped = MakeLibrary("DefaultVehicles.vdt", {{"Rig", 1}, {"Artic", 2}});
+    const auto before = ReadAllBytes(shipped);
+    library.StartUp();
+    EXPECT_EQ(library.CurrentFile(), shipped);
+    EXPECT_TRUE(library.CurrentFileIsShipped());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Velrok");
+    EXPECT_NE(messages.shown[0].text.find("read-only"), std::string::npos);
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"Rig#1", "Artic#2"}));
+
+    messages.answers = {MsgAnswer::Yes};
+    for (auto command : {&VehicleLibrary::Save, &VehicleLibrary::Copy, &VehicleLibrary::Delete}) {
+        messages.shown.clear();
+        library.SelectEntry(0);
+        (library.*command)();
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text,
+                  "The vehicle library beside the program is never changed. Save it under another name "
+                  "(Fich > Sauv.en) and open that file to edit its vehicles.");
+    }
+    EXPECT_EQ(ReadAllBytes(shipped), before);
+
+    // Sauv.en still copies it into a file of the user's own, which can be edited.
+    dialogs.answers = {dir.File("mine.vdt")};
+    library.FileSaveAs();
+    EXPECT_EQ(dialogs.last.title, "Save As");
+    dialogs.answers = {dir.File("mine.vdt")};
+    library.FileOpen();
+    EXPECT_FALSE(library.CurrentFileIsShipped());
+    library.SelectEntry(0);
+    library.Fields().txt_Name = "Rig 2";
+    library.Save();
+    EXPECT_EQ(Trim(ReadVehicleRecord(dir.File("mine.vdt"), 1).record.Name), "Rig 2");
+    EXPECT_EQ(ReadAllBytes(shipped), before);
 }
 
 TEST_F(VehicleLibraryTest, SaveWithNothingSelectedAndNoNewVehicleReportsTwice)
@@ -334,7 +399,7 @@ TEST_F(VehicleLibraryTest, FileOpenCancelledReloadsTheCurrentFileAndShowsItsFirs
     EXPECT_EQ(library.Fields().txt_Name, "One");
     EXPECT_EQ(settings.Get(kVehicleFileSetting, ""), path);
 
-    VehicleLibrary blank({messages, status, settings, dialogs, ',', dir.Path().string()});
+    VehicleLibrary blank({messages, status, settings, dialogs, ',', dir.Path().string(), dir.File("user")});
     status.progressVisible = true;
     blank.FileOpen();
     EXPECT_FALSE(status.progressVisible) << "no current file: the progress bar is hidden";
