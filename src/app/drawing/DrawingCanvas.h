@@ -38,6 +38,9 @@ class DrawingCanvas : public QWidget {
 
     Viewport& View() { return m_view; }
     void ZoomToFit();
+    // Centres `world` (drawing units) in the view with a quarter of its size as margin on each
+    // side; a box smaller than 2 units (a point conflict) is shown as one of that size.
+    void ZoomToBox(const QRectF& world);
     // The box around every element shown (hidden levels left out), in drawing units.
     QRectF Extents();
 
