@@ -186,9 +186,8 @@ void frmDrawing::BuildSidePanel()
 void frmDrawing::BuildConflictsDock()
 {
     m_conflicts = new ConflictTable(this);
-    m_conflictBox = new ConflictBoxOverlay(m_canvas, [this](QPointF world) {
-        return m_canvas->View().ToScreen(world);
-    });
+    m_conflictBox =
+        new ConflictBoxOverlay(m_canvas, [this](QPointF world) { return m_canvas->View().ToScreen(world); });
     auto* dock = new QDockWidget("Conflicts", this);
     dock->setObjectName("ConflictsDock");
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -215,7 +214,7 @@ void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
     m_canvas->SetDrawing(m_drawing);
     m_savedEditRevision = m_drawing->EditRevision();
     m_marker->SetMarker(std::nullopt); // the taken path belonged to the drawing before
-    ShowConflicts({});                  // and so did the conflicts of the last run
+    ShowConflicts({});                 // and so did the conflicts of the last run
     if (m_registered)
         Register(); // the new drawing is now the running host's
     m_listedRevision = ~0ull;

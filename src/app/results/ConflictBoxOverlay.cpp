@@ -61,7 +61,8 @@ void ConflictBoxOverlay::paintEvent(QPaintEvent*)
     QPainter painter(this);
     QPen pen(kConflictBoxColor, kConflictBoxPenPx, Qt::DashLine);
     painter.setPen(pen);
-    painter.setBrush(QColor(kConflictBoxColor.red(), kConflictBoxColor.green(), kConflictBoxColor.blue(), 40));
+    painter.setBrush(
+        QColor(kConflictBoxColor.red(), kConflictBoxColor.green(), kConflictBoxColor.blue(), 40));
     painter.drawRect(ConflictBoxOnScreen(*m_box, m_toScreen));
 }
 

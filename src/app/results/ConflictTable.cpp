@@ -21,9 +21,9 @@ QString Number(double value, const QLocale& locale)
 
 std::array<QString, kConflictColumns> ConflictRowTexts(const ConflictTableRow& row, const QLocale& locale)
 {
-    return {QString::fromStdString(row.kind),         QString::fromStdString(row.element),
-            Number(row.firstStation, locale),         Number(row.lastStation, locale),
-            Number(row.depth, locale),                Number(row.leastClearance, locale)};
+    return {QString::fromStdString(row.kind), QString::fromStdString(row.element),
+            Number(row.firstStation, locale), Number(row.lastStation, locale),
+            Number(row.depth, locale),        Number(row.leastClearance, locale)};
 }
 
 QRectF ConflictWorldBox(const ConflictTableRow& row)
