@@ -165,6 +165,9 @@ void DrawingCanvas::ZoomToBox(const QRectF& world)
 {
     constexpr double kMarginShare = 0.25; // of the box's width and height, on each side
     constexpr double kLeastSide = 2.0;    // drawing units
+    if (!std::isfinite(world.left()) || !std::isfinite(world.top()) || !std::isfinite(world.right()) ||
+        !std::isfinite(world.bottom()))
+        return; // a view at an infinite centre could never be panned back
     QRectF shown = world.normalized();
     const QPointF centre = shown.center();
     shown.setWidth(std::max(shown.width() * (1.0 + 2.0 * kMarginShare), kLeastSide));

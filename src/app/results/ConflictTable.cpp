@@ -26,8 +26,11 @@ std::array<QString, kConflictColumns> ConflictRowTexts(const ConflictTableRow& r
             Number(row.depth, locale),        Number(row.leastClearance, locale)};
 }
 
-QRectF ConflictWorldBox(const ConflictTableRow& row)
+std::optional<QRectF> ConflictWorldBox(const ConflictTableRow& row)
 {
+    for (double corner : {row.minX, row.minY, row.maxX, row.maxY})
+        if (!std::isfinite(corner))
+            return std::nullopt;
     return QRectF(QPointF(row.minX, row.minY), QPointF(row.maxX, row.maxY)).normalized();
 }
 
@@ -91,7 +94,8 @@ void ConflictTable::Choose(int row)
 {
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return;
-    emit ConflictChosen(row, ConflictWorldBox(m_rows[static_cast<size_t>(row)]));
+    if (const auto box = ConflictWorldBox(m_rows[static_cast<size_t>(row)]))
+        emit ConflictChosen(row, *box);
 }
 
 } // namespace velrok::app

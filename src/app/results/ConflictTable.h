@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,9 @@ inline constexpr const char* kConflictNoValue = "n/a";
 
 // The six cell texts of a row, in column order: the numbers with two decimals in `locale`.
 std::array<QString, kConflictColumns> ConflictRowTexts(const ConflictTableRow& row, const QLocale& locale);
-// The row's box, its corners put in order whichever way round they were given.
-QRectF ConflictWorldBox(const ConflictTableRow& row);
+// The row's box, its corners put in order whichever way round they were given; none when a corner
+// is not a finite number (an empty box of the run has infinite corners), so nothing is zoomed to.
+std::optional<QRectF> ConflictWorldBox(const ConflictTableRow& row);
 
 class ConflictTable : public QWidget {
     Q_OBJECT
@@ -60,7 +62,8 @@ class ConflictTable : public QWidget {
     QLabel* EmptyLabel() const;
 
   signals:
-    // A row was clicked or reached with the keyboard: its index and its box in drawing units.
+    // A row with a box was clicked or reached with the keyboard: its index and its box in drawing
+    // units.
     void ConflictChosen(int row, QRectF world);
 
   private:

@@ -172,7 +172,7 @@ class ConflictTableTest : public QObject {
         row.maxX = 4.0;
         row.minY = -1.0;
         row.maxY = -3.0;
-        const QRectF box = app::ConflictWorldBox(row);
+        const QRectF box = app::ConflictWorldBox(row).value_or(QRectF());
         QCOMPARE(box.left(), 4.0);
         QCOMPARE(box.right(), 10.0);
         QCOMPARE(box.top(), -3.0);
@@ -225,6 +225,30 @@ class ConflictTableTest : public QObject {
         QVERIFY(std::abs(view.Centre().x() - (-48.0)) < 1e-9);
         QVERIFY(std::abs(view.Centre().y() - (-39.0)) < 1e-9);
         QCOMPARE(window.ConflictMarker()->Box(), std::optional<QRectF>(QRectF(-50, -40, 4, 2)));
+    }
+
+    void rowWithAnEmptyBoxIsChosenButLeavesTheView()
+    {
+        // An empty box of the run: infinite corners, the least above the greatest.
+        frmDrawing& window = WindowWithConflicts();
+        const double inf = std::numeric_limits<double>::infinity();
+        ConflictTableRow empty = Row("kerb", "7", 1.0, 2.0, 0.1, 0.0, {});
+        empty.minX = empty.minY = inf;
+        empty.maxX = empty.maxY = -inf;
+        QVERIFY(!app::ConflictWorldBox(empty).has_value());
+        window.ShowConflicts({empty, ThreeConflicts()[1]});
+        const app::Viewport before = window.Canvas()->View();
+        ClickRow(window.Conflicts()->List(), 0);
+        QCOMPARE(window.Conflicts()->CurrentRow(), 0);
+        QCOMPARE(window.Canvas()->View().Centre(), before.Centre());
+        QCOMPARE(window.Canvas()->View().Scale(), before.Scale());
+        QVERIFY(!window.ConflictMarker()->Box().has_value());
+        // The canvas refuses such a box too, whoever asks.
+        window.Canvas()->ZoomToBox(QRectF(QPointF(0, 0), QPointF(inf, 5)));
+        QCOMPARE(window.Canvas()->View().Centre(), before.Centre());
+        // The next row still zooms.
+        ClickRow(window.Conflicts()->List(), 1);
+        QVERIFY(std::abs(window.Canvas()->View().Centre().x() - 12.5) < 1e-9);
     }
 
     void clickOnTheChosenRowAgainComesBackAfterPanning()
