@@ -185,6 +185,7 @@ void frmDrawing::BuildSidePanel()
 
 void frmDrawing::BuildConflictsDock()
 {
+    constexpr int kConflictsDockHeight = 150; // pixels; the drawing keeps most of the room
     m_conflicts = new ConflictTable(this);
     m_conflictBox =
         new ConflictBoxOverlay(m_canvas, [this](QPointF world) { return m_canvas->View().ToScreen(world); });
@@ -193,6 +194,7 @@ void frmDrawing::BuildConflictsDock()
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(m_conflicts);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    resizeDocks({dock}, {kConflictsDockHeight}, Qt::Vertical);
     connect(m_conflicts, &ConflictTable::ConflictChosen, this, [this](int, QRectF world) {
         m_canvas->ZoomToBox(world);
         m_conflictBox->SetBox(world);
