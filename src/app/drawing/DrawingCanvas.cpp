@@ -161,6 +161,24 @@ void DrawingCanvas::ZoomToFit()
     update();
 }
 
+void DrawingCanvas::ZoomToBox(const QRectF& world)
+{
+    constexpr double kMarginShare = 0.25; // of the box's width and height, on each side
+    constexpr double kLeastSide = 2.0;    // drawing units
+    if (!std::isfinite(world.left()) || !std::isfinite(world.top()) || !std::isfinite(world.right()) ||
+        !std::isfinite(world.bottom()))
+        return; // a view at an infinite centre could never be panned back
+    QRectF shown = world.normalized();
+    const QPointF centre = shown.center();
+    shown.setWidth(std::max(shown.width() * (1.0 + 2.0 * kMarginShare), kLeastSide));
+    shown.setHeight(std::max(shown.height() * (1.0 + 2.0 * kMarginShare), kLeastSide));
+    shown.moveCenter(centre);
+    m_view.SetSize(size());
+    m_view.Fit(shown);
+    m_fitPending = false; // a first paint still to come must not fit the whole drawing over it
+    update();
+}
+
 void DrawingCanvas::SetLevelVisible(host::LevelHandle level, bool visible)
 {
     if (visible)

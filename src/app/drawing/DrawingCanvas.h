@@ -38,6 +38,10 @@ class DrawingCanvas : public QWidget {
 
     Viewport& View() { return m_view; }
     void ZoomToFit();
+    // Centres `world` (drawing units) in the view with a quarter of its size as margin on each
+    // side; a box smaller than 2 units (a point conflict) is shown as one of that size. A box with
+    // a corner that is not finite leaves the view as it is.
+    void ZoomToBox(const QRectF& world);
     // The box around every element shown (hidden levels left out), in drawing units.
     QRectF Extents();
 

@@ -2,6 +2,7 @@
 #include "app/drawing/frmDrawing.h"
 
 #include "app/drawing/PathMarkerOverlay.h"
+#include "app/results/ConflictBoxOverlay.h"
 #include "common/UnsavedWork.h"
 #include "host/DxfReader.h"
 #include "host/DxfWriter.h"
@@ -64,6 +65,7 @@ frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, s
     m_marker = new PathMarkerOverlay(m_canvas);
     BuildMenus();
     BuildSidePanel();
+    BuildConflictsDock();
     m_pointerLabel = new QLabel(this);
     m_selectionLabel = new QLabel(this);
     m_selectionLabel->setObjectName("SelectionLabel");
@@ -181,6 +183,30 @@ void frmDrawing::BuildSidePanel()
     connect(m_deleteGroup, &QPushButton::clicked, this, &frmDrawing::OnDeleteGroupClicked);
 }
 
+void frmDrawing::BuildConflictsDock()
+{
+    constexpr int kConflictsDockHeight = 150; // pixels; the drawing keeps most of the room
+    m_conflicts = new ConflictTable(this);
+    m_conflictBox =
+        new ConflictBoxOverlay(m_canvas, [this](QPointF world) { return m_canvas->View().ToScreen(world); });
+    auto* dock = new QDockWidget("Conflicts", this);
+    dock->setObjectName("ConflictsDock");
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setWidget(m_conflicts);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    resizeDocks({dock}, {kConflictsDockHeight}, Qt::Vertical);
+    connect(m_conflicts, &ConflictTable::ConflictChosen, this, [this](int, QRectF world) {
+        m_canvas->ZoomToBox(world);
+        m_conflictBox->SetBox(world);
+    });
+}
+
+void frmDrawing::ShowConflicts(std::vector<ConflictTableRow> rows)
+{
+    m_conflictBox->SetBox(std::nullopt);
+    m_conflicts->SetRows(std::move(rows));
+}
+
 void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
 {
     if (m_drawing)
@@ -190,6 +216,7 @@ void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
     m_canvas->SetDrawing(m_drawing);
     m_savedEditRevision = m_drawing->EditRevision();
     m_marker->SetMarker(std::nullopt); // the taken path belonged to the drawing before
+    ShowConflicts({});                 // and so did the conflicts of the last run
     if (m_registered)
         Register(); // the new drawing is now the running host's
     m_listedRevision = ~0ull;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/drawing/DrawingCanvas.h"
+#include "app/results/ConflictTable.h"
 #include "common/UiServices.h"
 #include "host/HostRegistry.h"
 #include "host/InMemoryDrawing.h"
@@ -26,6 +27,7 @@ class QPushButton;
 
 namespace velrok::app {
 
+class ConflictBoxOverlay;
 class PathMarkerOverlay;
 
 // Writes a DXF that holds only the results of one run (its named group) or of every run (no group):
@@ -84,6 +86,12 @@ class frmDrawing : public QMainWindow {
     QListWidget* LevelList() const { return m_levels; }
     QListWidget* GroupList() const { return m_groups; }
 
+    // The conflicts of the last run in the "Conflicts" dock, in the given order; a run without
+    // conflicts empties it. Choosing a row zooms the canvas to the row's box and marks the box.
+    void ShowConflicts(std::vector<ConflictTableRow> rows);
+    ConflictTable* Conflicts() const { return m_conflicts; }
+    ConflictBoxOverlay* ConflictMarker() const { return m_conflictBox; }
+
   signals:
     // The window was closed and the drawing withdrawn from the registry.
     void Closed();
@@ -136,6 +144,10 @@ class frmDrawing : public QMainWindow {
     QTimer m_refreshTimer;
     uint64_t m_listedRevision = ~0ull;
     bool m_filling = false;
+
+    void BuildConflictsDock();
+    ConflictTable* m_conflicts = nullptr;
+    ConflictBoxOverlay* m_conflictBox = nullptr;
 };
 
 } // namespace velrok::app

@@ -12,6 +12,7 @@ std::unique_ptr<QObject> MakeExampleSessionTest();
 std::unique_ptr<QObject> MakeSweepSessionTest();
 std::unique_ptr<QObject> MakeMainWindowSessionTest();
 std::unique_ptr<QObject> MakeDrawingChangesTest();
+std::unique_ptr<QObject> MakeConflictTableTest();
 
 int main(int argc, char** argv)
 {
@@ -20,6 +21,6 @@ int main(int argc, char** argv)
         {"DrawingWindowTest", MakeDrawingWindowTest},  {"DiagramsTest", MakeDiagramsTest},
         {"StyleFormTest", MakeStyleFormTest},          {"ExampleSessionTest", MakeExampleSessionTest},
         {"SweepSessionTest", MakeSweepSessionTest},    {"MainWindowSessionTest", MakeMainWindowSessionTest},
-        {"DrawingChangesTest", MakeDrawingChangesTest}};
+        {"DrawingChangesTest", MakeDrawingChangesTest},    {"ConflictTableTest", MakeConflictTableTest}};
     return velrok::testing::RunSuites(argc, argv, suites);
 }
