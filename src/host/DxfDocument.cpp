@@ -195,10 +195,6 @@ std::string DxfDocument::Index()
 {
     const std::vector<DxfTag>& tags = m_tags;
     const size_t n = tags.size();
-    for (const DxfTag& t : tags)
-        if (t.code == 5 || t.code == 105)
-            m_maxHandle = std::max(m_maxHandle, HandleValue(t.value));
-
     for (size_t i = 0; i < n; ++i) {
         if (tags[i].code != 0 || TrimTagValue(tags[i].value) != "SECTION")
             continue;
@@ -212,6 +208,13 @@ std::string DxfDocument::Index()
         m_sections.push_back(s);
         i = j;
     }
+
+    // The header's $HANDSEED is the next free handle, not one in use.
+    for (const DxfSection& s : m_sections)
+        if (s.name != "HEADER")
+            for (size_t i = s.begin; i < s.end; ++i)
+                if (tags[i].code == 5 || tags[i].code == 105)
+                    m_maxHandle = std::max(m_maxHandle, HandleValue(tags[i].value));
 
     for (const DxfSection& s : m_sections) {
         const size_t first = s.begin + 2;

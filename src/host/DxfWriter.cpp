@@ -195,6 +195,7 @@ class DocumentWriter {
         m_handles = !m_r12 || doc.HeaderVariable("$HANDSEED").has_value();
         m_next = std::max(seed, doc.MaxHandle() + 1);
         m_seed = seed;
+        m_firstFree = m_next;
         if (const DxfTableRecord* ms = doc.FindRecord("BLOCK_RECORD", "*Model_Space"))
             m_modelSpace = ms->handle;
 
@@ -254,7 +255,7 @@ class DocumentWriter {
         for (const DrawingLevel& level : drawing.LevelTable()) {
             if (resultsOnly && !usedLevels.count(level.handle.id))
                 continue;
-            if (!doc.FindRecord("LAYER", Encode(level.name)))
+            if (!HasRecord("LAYER", level.name))
                 m_newLevels.push_back(&level);
         }
         for (const DrawingLevel* level : m_newLevels)
@@ -328,11 +329,22 @@ class DocumentWriter {
             return {};
         const DrawingLineStyle& s = m_drawing.LineStyle(*style);
         const std::string name = Encode(DxfLineTypeName(s));
-        if (!m_doc.FindRecord("LTYPE", name) && m_doc.FindTable("LTYPE") &&
+        if (!HasRecord("LTYPE", DxfLineTypeName(s)) && m_doc.FindTable("LTYPE") &&
             std::none_of(m_newLineTypes.begin(), m_newLineTypes.end(),
                          [&](const NewLineType& t) { return SameIgnoringCase(t.name, name); }))
             m_newLineTypes.push_back({name, &s});
         return name;
+    }
+
+    // Whether the file's table has a record of that (UTF-8) name; names compare as the file
+    // decodes them, so a code-page name matches its UTF-8 form.
+    bool HasRecord(std::string_view table, const std::string& utf8) const
+    {
+        if (const DxfTable* t = m_doc.FindTable(table))
+            for (const DxfTableRecord& r : t->records)
+                if (SameIgnoringCase(DecodeDxfText(r.name, m_codePage), utf8))
+                    return true;
+        return false;
     }
 
     std::string GroupDictionary() const
@@ -359,7 +371,7 @@ class DocumentWriter {
         const std::string fresh = HandleText(m_next);
         for (size_t i = s.begin; i <= s.end; ++i) {
             const std::string_view raw = m_doc.Raw(i, i + 1);
-            if (seed && i == *seed && m_next != m_seed) {
+            if (seed && i == *seed && m_next != m_firstFree) {
                 const std::string_view value = m_doc.Tags()[i].value;
                 out.Raw(raw.substr(0, value.data() - raw.data()));
                 out.Raw(fresh);
@@ -605,7 +617,7 @@ class DocumentWriter {
     const bool m_r12, m_codePage;
     bool m_handles = true;
     bool m_groupWarning = false;
-    uint64_t m_next = 1, m_seed = 0, m_newGroupDictionary = 0, m_newRoot = 0;
+    uint64_t m_next = 1, m_seed = 0, m_firstFree = 1, m_newGroupDictionary = 0, m_newRoot = 0;
     std::string m_modelSpace;
     std::string m_newEntityText;
     std::vector<const DrawingElement*> m_newElements;
