@@ -24,9 +24,8 @@ constexpr size_t kMaxEntityVisits = 2'000'000;
 constexpr int kMaxSplineRefineDepth = 12;
 // At least this many chords a full turn, so small circles still look round when zoomed in.
 constexpr int kMinChordsPerTurn = 8;
-// Estimated width of a character, and the distance between lines, relative to the text height.
+// Estimated width of a character relative to the text height.
 constexpr double kTextWidthPerHeight = 0.6;
-constexpr double kMTextLineSpacing = 5.0 / 3.0;
 // Below this length of its x and y parts an extrusion direction counts as near the z axis.
 constexpr double kArbitraryAxisLimit = 1.0 / 64.0;
 constexpr int kAciByBlock = 0;
@@ -902,7 +901,7 @@ void Extractor::MText(DxfTagSpan t, const Context& ctx)
     }
     const int attach = std::clamp(Int(t, 71, 1), 1, 9);
     const double width = kTextWidthPerHeight * height * static_cast<double>(longest);
-    const double boxHeight = height * (1.0 + kMTextLineSpacing * static_cast<double>(lines - 1));
+    const double boxHeight = height * (1.0 + kShownTextLineSpacing * static_cast<double>(lines - 1));
     const int col = (attach - 1) % 3, row = (attach - 1) / 3;
     const double dx = -width * col / 2.0;
     const double dy = row == 0 ? -height : (row == 1 ? boxHeight / 2.0 - height : boxHeight - height);

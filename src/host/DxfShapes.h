@@ -35,10 +35,13 @@ struct ShownPiece {
     std::string layer; // pieces on layer "0" inside a block take the reference's layer
     int aci =
         kAciByLayer; // AutoCAD colour index, 256 by layer; BYBLOCK already resolved to the reference's colour
-    std::vector<Point3d> points; // world coordinates, at least two
+    std::vector<Point3d> points; // world coordinates, at least two; a POINT is two equal ones
     bool closed = false;
     bool filled = false; // a solid hatch, a SOLID or TRACE
 };
+
+// Distance between the baselines of a multi-line text, in text heights.
+inline constexpr double kShownTextLineSpacing = 5.0 / 3.0;
 
 // A text's origin is the left end of its first baseline; further lines follow below it.
 struct ShownText {
