@@ -451,6 +451,33 @@ TEST(DxfShapesHatch, EdgePathWithAnArcIsOneClosedFilledOutline)
     EXPECT_NEAR(p.points.back().x, 0, 0.01); // the arc ends where the line began
 }
 
+TEST(DxfShapesHatch, ClockwiseArcEdgeStoresComplementAngles)
+{
+    TagStore s;
+    // A quarter disc traced clockwise: line (0,0)-(0,1), the arc about the origin from 90° down to
+    // 0°, line (1,0)-(0,0). A clockwise edge stores 360 − angle: 270 and 360.
+    const auto shapes =
+        ShapesOfEntity(s.Entity({{0, "HATCH"}, {70, "1"}, {91, "1"},   {92, "1"},   {93, "3"}, {72, "1"},
+                                 {10, "0"},    {20, "0"}, {11, "0"},   {21, "1"},   {72, "2"}, {10, "0"},
+                                 {20, "0"},    {40, "1"}, {50, "270"}, {51, "360"}, {73, "0"}, {72, "1"},
+                                 {10, "1"},    {20, "0"}, {11, "0"},   {21, "0"},   {97, "0"}}),
+                       s);
+    ASSERT_TRUE(shapes);
+    const auto& pts = shapes->pieces.at(0).points;
+    ASSERT_GT(pts.size(), 4u);
+    EXPECT_EQ(pts[1], (Point3d{0, 1, 0}));
+    EXPECT_NEAR(pts.back().x, 1, kEps); // the closing line ends on the first point, so it is not repeated
+    EXPECT_NEAR(pts.back().y, 0, kEps);
+    for (size_t i = 1; i < pts.size(); ++i) {
+        EXPECT_GE(pts[i].x, -kEps);
+        EXPECT_GE(pts[i].y, -kEps);
+        EXPECT_NEAR(Distance(pts[i], {}), 1, kEps); // everything after the first line is arc
+        if (i >= 2) {                               // no jump: the arc runs from (0,1) to (1,0)
+            EXPECT_LT(Distance(pts[i], pts[i - 1]), 0.1) << i;
+        }
+    }
+}
+
 TEST(DxfShapesHatch, PolylinePathsWithBulgesAndPatternFillsAreOutlines)
 {
     TagStore s;
