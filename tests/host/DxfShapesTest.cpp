@@ -236,6 +236,47 @@ TEST(DxfShapesInsert, TextInsideATurnedScaledReferenceTurnsAndGrows)
     EXPECT_NEAR(t.rotation, 40 * std::numbers::pi / 180, kEps);
 }
 
+TEST(DxfShapesInsert, ReferenceWithDownwardExtrusionMirrorsItsBlock)
+{
+    TagStore s;
+    s.AddBlock("B", {}, {s.Entity(Line(0, 0, 1, 2))});
+    auto tags = Insert("B", 10, 0, 1, 1, 90);
+    tags.insert(tags.end(), {{210, "0"}, {220, "0"}, {230, "-1"}});
+    const auto shapes = ShapesOfEntity(s.Entity(tags), s);
+    ASSERT_TRUE(shapes);
+    const auto& pts = shapes->pieces.at(0).points;
+    // In the OCS: (1,2) turned 90° is (-2,1), plus (10,0) is (8,1); the OCS of -Z has x = -X.
+    EXPECT_NEAR(pts[0].x, -10, kEps);
+    EXPECT_NEAR(pts[0].y, 0, kEps);
+    EXPECT_NEAR(pts[1].x, -8, kEps);
+    EXPECT_NEAR(pts[1].y, 1, kEps);
+}
+
+TEST(DxfShapesText, JustifiedTextStartsBeforeItsAlignmentPoint)
+{
+    TagStore s;
+    // Centred (72 = 1) on (10,5): four characters of height 2 are about 4.8 wide.
+    const auto centred = ShapesOfEntity(s.Entity({{0, "TEXT"},
+                                                  {10, "0"},
+                                                  {20, "0"},
+                                                  {11, "10"},
+                                                  {21, "5"},
+                                                  {40, "2"},
+                                                  {72, "1"},
+                                                  {73, "0"},
+                                                  {1, "ABCD"}}),
+                                        s);
+    ASSERT_TRUE(centred);
+    EXPECT_NEAR(centred->texts.at(0).origin.x, 10 - 2.4, kEps);
+    EXPECT_NEAR(centred->texts[0].origin.y, 5, kEps);
+    // Left justified texts keep their first point even when a second one is written.
+    const auto left = ShapesOfEntity(
+        s.Entity({{0, "TEXT"}, {10, "1"}, {20, "2"}, {11, "10"}, {21, "5"}, {40, "2"}, {1, "ABCD"}}), s);
+    ASSERT_TRUE(left);
+    EXPECT_NEAR(left->texts.at(0).origin.x, 1, kEps);
+    EXPECT_NEAR(left->texts[0].origin.y, 2, kEps);
+}
+
 // ---- curves and the object coordinate system ----
 
 TEST(DxfShapesCurves, ArcWithDownwardExtrusionIsMirroredInX)
