@@ -52,6 +52,9 @@ frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, s
     m_selectionLabel = new QLabel(this);
     m_selectionLabel->setObjectName("SelectionLabel");
     statusBar()->addWidget(m_pointerLabel, 1);
+    m_keptLabel = new QLabel(this);
+    m_keptLabel->setObjectName("KeptNotShownLabel");
+    statusBar()->addPermanentWidget(m_keptLabel);
     statusBar()->addPermanentWidget(m_selectionLabel);
     connect(m_canvas, &DrawingCanvas::PointerMoved, this, [this](QPointF p) {
         m_pointerLabel->setText(QString("X %1   Y %2").arg(p.x(), 0, 'f', 3).arg(p.y(), 0, 'f', 3));
@@ -175,9 +178,17 @@ void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
     Refresh();
 }
 
+QString KeptNotShownText(int count)
+{
+    if (count <= 0)
+        return {};
+    return count == 1 ? QString("1 entity kept, not shown") : QString("%1 entities kept, not shown").arg(count);
+}
+
 void frmDrawing::NewDrawing()
 {
     SetDrawing(std::make_shared<host::InMemoryDrawing>(kDrawingTitle));
+    m_keptLabel->setText({});
 }
 
 bool frmDrawing::OpenDxf(const std::string& path)
@@ -189,6 +200,9 @@ bool frmDrawing::OpenDxf(const std::string& path)
     }
     import.drawing->SetCaption(DrawingCaption(path));
     SetDrawing(import.drawing);
+    // The reader's count of entities it holds no element for; the document reader that keeps
+    // every entity reports the same as its kept-but-not-shown count.
+    m_keptLabel->setText(KeptNotShownText(import.skippedEntities));
     m_canvas->ZoomToFit();
     return true;
 }
