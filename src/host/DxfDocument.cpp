@@ -62,8 +62,9 @@ DxfDocument::Parsed DxfDocument::Parse(std::string text)
         result.error = std::move(stream.error);
         return result;
     }
-    doc->m_tags = std::move(stream.tags);
     doc->m_codeStart = std::move(stream.codeStart);
+    doc->m_valueStart = std::move(stream.valueStart);
+    doc->m_code = std::move(stream.code);
     doc->m_crlf = stream.crlf;
     result.error = doc->Index();
     if (result.error.empty())
@@ -78,26 +79,58 @@ std::string_view DxfDocument::Raw(size_t begin, size_t end) const
     return std::string_view(m_text).substr(m_codeStart[begin], m_codeStart[end] - m_codeStart[begin]);
 }
 
-DxfTagSpan DxfDocument::Span(DxfTagRange range) const
+DxfTag DxfTagList::operator[](size_t i) const
 {
-    return DxfTagSpan(m_tags.data() + range.begin, range.end - range.begin);
+    return m_doc.Tag(i);
 }
 
-DxfEntityTags DxfDocument::EntityTags(const DxfEntityRef& entity) const
+size_t DxfTagList::size() const
 {
+    return m_doc.TagCount();
+}
+
+DxfTag DxfDocument::Tag(size_t i) const
+{
+    const size_t begin = m_valueStart[i];
+    size_t end = std::max<size_t>(begin, m_codeStart[i + 1]);
+    if (end > begin && m_text[end - 1] == '\n')
+        --end;
+    if (end > begin && m_text[end - 1] == '\r')
+        --end;
+    return {m_code[i], std::string_view(m_text).substr(begin, end - begin)};
+}
+
+std::vector<DxfTag> DxfDocument::Span(DxfTagRange range) const
+{
+    std::vector<DxfTag> tags;
+    tags.reserve(range.end - range.begin);
+    for (size_t i = range.begin; i < range.end; ++i)
+        tags.push_back(Tag(i));
+    return tags;
+}
+
+DxfEntityTags DxfDocument::EntityTags(const DxfEntityRef& entity, std::vector<DxfTag>& storage) const
+{
+    // Copied once, so the spans below do not move; storage may already hold other entities.
+    const size_t base = storage.size();
+    for (size_t i = entity.tags.begin; i < entity.tags.end; ++i)
+        storage.push_back(Tag(i));
+    auto span = [&](DxfTagRange r) {
+        return DxfTagSpan(storage.data() + base + (r.begin - entity.tags.begin), r.end - r.begin);
+    };
     DxfEntityTags view;
     const size_t mainEnd = entity.subs.empty() ? entity.tags.end : entity.subs.front().begin;
     size_t end = mainEnd;
     // A SEQEND closing the entity is not part of its own tags.
     if (entity.subs.empty())
         for (size_t i = entity.tags.begin + 1; i < entity.tags.end; ++i)
-            if (m_tags[i].code == 0) {
+            if (m_code[i] == 0) {
                 end = i;
                 break;
             }
-    view.main = Span({entity.tags.begin, end});
+    view.main = span({entity.tags.begin, end});
     for (const DxfTagRange& sub : entity.subs)
-        view.subs.push_back(Span(sub));
+        view.subs.push_back(span(sub));
     return view;
 }
 
@@ -143,7 +176,7 @@ const DxfBlockDef* DxfDocument::FindBlock(std::string_view name) const
 namespace {
 
 // The tags from `begin` up to the next 0 tag (or `limit`).
-size_t NextZero(const std::vector<DxfTag>& tags, size_t begin, size_t limit)
+size_t NextZero(const DxfTagList& tags, size_t begin, size_t limit)
 {
     size_t i = begin + 1;
     while (i < limit && tags[i].code != 0)
@@ -158,7 +191,7 @@ bool IsSubEntity(std::string_view owner, std::string_view type)
 
 // Entities from `begin` to `limit`, where the 0 tag at `limit` (ENDSEC or ENDBLK) ends them.
 // POLYLINE and INSERT take the VERTEX or ATTRIB entities after them and their SEQEND.
-std::vector<DxfEntityRef> IndexEntities(const std::vector<DxfTag>& tags, size_t begin, size_t limit)
+std::vector<DxfEntityRef> IndexEntities(const DxfTagList& tags, size_t begin, size_t limit)
 {
     std::vector<DxfEntityRef> entities;
     size_t i = begin;
@@ -193,7 +226,7 @@ std::vector<DxfEntityRef> IndexEntities(const std::vector<DxfTag>& tags, size_t 
 
 std::string DxfDocument::Index()
 {
-    const std::vector<DxfTag>& tags = m_tags;
+    const DxfTagList tags = Tags();
     const size_t n = tags.size();
     for (size_t i = 0; i < n; ++i) {
         if (tags[i].code != 0 || TrimTagValue(tags[i].value) != "SECTION")
@@ -215,6 +248,13 @@ std::string DxfDocument::Index()
             for (size_t i = s.begin; i < s.end; ++i)
                 if (tags[i].code == 5 || tags[i].code == 105)
                     m_maxHandle = std::max(m_maxHandle, HandleValue(tags[i].value));
+
+    // Block views point into one copy of the BLOCKS tags, sized once so it never moves.
+    size_t blockTags = 0;
+    for (const DxfSection& s : m_sections)
+        if (s.name == "BLOCKS")
+            blockTags += s.end - s.begin;
+    m_blockTags.reserve(blockTags);
 
     for (const DxfSection& s : m_sections) {
         const size_t first = s.begin + 2;
@@ -292,7 +332,7 @@ std::string DxfDocument::Index()
                 b.tags = {i, NextZero(tags, endBlk, s.end)};
                 def.name = b.name;
                 for (const DxfEntityRef& e : b.entities)
-                    def.entities.push_back(EntityTags(e));
+                    def.entities.push_back(EntityTags(e, m_blockTags));
                 m_blockByName.emplace(UpperAscii(b.name), m_blockDefs.size());
                 m_blockDefs.push_back(std::move(def));
                 i = b.tags.end;

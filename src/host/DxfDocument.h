@@ -72,6 +72,19 @@ struct DxfBlock {
 inline constexpr std::string_view kDxfVersionR12 = "AC1009";
 inline constexpr std::string_view kDxfVersionR2007 = "AC1021";
 
+class DxfDocument;
+
+// The document's tags as a sequence; each tag is made on access from the file's text.
+class DxfTagList {
+  public:
+    explicit DxfTagList(const DxfDocument& doc) : m_doc(doc) {}
+    DxfTag operator[](size_t i) const;
+    size_t size() const;
+
+  private:
+    const DxfDocument& m_doc;
+};
+
 class DxfDocument : public DxfBlockLookup {
   public:
     struct Parsed;
@@ -79,7 +92,9 @@ class DxfDocument : public DxfBlockLookup {
     // the line ("line 12: ...").
     static Parsed Parse(std::string text);
 
-    const std::vector<DxfTag>& Tags() const { return m_tags; }
+    DxfTagList Tags() const { return DxfTagList(*this); }
+    size_t TagCount() const { return m_code.size(); }
+    DxfTag Tag(size_t i) const;
     // The file's bytes of the tags [begin, end), line ends included, as they were read.
     std::string_view Raw(size_t begin, size_t end) const;
     std::string_view Raw(DxfTagRange range) const { return Raw(range.begin, range.end); }
@@ -107,8 +122,9 @@ class DxfDocument : public DxfBlockLookup {
     // The largest handle any tag of the file gives, 0 when none.
     uint64_t MaxHandle() const { return m_maxHandle; }
 
-    DxfEntityTags EntityTags(const DxfEntityRef& entity) const;
-    DxfTagSpan Span(DxfTagRange range) const;
+    // The view of an entity, its tags copied into storage (which must outlive the view).
+    DxfEntityTags EntityTags(const DxfEntityRef& entity, std::vector<DxfTag>& storage) const;
+    std::vector<DxfTag> Span(DxfTagRange range) const;
     const DxfBlockDef* FindBlock(std::string_view name) const override;
 
   private:
@@ -116,8 +132,10 @@ class DxfDocument : public DxfBlockLookup {
     std::string Index(); // fills the index; returns an error text
 
     std::string m_text;
-    std::vector<DxfTag> m_tags;
-    std::vector<size_t> m_codeStart; // byte offset of each tag's code line, plus one past the end
+    std::vector<uint32_t> m_codeStart; // byte offset of each tag's code line, plus one past the end
+    std::vector<uint32_t> m_valueStart;
+    std::vector<uint16_t> m_code;
+    std::vector<DxfTag> m_blockTags; // the BLOCKS section's tags, which the block views point into
     bool m_crlf = false;
     std::string m_version;
     std::vector<DxfSection> m_sections;

@@ -160,7 +160,7 @@ class Importer {
             // Line types we wrote ourselves come back as the host style they were written from.
             if (StandardStyleOfDxfLineType(r.name))
                 continue;
-            const DxfTagSpan tags = m_doc.Span(r.tags);
+            const std::vector<DxfTag> tags = m_doc.Span(r.tags);
             std::string description;
             std::vector<double> dashes;
             for (const DxfTag& t : tags) {
@@ -255,7 +255,8 @@ class Importer {
 
     bool Entity(const DxfEntityRef& ref, long index)
     {
-        const DxfEntityTags view = m_doc.EntityTags(ref);
+        m_storage.clear();
+        const DxfEntityTags view = m_doc.EntityTags(ref, m_storage);
         const DxfTagSpan tags = view.main;
         const Common c = CommonOf(tags);
         // Seen from below (extrusion pointing down) x runs the other way in plan.
@@ -422,6 +423,7 @@ class Importer {
 
     InMemoryDrawing& m_drawing;
     DxfDocument& m_doc;
+    std::vector<DxfTag> m_storage; // the tags of the entity being read
 };
 
 DxfImport Refused(const std::string& fileName, const std::string& what)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 namespace velrok::host {
 
@@ -61,8 +62,13 @@ DxfTagStream ReadDxfTags(std::string_view text)
     for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p)));
          ++p)
         ++lines;
-    out.tags.reserve(lines / 2 + 1);
+    if (text.size() >= UINT32_MAX) {
+        out.error = "line 1: the file is 4 GB or larger, more than a drawing can be";
+        return out;
+    }
     out.codeStart.reserve(lines / 2 + 2);
+    out.valueStart.reserve(lines / 2 + 1);
+    out.code.reserve(lines / 2 + 1);
 
     size_t pos = 0, lineNo = 0;
     auto nextLine = [&](std::string_view& line) {
@@ -82,8 +88,9 @@ DxfTagStream ReadDxfTags(std::string_view text)
     };
     auto fail = [&](size_t line, const std::string& what) {
         out.error = "line " + std::to_string(line) + ": " + what;
-        out.tags.clear();
-        out.codeStart.clear();
+        out.codeStart = {};
+        out.valueStart = {};
+        out.code = {};
         return std::move(out);
     };
 
@@ -105,6 +112,7 @@ DxfTagStream ReadDxfTags(std::string_view text)
                 return fail(codeLineNo, "this is not a DXF drawing (it does not start with group codes)");
             return fail(codeLineNo, "\"" + Shown(codeText) + "\" is not a DXF group code");
         }
+        const size_t valueStart = pos;
         if (!nextLine(value))
             return fail(codeLineNo, "the file ends after group code " + std::to_string(code) + " (truncated)");
         const std::string_view v = Trim(value);
@@ -138,8 +146,9 @@ DxfTagStream ReadDxfTags(std::string_view text)
                 return fail(lineNo, std::string(objectType) + " count " + Shown(v) +
                                         " does not fit the file (group code " + std::to_string(code) + ")");
         }
-        out.tags.push_back({code, value});
-        out.codeStart.push_back(codeStart);
+        out.codeStart.push_back(static_cast<uint32_t>(codeStart));
+        out.valueStart.push_back(static_cast<uint32_t>(valueStart));
+        out.code.push_back(static_cast<uint16_t>(code));
 
         if (expectSectionName) {
             if (code != 2)
@@ -178,7 +187,7 @@ DxfTagStream ReadDxfTags(std::string_view text)
     if (!sawEof)
         return fail(lineNo, "the file ends without EOF (truncated)");
     // What follows EOF is not part of the drawing; the raw text of the last tag ends at its line.
-    out.codeStart.push_back(std::min(pos, text.size()));
+    out.codeStart.push_back(static_cast<uint32_t>(std::min(pos, text.size())));
     return out;
 }
 

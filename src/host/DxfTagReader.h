@@ -6,6 +6,7 @@
 #include "host/DxfTags.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,11 +18,14 @@ namespace velrok::host {
 inline constexpr double kMaxDxfCoordinate = 1e12;
 inline constexpr int kMaxGroupCode = 1071;
 
+// Ten bytes a tag, whatever the lengths of its lines: a drawing of short lines costs little more
+// than its file. Offsets are 32-bit, so files of 4 GB and more are refused.
 struct DxfTagStream {
-    std::vector<DxfTag> tags;      // values point into the text passed in
-    std::vector<size_t> codeStart; // byte offset of each tag's code line; one more: the end
-    bool crlf = false;             // the file's lines end in CR LF
-    std::string error;             // "line N: ..." when the file is refused
+    std::vector<uint32_t> codeStart;  // byte offset of each tag's code line; one more: the end
+    std::vector<uint32_t> valueStart; // byte offset of each tag's value line
+    std::vector<uint16_t> code;
+    bool crlf = false; // the file's lines end in CR LF
+    std::string error; // "line N: ..." when the file is refused
 };
 
 DxfTagStream ReadDxfTags(std::string_view text);

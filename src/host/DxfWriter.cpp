@@ -188,7 +188,7 @@ class DocumentWriter {
                    std::optional<NamedGroupHandle> only)
         : m_drawing(drawing), m_doc(doc), m_r12(doc.IsR12()), m_codePage(doc.CodePage())
     {
-        const std::vector<DxfTag>& tags = doc.Tags();
+        const DxfTagList tags = doc.Tags();
         uint64_t seed = 0;
         if (auto v = doc.HeaderVariable("$HANDSEED"))
             seed = HandleValue(tags[*v].value);
@@ -426,7 +426,7 @@ class DocumentWriter {
     // An entity's tags, leaving out the reactors that point to groups no longer written.
     void Entity(DxfOut& out, const DxfEntityRef& e)
     {
-        const std::vector<DxfTag>& tags = m_doc.Tags();
+        const DxfTagList tags = m_doc.Tags();
         const size_t mainEnd = e.subs.empty() ? e.tags.end : e.subs.front().begin;
         bool filter = false, inReactors = false;
         for (size_t i = e.tags.begin; i < mainEnd && !filter; ++i) {
@@ -540,7 +540,7 @@ class DocumentWriter {
 
     void Objects(DxfOut& out, const DxfSection& s)
     {
-        const std::vector<DxfTag>& tags = m_doc.Tags();
+        const DxfTagList tags = m_doc.Tags();
         const std::string dictionary = UpperAscii(GroupDictionary());
         const bool addGroups = !m_r12 && !m_newGroups.empty();
         size_t at = s.begin;
@@ -558,7 +558,7 @@ class DocumentWriter {
             if (o.type == "GROUP" || (o.type == "DICTIONARY" && handle == dictionary)) {
                 // Members and entries that point to what is no longer written are left out.
                 for (size_t i = o.tags.begin; i < o.tags.end; ++i) {
-                    const DxfTag& t = tags[i];
+                    const DxfTag t = tags[i];
                     if (t.code == 340 && m_omitted.count(UpperAscii(TrimTagValue(t.value))))
                         continue;
                     if (t.code == 3 && i + 1 < o.tags.end && (tags[i + 1].code == 350 || tags[i + 1].code == 360) &&

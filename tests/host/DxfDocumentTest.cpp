@@ -333,7 +333,8 @@ TEST(DxfDocumentViews, BlocksAndSubEntities)
     EXPECT_EQ(doc.FindBlock("NO_SUCH_BLOCK"), nullptr);
     int inserts = 0, polylines = 0;
     for (const DxfEntityRef& e : doc.Entities()) {
-        const DxfEntityTags view = doc.EntityTags(e);
+        std::vector<DxfTag> storage;
+        const DxfEntityTags view = doc.EntityTags(e, storage);
         EXPECT_EQ(view.main.front().code, 0);
         EXPECT_EQ(view.main.front().value, e.type);
         for (const DxfTag& t : view.main)
