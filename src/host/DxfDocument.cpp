@@ -191,20 +191,19 @@ bool IsSubEntity(std::string_view owner, std::string_view type)
 
 // Entities from `begin` to `limit`, where the 0 tag at `limit` (ENDSEC or ENDBLK) ends them.
 // POLYLINE and INSERT take the VERTEX or ATTRIB entities after them and their SEQEND.
-std::vector<DxfEntityRef> IndexEntities(const DxfTagList& tags, size_t begin, size_t limit)
+void IndexEntities(const DxfTagList& tags, size_t begin, size_t limit, std::vector<DxfEntityRef>& entities)
 {
-    std::vector<DxfEntityRef> entities;
     size_t i = begin;
     while (i < limit) {
         DxfEntityRef e;
-        e.type = std::string(TrimTagValue(tags[i].value));
+        e.type = TrimTagValue(tags[i].value);
         size_t end = NextZero(tags, i, limit);
         for (size_t k = i + 1; k < end; ++k) {
             const DxfTag& t = tags[k];
             if (t.code == 5 && e.handle.empty())
-                e.handle = std::string(TrimTagValue(t.value));
+                e.handle = TrimTagValue(t.value);
             else if (t.code == 8 && e.layer.empty())
-                e.layer = std::string(TrimTagValue(t.value));
+                e.layer = TrimTagValue(t.value);
             else if (t.code == 67)
                 e.paperSpace = TrimTagValue(t.value) == "1";
         }
@@ -219,7 +218,6 @@ std::vector<DxfEntityRef> IndexEntities(const DxfTagList& tags, size_t begin, si
         entities.push_back(std::move(e));
         i = end;
     }
-    return entities;
 }
 
 } // namespace
@@ -328,7 +326,7 @@ std::string DxfDocument::Index()
                     endBlk = NextZero(tags, endBlk, s.end);
                 if (endBlk >= s.end)
                     return "line " + std::to_string(LineOf(i)) + ": block " + b.name + " is not closed by ENDBLK";
-                b.entities = IndexEntities(tags, headEnd, endBlk);
+                IndexEntities(tags, headEnd, endBlk, b.entities);
                 b.tags = {i, NextZero(tags, endBlk, s.end)};
                 def.name = b.name;
                 for (const DxfEntityRef& e : b.entities)
@@ -339,9 +337,12 @@ std::string DxfDocument::Index()
                 m_blocks.push_back(std::move(b));
             }
         } else if (s.name == "ENTITIES") {
-            std::vector<DxfEntityRef> found = IndexEntities(tags, first, s.end);
-            for (DxfEntityRef& e : found)
-                m_entities.push_back(std::move(e));
+            // Sized once: at most one entity per 0 tag.
+            size_t zeros = 0;
+            for (size_t i = first; i < s.end; ++i)
+                zeros += m_code[i] == 0 ? 1 : 0;
+            m_entities.reserve(m_entities.size() + zeros);
+            IndexEntities(tags, first, s.end, m_entities);
         } else if (s.name == "OBJECTS") {
             size_t i = first;
             while (i < s.end) {

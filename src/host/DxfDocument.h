@@ -45,10 +45,11 @@ struct DxfTable {
 
 // One entity of the ENTITIES section or of a block: its own tags, its VERTEX or ATTRIB
 // sub-entities and the closing SEQEND, all within tags.
+// Its texts are views into the file's text: a drawing holds a million of them.
 struct DxfEntityRef {
-    std::string type;
-    std::string handle; // empty in an R12 file without handles
-    std::string layer;
+    std::string_view type;
+    std::string_view handle; // empty in an R12 file without handles
+    std::string_view layer;
     bool paperSpace = false;
     DxfTagRange tags;
     std::vector<DxfTagRange> subs; // each from its own 0 tag, SEQEND excluded

@@ -238,7 +238,7 @@ class Importer {
             e.dxfColor = c.aci;
         e.lineStyle = StyleFor(c.lineType, false);
         e.weight = LineweightToWeight(c.lineweight);
-        e.dxfHandle = ref.handle;
+        e.dxfHandle = std::string(ref.handle);
         e.dxfEntity = index;
     }
 
@@ -272,7 +272,7 @@ class Importer {
             Begin(e, ref, c, index);
             e.kind = ElementKind::Shown;
             e.shown = *shown;
-            e.dxfKind = ref.type;
+            e.dxfKind = std::string(ref.type);
             if (!Add(std::move(e)))
                 return false;
             ++result.shownEntities;

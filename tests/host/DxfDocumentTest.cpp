@@ -115,11 +115,11 @@ TEST_P(EzdxfProject, SaveAfterARunKeepsEveryEntityAndAddsTheRun)
     // Every input entity is written with its handle and the same tags; the run adds two.
     std::map<std::string, const DxfEntityRef*> byHandle;
     for (const DxfEntityRef& e : out->Entities())
-        byHandle[e.handle] = &e;
+        byHandle[std::string(e.handle)] = &e;
     ASSERT_EQ(out->Entities().size(), in->Entities().size() + 2);
     for (const DxfEntityRef& e : in->Entities()) {
         ASSERT_FALSE(e.handle.empty()) << e.type;
-        auto found = byHandle.find(e.handle);
+        auto found = byHandle.find(std::string(e.handle));
         ASSERT_NE(found, byHandle.end()) << e.type << " " << e.handle;
         EXPECT_EQ(TagsOf(*out, found->second->tags), TagsOf(*in, e.tags)) << e.type << " " << e.handle;
     }
@@ -145,10 +145,10 @@ TEST_P(EzdxfProject, SaveAfterARunKeepsEveryEntityAndAddsTheRun)
     EXPECT_GT(newSeed, out->MaxHandle());
     std::set<std::string> inputHandles;
     for (const DxfEntityRef& e : in->Entities())
-        inputHandles.insert(e.handle);
+        inputHandles.insert(std::string(e.handle));
     int added = 0;
     for (const DxfEntityRef& e : out->Entities())
-        if (!inputHandles.count(e.handle)) {
+        if (!inputHandles.count(std::string(e.handle))) {
             ++added;
             EXPECT_GE(HandleValue(e.handle), oldSeed) << e.type;
         }
