@@ -260,6 +260,29 @@ TEST(DxfDocumentEdit, GroupDictionaryIsCreatedWhenTheFileHasNone)
     EXPECT_GE(HandleValue(back.drawing->ModelElements().back()->dxfHandle), 0x30u);
 }
 
+TEST(DxfDocumentEdit, AdditionsFollowTheFilesLineEnds)
+{
+    const std::string text = "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\nROAD\r\n10\r\n0\r\n20\r\n0\r\n"
+                             "11\r\n3\r\n21\r\n4\r\n0\r\nENDSEC\r\n0\r\nEOF\r\n";
+    const DxfImport r = ReadDxfText(text, "crlf.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    DrawRun(*r.drawing, "7201208100000");
+    DxfWriteNotes notes;
+    const std::string saved = WriteDxfText(*r.drawing, notes);
+    EXPECT_GT(saved.size(), text.size());
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i] == '\n') {
+            ASSERT_TRUE(i > 0 && saved[i - 1] == '\r') << "bare line feed at byte " << i;
+        }
+    }
+    // No version: an R12 file, which keeps the run's elements but cannot keep its group.
+    ASSERT_EQ(notes.warnings.size(), 1u);
+    const DxfImport back = ReadDxfText(saved, "back.dxf");
+    ASSERT_TRUE(back.ok()) << back.error;
+    EXPECT_EQ(back.drawing->ModelElements().size(), 3u);
+    EXPECT_TRUE(back.drawing->Groups().empty());
+}
+
 // Found by fuzzing the earlier reader.
 TEST(DxfDocumentFuzzFindings, LongLinesReadAndComeBack)
 {
