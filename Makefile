@@ -1,5 +1,5 @@
 # Velrok: quick start is `make demo` and `make test`.
-PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-l10n-tools libdxflib-dev \
+PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-l10n-tools \
             libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth \
             python3-ezdxf imagemagick
 BUILD      ?= build

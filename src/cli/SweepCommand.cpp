@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -68,6 +69,7 @@ struct SweepOptions {
     bool reverse = false;
     std::string settings;
     std::string out, svg, json;
+    std::string resultsOnly; // a DXF of the run's results alone, for an external reference
 };
 
 struct InputError {
@@ -523,9 +525,22 @@ int RunSweep(const SweepOptions& o, const CliContext& context)
         code = kExitStopped;
 
     std::string error;
-    if (!o.out.empty() && !host::WriteDxfFile(*drawing, o.out, error)) {
+    host::DxfWriteNotes notes;
+    if (!o.out.empty() && !host::WriteDxfFile(*drawing, o.out, error, notes)) {
         std::cerr << "velrok-cli sweep: " << error << "\n";
         return kExitFailure;
+    }
+    for (const std::string& warning : notes.warnings)
+        std::cerr << "velrok-cli sweep: " << warning << "\n";
+    if (!o.resultsOnly.empty()) {
+        // The run made one group; without one (nothing drawn) the file holds no results.
+        std::optional<host::NamedGroupHandle> run;
+        if (results.Group.id != 0)
+            run = results.Group;
+        if (!run || !host::WriteResultsDxfFile(*drawing, run, o.resultsOnly, error)) {
+            std::cerr << "velrok-cli sweep: " << (run ? error : "the run drew nothing to write") << "\n";
+            return kExitFailure;
+        }
     }
     if (!o.svg.empty() && !host::WriteSvgFile(*drawing, o.svg, error)) {
         std::cerr << "velrok-cli sweep: " << error << "\n";
@@ -571,6 +586,8 @@ void AddSweepCommand(CLI::App& app, CliContext& context)
     sweep->add_option("--settings", o->settings,
                       "Output styles from this INI file (default: built-in styles)");
     sweep->add_option("--out", o->out, "Write the drawing with the results as DXF");
+    sweep->add_option("--results-only", o->resultsOnly,
+                      "Write only the run's levels, elements and group as DXF, to attach as an external reference");
     sweep->add_option("--svg", o->svg, "Write a picture of the drawing as SVG");
     sweep->add_option("--json", o->json, "Write the JSON report");
     sweep->callback([o, &context] { context.exitCode = RunSweep(*o, context); });

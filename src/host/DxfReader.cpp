@@ -1,463 +1,177 @@
-// DXF reading: a structural check of the group-code stream of our own, then dxflib for the
-// entities and tables, then the GROUP objects (which dxflib does not report) from our own pass.
+// DXF reading: the file becomes a document (every tag kept), then the drawing is built from the
+// document's tables, model-space entities and GROUP objects; each element keeps its link to the
+// entity it came from.
 #include "host/DxfReader.h"
 
+#include "host/DxfDocument.h"
+#include "host/DxfLineTypes.h"
+#include "host/DxfText.h"
 #include "host/HostColors.h"
-
-#include <dl_creationadapter.h>
-#include <dl_dxf.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <numbers>
 #include <optional>
-#include <sstream>
 
 namespace velrok::host {
 
 namespace {
 
 constexpr double kDegToRad = std::numbers::pi / 180.0;
-constexpr int kMaxGroupCode = 1071;
 
-bool SameIgnoringCase(std::string_view a, std::string_view b)
+double Real(std::string_view v)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string_view TrimView(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    v = TrimTagValue(v);
+    if (!v.empty() && v.front() == '+')
+        v.remove_prefix(1);
+    double d = 0.0;
+    auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), d);
+    if (ec == std::errc::result_out_of_range)
+        return 0.0; // the tag reader let only tiny numbers through
+    return d;
 }
 
-bool IsRealCode(int c)
+long long Integer(std::string_view v)
 {
-    return (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) ||
-           (c >= 460 && c <= 469) || (c >= 1010 && c <= 1059);
-}
-bool IsCoordinateCode(int c)
-{
-    return (c >= 10 && c <= 39) || (c >= 110 && c <= 139) || (c >= 1010 && c <= 1039);
-}
-bool IsIntegerCode(int c)
-{
-    return (c >= 60 && c <= 99) || (c >= 170 && c <= 179) || (c >= 270 && c <= 299) ||
-           (c >= 370 && c <= 389) || (c >= 400 && c <= 409) || (c >= 420 && c <= 429) ||
-           (c >= 440 && c <= 459) || (c >= 1060 && c <= 1071);
+    v = TrimTagValue(v);
+    long long n = 0;
+    std::from_chars(v.data(), v.data() + v.size(), n);
+    return n;
 }
 
-// Entity kinds the drawing holds; everything else in ENTITIES is counted and left out.
-bool IsSupportedEntity(std::string_view type)
+// The attributes every entity has, and its extrusion direction.
+struct Common {
+    std::string layer;
+    std::string lineType;
+    int aci = kAciByLayer;
+    int lineweight = kLineweightByLayer;
+    Point3d extrusion{0, 0, 1};
+};
+
+Common CommonOf(DxfTagSpan tags)
 {
-    for (const char* t : {"LINE", "ARC", "CIRCLE", "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND", "SPLINE",
-                          "ELLIPSE", "TEXT", "MTEXT"})
+    Common c;
+    for (const DxfTag& t : tags) {
+        switch (t.code) {
+        case 8:
+            c.layer = std::string(TrimTagValue(t.value));
+            break;
+        case 6:
+            c.lineType = std::string(TrimTagValue(t.value));
+            break;
+        case 62:
+            c.aci = static_cast<int>(Integer(t.value));
+            break;
+        case 370:
+            c.lineweight = static_cast<int>(Integer(t.value));
+            break;
+        case 210:
+            c.extrusion.x = Real(t.value);
+            break;
+        case 220:
+            c.extrusion.y = Real(t.value);
+            break;
+        case 230:
+            c.extrusion.z = Real(t.value);
+            break;
+        default:
+            break;
+        }
+    }
+    return c;
+}
+
+// Reads one point from the codes base, base+10, base+20 of a tag run.
+Point3d PointOf(DxfTagSpan tags, int base)
+{
+    Point3d p;
+    for (const DxfTag& t : tags) {
+        if (t.code == base)
+            p.x = Real(t.value);
+        else if (t.code == base + 10)
+            p.y = Real(t.value);
+        else if (t.code == base + 20)
+            p.z = Real(t.value);
+    }
+    return p;
+}
+
+double RealOf(DxfTagSpan tags, int code, double fallback)
+{
+    for (const DxfTag& t : tags)
+        if (t.code == code)
+            return Real(t.value);
+    return fallback;
+}
+
+long long IntegerOf(DxfTagSpan tags, int code, long long fallback)
+{
+    for (const DxfTag& t : tags)
+        if (t.code == code)
+            return Integer(t.value);
+    return fallback;
+}
+
+// Path kinds the drawing models; every other kind is kept and shown by its pieces.
+bool IsModelledKind(std::string_view type)
+{
+    for (const char* t : {"LINE", "ARC", "CIRCLE", "LWPOLYLINE", "POLYLINE", "SPLINE", "ELLIPSE", "TEXT"})
         if (type == t)
             return true;
     return false;
 }
 
-// Group codes that announce how many items follow, for the entities that allocate by them.
-bool IsItemCount(std::string_view type, int code)
-{
-    return (type == "LWPOLYLINE" && code == 90) || (type == "SPLINE" && code >= 72 && code <= 74) ||
-           (type == "HATCH" && (code == 91 || code == 92 || code == 93)) || (type == "LEADER" && code == 76);
-}
-
-struct GroupObject {
-    std::string handle;
-    std::vector<std::string> members;
-};
-
-// What the structural pass learns besides "the file is sound".
-struct StructureScan {
-    std::string error;
-    int unsupportedEntities = 0;
-    std::vector<GroupObject> groups;
-    std::map<std::string, std::string> dictionaryNames; // object handle -> entry name
-    bool codePage = true; // strings in the Windows code page: before AC1021 (AutoCAD 2007)
-};
-
-// Walks every group-code/value pair: codes must be integers, numbers must be finite and of sane
-// size, sections must open and close, and the file must end with EOF.
-StructureScan ScanStructure(std::string_view text)
-{
-    StructureScan scan;
-    size_t pos = 0, lineNo = 0;
-    auto nextLine = [&](std::string_view& out) {
-        if (pos >= text.size())
-            return false;
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        out = text.substr(pos, end - pos);
-        if (!out.empty() && out.back() == '\r')
-            out.remove_suffix(1);
-        pos = end + 1;
-        ++lineNo;
-        return true;
-    };
-    auto fail = [&](size_t line, const std::string& what) {
-        scan.error = "line " + std::to_string(line) + ": " + what;
-        return scan;
-    };
-
-    std::string section; // empty outside a section
-    bool inSection = false, expectSectionName = false, sawEof = false, sawSection = false;
-    std::string objectType;
-    GroupObject* group = nullptr;
-    std::string pendingEntryName;
-    std::string headerVariable;
-    std::string_view codeLine, value;
-    while (nextLine(codeLine)) {
-        const size_t codeLineNo = lineNo;
-        const std::string_view codeText = TrimView(codeLine);
-        if (codeText.empty() && pos >= text.size())
-            break; // a final blank line
-        int code = 0;
-        auto [ptr, ec] = std::from_chars(codeText.data(), codeText.data() + codeText.size(), code);
-        if (ec != std::errc() || ptr != codeText.data() + codeText.size() || code < 0 ||
-            code > kMaxGroupCode) {
-            if (!sawSection)
-                return fail(codeLineNo, "this is not a DXF drawing (it does not start with group codes)");
-            return fail(codeLineNo,
-                        "\"" + std::string(codeText.substr(0, 40)) + "\" is not a DXF group code");
-        }
-        if (!nextLine(value))
-            return fail(codeLineNo,
-                        "the file ends after group code " + std::to_string(code) + " (truncated)");
-        const std::string_view v = TrimView(value);
-
-        if (IsRealCode(code)) {
-            const std::string_view s = !v.empty() && v.front() == '+' ? v.substr(1) : v;
-            double d = 0.0;
-            auto [end, ecReal] = std::from_chars(s.data(), s.data() + s.size(), d);
-            if (ecReal == std::errc::result_out_of_range) {
-                d = std::strtod(std::string(s).c_str(), nullptr); // tiny numbers become 0, huge ones inf
-                if (!std::isfinite(d))
-                    return fail(lineNo, "number " + std::string(s.substr(0, 40)) +
-                                            " is out of range (group code " + std::to_string(code) + ")");
-            } else if (s.empty() || ecReal != std::errc() || end != s.data() + s.size())
-                return fail(lineNo, "\"" + std::string(s.substr(0, 40)) + "\" is not a number (group code " +
-                                        std::to_string(code) + ")");
-            if (!std::isfinite(d))
-                return fail(lineNo, "number \"" + std::string(s.substr(0, 40)) +
-                                        "\" is not finite (group code " + std::to_string(code) + ")");
-            // Header extents legitimately hold 1e20; only drawn geometry is held to the limit.
-            if (IsCoordinateCode(code) && std::abs(d) > kMaxDxfCoordinate &&
-                (section == "ENTITIES" || section == "BLOCKS"))
-                return fail(lineNo, "coordinate " + std::string(s.substr(0, 40)) +
-                                        " is out of range (group code " + std::to_string(code) + ")");
-        } else if (IsIntegerCode(code)) {
-            long long n = 0;
-            auto [p2, ec2] = std::from_chars(v.data(), v.data() + v.size(), n);
-            if (v.empty() || ec2 != std::errc() || p2 != v.data() + v.size())
-                return fail(lineNo, "\"" + std::string(v.substr(0, 40)) +
-                                        "\" is not an integer (group code " + std::to_string(code) + ")");
-            // The reader sizes its buffers from these counts: one the file cannot hold is damage.
-            if (IsItemCount(objectType, code) &&
-                (n < 0 || static_cast<size_t>(n) > (text.size() - pos) / 2 + 1))
-                return fail(lineNo, objectType + " count " + std::string(v.substr(0, 40)) +
-                                        " does not fit the file (group code " + std::to_string(code) + ")");
-        }
-
-        if (expectSectionName) {
-            if (code != 2)
-                return fail(codeLineNo, "SECTION without a name");
-            section = std::string(v);
-            expectSectionName = false;
-            continue;
-        }
-        if (code == 0) {
-            group = nullptr;
-            objectType = std::string(v);
-            if (v == "SECTION") {
-                if (inSection)
-                    return fail(codeLineNo, "section " + section + " is not closed before the next SECTION");
-                inSection = expectSectionName = sawSection = true;
-            } else if (v == "ENDSEC") {
-                if (!inSection)
-                    return fail(codeLineNo, "ENDSEC outside a section");
-                inSection = false;
-                section.clear();
-            } else if (v == "EOF") {
-                if (inSection)
-                    return fail(codeLineNo, "section " + section + " is not closed before EOF (truncated)");
-                sawEof = true;
-                break;
-            } else if (!inSection) {
-                return fail(codeLineNo, "\"" + std::string(v.substr(0, 40)) + "\" outside a section");
-            } else if (section == "ENTITIES" && !IsSupportedEntity(v)) {
-                ++scan.unsupportedEntities;
-            } else if (section == "OBJECTS" && v == "GROUP") {
-                scan.groups.emplace_back();
-                group = &scan.groups.back();
-            }
-            continue;
-        }
-        if (!inSection && code != 999)
-            return fail(codeLineNo, "group code " + std::to_string(code) + " outside a section");
-        if (section == "HEADER") {
-            if (code == 9)
-                headerVariable = std::string(v);
-            else if (code == 1 && headerVariable == "$ACADVER")
-                scan.codePage = v < std::string_view("AC1021");
-            continue;
-        }
-        if (section != "OBJECTS")
-            continue;
-        if (code == 5 && group)
-            group->handle = std::string(v);
-        else if (code == 340 && group)
-            group->members.emplace_back(v);
-        else if (objectType == "DICTIONARY" && code == 3)
-            pendingEntryName = std::string(v);
-        else if (objectType == "DICTIONARY" && (code == 350 || code == 360) && !pendingEntryName.empty()) {
-            scan.dictionaryNames[std::string(v)] = pendingEntryName;
-            pendingEntryName.clear();
-        }
-    }
-    if (!sawSection)
-        return fail(1, "no SECTION found: this is not a DXF drawing");
-    if (!sawEof)
-        return fail(lineNo, "the file ends without EOF (truncated)");
-    return scan;
-}
-
-// Text beyond the file's code page is written as \U+XXXX; it comes back as UTF-8.
-void AppendUtf8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-// Windows-1252 bytes 0x80..0x9F; the rest of the upper half is Latin-1.
-constexpr unsigned kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x2C6,  0x2030, 0x160,  0x2039, 0x152,  0x8D,   0x17D,  0x8F,
-                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
-
-// Texts and names as UTF-8. Files before AutoCAD 2007 are in the Windows code page (French
-// drawings carry "Propriété" that way); every version writes other characters as \U+XXXX.
-std::string DecodeText(const std::string& text, bool codePage)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned cp = 0;
-        if (text.compare(i, 3, "\\U+") == 0 && i + 7 <= text.size() &&
-            std::from_chars(text.data() + i + 3, text.data() + i + 7, cp, 16).ptr == text.data() + i + 7) {
-            AppendUtf8(out, cp);
-            i += 6;
-            continue;
-        }
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (codePage && c >= 0x80)
-            AppendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : c);
-        else
-            out.push_back(text[i]);
-    }
-    return out;
-}
-
-std::string HandleText(int handle)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(handle));
-    return buffer;
-}
-
-// Receives dxflib's callbacks and builds the drawing. Polylines and splines arrive in several
-// calls, so the element being built waits until the next entity, table entry or the end.
-class Importer : public DL_CreationAdapter {
+class Importer {
   public:
-    Importer(InMemoryDrawing& drawing, bool codePage) : m_drawing(drawing), m_codePage(codePage) {}
+    Importer(InMemoryDrawing& drawing, DxfDocument& doc) : m_drawing(drawing), m_doc(doc) {}
 
-    int skipped = 0;
+    DxfImport result;
 
-    void Finish() { Flush(); }
-
-    void addLinetype(const DL_LinetypeData& data) override
+    void Run()
     {
-        Flush();
-        m_pendingStyle = data.name;
-        m_pendingDescription = data.description;
-        m_pendingDashes.clear();
-    }
-    void addLinetypeDash(double length) override { m_pendingDashes.push_back(length); }
-
-    void addLayer(const DL_LayerData& data) override
-    {
-        Flush();
-        const DL_Attributes a = getAttributes();
-        const int aci = std::abs(a.getColor());
-        int color = AciToHostColor(aci);
-        const int dxfColor = color < 0 ? aci : 0;
-        if (color < 0)
-            color = 0;
-        const std::optional<LineStyleHandle> style = StyleFor(a.getLinetype(), true);
-        const int weight = std::max(0, LineweightToWeight(a.getWidth()));
-        const std::string name = DecodeText(data.name, m_codePage);
-        if (auto existing = m_drawing.FindLevelByName(name))
-            m_drawing.SetLevelAttributes(*existing, color, dxfColor, style, weight);
-        else {
-            LevelHandle level = m_drawing.AddLevel(name, color, style, weight);
-            m_drawing.SetLevelAttributes(level, color, dxfColor, style, weight);
+        LineTypes();
+        Layers();
+        std::vector<DxfEntityRef>& entities = m_doc.MutableEntities();
+        for (size_t i = 0; i < entities.size(); ++i) {
+            DxfEntityRef& e = entities[i];
+            if (e.paperSpace)
+                continue; // paper space stays in the file; paths are taken in the model
+            if (e.type == "SEQEND" || e.type == "VERTEX" || e.type == "ATTRIB")
+                continue; // strays of a damaged sequence are kept as they are
+            e.imported = Entity(e, static_cast<long>(i));
         }
+        Groups();
     }
-
-    void addBlock(const DL_BlockData&) override
-    {
-        Flush();
-        m_inBlock = true;
-    }
-    void endBlock() override
-    {
-        Flush();
-        m_inBlock = false;
-    }
-
-    void addLine(const DL_LineData& d) override
-    {
-        DrawingElement e = Begin(ElementKind::Line);
-        e.vertices = {{d.x1, d.y1, d.z1}, {d.x2, d.y2, d.z2}};
-        Add(std::move(e));
-    }
-
-    void addArc(const DL_ArcData& d) override
-    {
-        DrawingElement e = Begin(ElementKind::Arc);
-        e.arc = {{d.cx, d.cy, d.cz}, d.radius, d.angle1 * kDegToRad, d.angle2 * kDegToRad};
-        if (Mirrored()) {
-            // Seen from below: x runs the other way, so the counter-clockwise arc swaps its ends.
-            e.arc.centre.x = -e.arc.centre.x;
-            e.arc.startAngle = std::numbers::pi - d.angle2 * kDegToRad;
-            e.arc.endAngle = std::numbers::pi - d.angle1 * kDegToRad;
-        }
-        Add(std::move(e));
-    }
-
-    void addCircle(const DL_CircleData& d) override
-    {
-        DrawingElement e = Begin(ElementKind::Circle);
-        e.arc = {{Mirrored() ? -d.cx : d.cx, d.cy, d.cz}, d.radius, 0.0, 0.0};
-        Add(std::move(e));
-    }
-
-    void addEllipse(const DL_EllipseData& d) override
-    {
-        DrawingElement e = Begin(ElementKind::Ellipse);
-        e.ellipse.centre = {d.cx, d.cy, d.cz};
-        e.ellipse.majorAxis = {d.mx, d.my, d.mz};
-        e.ellipse.ratio = d.ratio;
-        e.ellipse.startParam = d.angle1;
-        e.ellipse.endParam = d.angle2;
-        const double* n = getExtrusion()->getDirection();
-        const double len = std::hypot(n[0], n[1], n[2]);
-        if (len > 0.0)
-            e.ellipse.normal = {n[0] / len, n[1] / len, n[2] / len};
-        Add(std::move(e));
-    }
-
-    void addPolyline(const DL_PolylineData& d) override
-    {
-        Flush();
-        // Meshes and polyface meshes are surfaces, not paths.
-        if (d.flags & (16 | 64)) {
-            ++skipped;
-            return;
-        }
-        m_polyline = Begin(ElementKind::Polyline);
-        m_polyline->closed = (d.flags & 1) != 0;
-        m_polylineElevation = d.elevation;
-        m_polylineMirrored = Mirrored();
-    }
-
-    void addVertex(const DL_VertexData& d) override
-    {
-        if (!m_polyline)
-            return;
-        const double z = d.z != 0.0 ? d.z : m_polylineElevation;
-        m_polyline->vertices.push_back({m_polylineMirrored ? -d.x : d.x, d.y, z});
-        m_polyline->bulges.push_back(m_polylineMirrored ? -d.bulge : d.bulge);
-    }
-
-    void endSequence() override { Flush(); }
-
-    void addSpline(const DL_SplineData& d) override
-    {
-        Flush();
-        m_spline = Begin(ElementKind::Spline);
-        m_spline->spline.degree = static_cast<int>(d.degree);
-    }
-    void addControlPoint(const DL_ControlPointData& d) override
-    {
-        if (!m_spline)
-            return;
-        m_spline->spline.controlPoints.push_back({d.x, d.y, d.z});
-        m_spline->spline.weights.push_back(d.w);
-    }
-    void addFitPoint(const DL_FitPointData& d) override
-    {
-        if (m_spline)
-            m_spline->spline.fitPoints.push_back({d.x, d.y, d.z});
-    }
-    void addKnot(const DL_KnotData& d) override
-    {
-        if (m_spline)
-            m_spline->spline.knots.push_back(d.k);
-    }
-
-    void addText(const DL_TextData& d) override
-    {
-        DrawingElement e = Begin(ElementKind::Text);
-        // dxflib hands text angles over in radians already.
-        e.text = {DecodeText(d.text, m_codePage), {d.ipx, d.ipy, d.ipz}, d.height, d.angle};
-        Add(std::move(e));
-    }
-
-    void addMTextChunk(const std::string& text) override { m_mtextChunks += text; }
-
-    void addMText(const DL_MTextData& d) override
-    {
-        DrawingElement e = Begin(ElementKind::Text);
-        const double angle = d.angle != 0.0 ? d.angle : std::atan2(d.diry, d.dirx);
-        e.text = {DecodeText(m_mtextChunks + d.text, m_codePage), {d.ipx, d.ipy, d.ipz}, d.height, angle};
-        m_mtextChunks.clear();
-        Add(std::move(e));
-    }
-
-    // Entities kept out of the drawing.
-    void addPoint(const DL_PointData&) override { Skip(); }
-    void addInsert(const DL_InsertData&) override { Skip(); }
-    void addXLine(const DL_XLineData&) override { Skip(); }
-    void addRay(const DL_RayData&) override { Skip(); }
-    void addSolid(const DL_SolidData&) override { Skip(); }
-    void addHatch(const DL_HatchData&) override { Skip(); }
 
   private:
-    // Counted by the structural pass already; only the element being built is finished.
-    void Skip() { Flush(); }
+    std::string Decode(std::string_view text) const { return DecodeDxfText(text, m_doc.CodePage()); }
 
-    bool Mirrored() { return getExtrusion()->getDirection()[2] < 0.0; }
+    void LineTypes()
+    {
+        const DxfTable* table = m_doc.FindTable("LTYPE");
+        if (!table)
+            return;
+        for (const DxfTableRecord& r : table->records) {
+            if (r.type != "LTYPE" || r.name.empty() || IsDxfSpecialLineType(r.name))
+                continue;
+            // Line types we wrote ourselves come back as the host style they were written from.
+            if (StandardStyleOfDxfLineType(r.name))
+                continue;
+            const std::vector<DxfTag> tags = m_doc.Span(r.tags);
+            std::string description;
+            std::vector<double> dashes;
+            for (const DxfTag& t : tags) {
+                if (t.code == 3)
+                    description = Decode(TrimTagValue(t.value));
+                else if (t.code == 49)
+                    dashes.push_back(Real(t.value));
+            }
+            m_drawing.AddLineStyle(Decode(r.name), description, dashes);
+        }
+    }
 
     std::optional<LineStyleHandle> StyleFor(const std::string& name, bool forLevel)
     {
@@ -465,100 +179,251 @@ class Importer : public DL_CreationAdapter {
             return forLevel ? m_drawing.FindLineStyleByName("0") : std::nullopt;
         if (SameIgnoringCase(name, "CONTINUOUS"))
             return m_drawing.FindLineStyleByName("0");
-        if (auto style = m_drawing.FindLineStyleByName(name))
+        if (auto standard = StandardStyleOfDxfLineType(name))
+            return m_drawing.FindLineStyleByName(*standard);
+        const std::string decoded = Decode(name);
+        if (auto style = m_drawing.FindLineStyleByName(decoded))
             return style;
-        return m_drawing.AddLineStyle(name, "", {});
+        return m_drawing.AddLineStyle(decoded, "", {});
     }
 
-    DrawingElement Begin(ElementKind kind)
+    void Layers()
     {
-        Flush();
-        const DL_Attributes a = getAttributes();
-        DrawingElement e;
-        e.kind = kind;
-        const std::string layer =
-            a.getLayer().empty() ? std::string(kDefaultLevelName) : DecodeText(a.getLayer(), m_codePage);
+        const DxfTable* table = m_doc.FindTable("LAYER");
+        if (!table)
+            return;
+        for (const DxfTableRecord& r : table->records) {
+            if (r.type != "LAYER" || r.name.empty())
+                continue;
+            const Common c = CommonOf(m_doc.Span(r.tags));
+            const int aci = std::abs(c.aci == kAciByLayer ? 7 : c.aci); // negative: the layer is off
+            int color = AciToHostColor(aci);
+            const int dxfColor = color < 0 ? aci : 0;
+            if (color < 0)
+                color = 0;
+            const std::optional<LineStyleHandle> style = StyleFor(c.lineType, true);
+            const int weight = std::max(0, LineweightToWeight(c.lineweight));
+            const std::string name = Decode(r.name);
+            try {
+                if (auto existing = m_drawing.FindLevelByName(name))
+                    m_drawing.SetLevelAttributes(*existing, color, dxfColor, style, weight);
+                else {
+                    LevelHandle level = m_drawing.AddLevel(name, color, style, weight);
+                    m_drawing.SetLevelAttributes(level, color, dxfColor, style, weight);
+                }
+            } catch (const HostError&) {
+                // A layer name the host refuses stays in the file; its entities go to the level "0".
+            }
+        }
+    }
+
+    // Fills the attributes; false when the element cannot be placed on a level.
+    void Begin(DrawingElement& e, const DxfEntityRef& ref, const Common& c, long index)
+    {
+        const std::string layer = c.layer.empty() ? std::string(kDefaultLevelName) : Decode(c.layer);
         auto level = m_drawing.FindLevelByName(layer);
-        if (!level)
-            level = m_drawing.AddLevel(layer, 0, m_drawing.FindLineStyleByName("0"), 0);
+        if (!level) {
+            try {
+                level = m_drawing.AddLevel(layer, 0, m_drawing.FindLineStyleByName("0"), 0);
+            } catch (const HostError&) {
+                level = m_drawing.DefaultLevel();
+            }
+        }
         e.level = *level;
-        const int aci = a.getColor();
-        if (aci == 0 || aci >= 256 || aci < 0)
+        if (c.aci == 0 || c.aci >= 256 || c.aci < 0)
             e.color = kColorByLevel;
-        else if (int host = AciToHostColor(aci); host >= 0)
+        else if (int host = AciToHostColor(c.aci); host >= 0)
             e.color = host;
         else
-            e.dxfColor = aci;
-        e.lineStyle = StyleFor(a.getLinetype(), false);
-        e.weight = LineweightToWeight(a.getWidth());
-        if (a.getHandle() >= 0) // R12 files may carry no handles at all
-            e.dxfHandle = HandleText(a.getHandle());
-        m_paperSpace = a.isInPaperSpace();
-        return e;
+            e.dxfColor = c.aci;
+        e.lineStyle = StyleFor(c.lineType, false);
+        e.weight = LineweightToWeight(c.lineweight);
+        e.dxfHandle = std::string(ref.handle);
+        e.dxfEntity = index;
     }
 
-    void Add(DrawingElement e)
+    bool Add(DrawingElement e)
     {
-        if (m_inBlock || m_paperSpace) {
-            if (!m_inBlock)
-                ++skipped;
-            return;
-        }
         try {
             m_drawing.AddNewElement(std::move(e));
+            return true;
         } catch (const HostError&) {
-            ++skipped; // degenerate geometry (a one-point polyline, a zero radius) is no path
+            ++result.skippedEntities; // degenerate geometry (a one-point polyline, a zero radius) is no path
+            return false;
         }
     }
 
-    void Flush()
+    bool Entity(const DxfEntityRef& ref, long index)
     {
-        if (m_pendingStyle) {
-            const std::string name = *m_pendingStyle;
-            m_pendingStyle.reset();
-            if (!SameIgnoringCase(name, "BYLAYER") && !SameIgnoringCase(name, "BYBLOCK") &&
-                !SameIgnoringCase(name, "CONTINUOUS"))
-                m_drawing.AddLineStyle(name, m_pendingDescription, m_pendingDashes);
-        }
-        if (m_polyline) {
-            DrawingElement e = std::move(*m_polyline);
-            m_polyline.reset();
-            // An open chain of straight segments is a line string, as the program draws them.
-            if (!e.closed &&
-                std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0.0; })) {
-                e.kind = ElementKind::LineString;
-                e.bulges.clear();
+        m_storage.clear();
+        const DxfEntityTags view = m_doc.EntityTags(ref, m_storage);
+        const DxfTagSpan tags = view.main;
+        const Common c = CommonOf(tags);
+        // Seen from below (extrusion pointing down) x runs the other way in plan.
+        const bool mirrored = c.extrusion.z < 0.0;
+        DrawingElement e;
+        if (!IsModelledKind(ref.type)) {
+            const std::optional<ShownGeometry> shown = ShapesOfEntity(view, m_doc);
+            if (!shown || (shown->pieces.empty() && shown->texts.empty())) {
+                ++result.keptNotShown;
+                ++result.skippedEntities;
+                return false;
             }
-            Add(std::move(e));
+            Begin(e, ref, c, index);
+            e.kind = ElementKind::Shown;
+            e.shown = *shown;
+            e.dxfKind = std::string(ref.type);
+            if (!Add(std::move(e)))
+                return false;
+            ++result.shownEntities;
+            return true;
         }
-        if (m_spline) {
-            DrawingElement e = std::move(*m_spline);
-            m_spline.reset();
+        Begin(e, ref, c, index);
+        if (ref.type == "LINE") {
+            e.kind = ElementKind::Line;
+            e.vertices = {PointOf(tags, 10), PointOf(tags, 11)};
+        } else if (ref.type == "ARC") {
+            e.kind = ElementKind::Arc;
+            const double a1 = RealOf(tags, 50, 0.0) * kDegToRad, a2 = RealOf(tags, 51, 0.0) * kDegToRad;
+            e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), a1, a2};
+            if (mirrored) {
+                // The counter-clockwise arc swaps its ends when seen from below.
+                e.arc.centre.x = -e.arc.centre.x;
+                e.arc.startAngle = std::numbers::pi - a2;
+                e.arc.endAngle = std::numbers::pi - a1;
+            }
+        } else if (ref.type == "CIRCLE") {
+            e.kind = ElementKind::Circle;
+            e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), 0.0, 0.0};
+            if (mirrored)
+                e.arc.centre.x = -e.arc.centre.x;
+        } else if (ref.type == "ELLIPSE") {
+            e.kind = ElementKind::Ellipse;
+            e.ellipse.centre = PointOf(tags, 10);
+            e.ellipse.majorAxis = PointOf(tags, 11);
+            e.ellipse.ratio = RealOf(tags, 40, 1.0);
+            e.ellipse.startParam = RealOf(tags, 41, 0.0);
+            e.ellipse.endParam = RealOf(tags, 42, 2 * std::numbers::pi);
+            const double len = std::hypot(c.extrusion.x, c.extrusion.y, c.extrusion.z);
+            if (len > 0.0)
+                e.ellipse.normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
+        } else if (ref.type == "TEXT") {
+            e.kind = ElementKind::Text;
+            std::string text;
+            for (const DxfTag& t : tags)
+                if (t.code == 1)
+                    text = Decode(t.value);
+            e.text = {text, PointOf(tags, 10), RealOf(tags, 40, kDefaultTextHeight), RealOf(tags, 50, 0.0) * kDegToRad};
+        } else if (ref.type == "LWPOLYLINE") {
+            e.kind = ElementKind::Polyline;
+            e.closed = (IntegerOf(tags, 70, 0) & 1) != 0;
+            const double z = RealOf(tags, 38, 0.0);
+            for (const DxfTag& t : tags) {
+                if (t.code == 10) {
+                    const double x = Real(t.value);
+                    e.vertices.push_back({mirrored ? -x : x, 0.0, z});
+                    e.bulges.push_back(0.0);
+                } else if (t.code == 20 && !e.vertices.empty())
+                    e.vertices.back().y = Real(t.value);
+                else if (t.code == 42 && !e.bulges.empty())
+                    e.bulges.back() = mirrored ? -Real(t.value) : Real(t.value);
+            }
+        } else if (ref.type == "POLYLINE") {
+            const long long flags = IntegerOf(tags, 70, 0);
+            if (flags & (16 | 64)) { // meshes and polyface meshes are surfaces, not paths
+                ++result.skippedEntities;
+                return false;
+            }
+            e.kind = ElementKind::Polyline;
+            e.closed = (flags & 1) != 0;
+            const bool flip = mirrored && !(flags & 8); // a 3D polyline is in world coordinates
+            const double elevation = PointOf(tags, 10).z;
+            for (const DxfTagSpan& vertex : view.subs) {
+                Point3d p = PointOf(vertex, 10);
+                if (p.z == 0.0)
+                    p.z = elevation;
+                if (flip)
+                    p.x = -p.x;
+                const double bulge = RealOf(vertex, 42, 0.0);
+                e.vertices.push_back(p);
+                e.bulges.push_back(flip ? -bulge : bulge);
+            }
+        } else if (ref.type == "SPLINE") {
+            e.kind = ElementKind::Spline;
             SplineData& s = e.spline;
-            if (std::all_of(s.weights.begin(), s.weights.end(), [](double w) { return w == 1.0; }))
+            s.degree = static_cast<int>(IntegerOf(tags, 71, 3));
+            for (const DxfTag& t : tags) {
+                if (t.code == 40)
+                    s.knots.push_back(Real(t.value));
+                else if (t.code == 41)
+                    s.weights.push_back(Real(t.value));
+                else if (t.code == 10)
+                    s.controlPoints.push_back({Real(t.value), 0.0, 0.0});
+                else if (t.code == 20 && !s.controlPoints.empty())
+                    s.controlPoints.back().y = Real(t.value);
+                else if (t.code == 30 && !s.controlPoints.empty())
+                    s.controlPoints.back().z = Real(t.value);
+                else if (t.code == 11)
+                    s.fitPoints.push_back({Real(t.value), 0.0, 0.0});
+                else if (t.code == 21 && !s.fitPoints.empty())
+                    s.fitPoints.back().y = Real(t.value);
+                else if (t.code == 31 && !s.fitPoints.empty())
+                    s.fitPoints.back().z = Real(t.value);
+            }
+            if (s.weights.size() != s.controlPoints.size() ||
+                std::all_of(s.weights.begin(), s.weights.end(), [](double w) { return w == 1.0; }))
                 s.weights.clear();
             if (s.controlPoints.empty() || s.knots.size() != s.controlPoints.size() + s.degree + 1) {
                 if (!InterpolateFitPoints(s)) {
-                    ++skipped;
-                    return;
+                    ++result.skippedEntities;
+                    return false;
                 }
             }
-            Add(std::move(e));
+        }
+        // An open chain of straight segments is a line string, as the program draws them.
+        if (e.kind == ElementKind::Polyline && !e.closed &&
+            std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0.0; })) {
+            e.kind = ElementKind::LineString;
+            e.bulges.clear();
+        }
+        return Add(std::move(e));
+    }
+
+    void Groups()
+    {
+        // Group names are the entries of the ACAD_GROUP dictionary (or of any dictionary).
+        std::map<std::string, std::string> names; // upper-case object handle -> entry name
+        for (const DxfObjectRef& o : m_doc.Objects()) {
+            if (o.type != "DICTIONARY")
+                continue;
+            std::string pending;
+            for (const DxfTag& t : m_doc.Span(o.tags)) {
+                if (t.code == 3)
+                    pending = std::string(t.value);
+                else if ((t.code == 350 || t.code == 360) && !pending.empty()) {
+                    names.emplace(UpperAscii(TrimTagValue(t.value)), pending);
+                    pending.clear();
+                }
+            }
+        }
+        for (const DxfObjectRef& o : m_doc.Objects()) {
+            if (o.type != "GROUP")
+                continue;
+            auto name = names.find(UpperAscii(o.handle));
+            NamedGroupHandle group = m_drawing.AddNewNamedGroup(
+                name != names.end() && !name->second.empty() ? Decode(name->second) : "*" + o.handle);
+            m_drawing.SetGroupDxfHandle(group, o.handle);
+            for (const DxfTag& t : m_doc.Span(o.tags))
+                if (t.code == 340)
+                    if (auto element = m_drawing.FindElementByDxfHandle(std::string(TrimTagValue(t.value))))
+                        m_drawing.AddGroupMember(group, *element);
+            m_drawing.CommitGroup(group);
         }
     }
 
     InMemoryDrawing& m_drawing;
-    const bool m_codePage;
-    bool m_inBlock = false;
-    bool m_paperSpace = false;
-    std::optional<std::string> m_pendingStyle;
-    std::string m_pendingDescription;
-    std::vector<double> m_pendingDashes;
-    std::optional<DrawingElement> m_polyline;
-    double m_polylineElevation = 0.0;
-    bool m_polylineMirrored = false;
-    std::optional<DrawingElement> m_spline;
-    std::string m_mtextChunks;
+    DxfDocument& m_doc;
+    std::vector<DxfTag> m_storage; // the tags of the entity being read
 };
 
 DxfImport Refused(const std::string& fileName, const std::string& what)
@@ -570,60 +435,51 @@ DxfImport Refused(const std::string& fileName, const std::string& what)
 
 } // namespace
 
-DxfImport ReadDxfText(std::string_view text, const std::string& fileName)
+DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
 {
-    if (TrimView(text).find_first_not_of(" \t\r\n") == std::string_view::npos)
+    if (TrimTagValue(text).find_first_not_of(" \t\r\n") == std::string_view::npos)
         return Refused(fileName, "the file is empty");
     if (text.starts_with("AutoCAD Binary DXF"))
         return Refused(fileName, "binary DXF is not supported; save the drawing as text (ASCII) DXF");
-    if (text.find('\0') != std::string_view::npos)
+    if (text.find('\0') != std::string::npos)
         return Refused(fileName, "the file holds binary data: this is not a text DXF drawing");
 
-    StructureScan scan = ScanStructure(text);
-    if (!scan.error.empty())
-        return Refused(fileName, scan.error);
+    DxfDocument::Parsed parsed = DxfDocument::Parse(std::move(text));
+    if (!parsed.document)
+        return Refused(fileName, parsed.error);
 
     auto drawing = std::make_shared<InMemoryDrawing>();
-    Importer importer(*drawing, scan.codePage);
+    Importer importer(*drawing, *parsed.document);
     try {
-        DL_Dxf dxf;
-        std::istringstream in{std::string(text)};
-        if (!dxf.in(in, &importer))
-            return Refused(fileName, "the DXF reader could not parse it");
-        importer.Finish();
-    } catch (const std::exception& e) {
+        importer.Run();
+    } catch (const HostError& e) {
         return Refused(fileName, e.what());
-    } catch (...) {
-        return Refused(fileName, "the DXF reader failed");
     }
-
-    for (const GroupObject& g : scan.groups) {
-        auto name = scan.dictionaryNames.find(g.handle);
-        NamedGroupHandle group = drawing->AddNewNamedGroup(
-            name != scan.dictionaryNames.end() ? DecodeText(name->second, scan.codePage) : "*" + g.handle);
-        for (const std::string& member : g.members)
-            if (auto element = drawing->FindElementByDxfHandle(member))
-                drawing->AddGroupMember(group, *element);
-        drawing->CommitGroup(group);
-    }
-
-    DxfImport result;
+    DxfImport result = std::move(importer.result);
+    drawing->SetDocument(std::move(parsed.document));
     drawing->SetCaption(fileName);
     result.drawing = std::move(drawing);
-    result.skippedEntities = scan.unsupportedEntities + importer.skipped;
     return result;
+}
+
+DxfImport ReadDxfText(std::string_view text, const std::string& fileName)
+{
+    return ReadDxfBuffer(std::string(text), fileName);
 }
 
 DxfImport ReadDxfFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return Refused(path, "the file cannot be opened");
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (!in && !in.eof())
+    const std::streamoff size = in.tellg();
+    if (size < 0)
         return Refused(path, "the file cannot be read");
-    return ReadDxfText(buffer.str(), path);
+    std::string text(static_cast<size_t>(size), '\0');
+    in.seekg(0);
+    if (!in.read(text.data(), size))
+        return Refused(path, "the file cannot be read");
+    return ReadDxfBuffer(std::move(text), path);
 }
 
 std::vector<ElementHandle> PathElementsOnLevel(const InMemoryDrawing& drawing, const std::string& levelName)
@@ -633,7 +489,7 @@ std::vector<ElementHandle> PathElementsOnLevel(const InMemoryDrawing& drawing, c
     if (!level)
         return result;
     for (const DrawingElement* e : drawing.ModelElements())
-        if (e->level == *level && e->kind != ElementKind::Text)
+        if (e->level == *level && e->kind != ElementKind::Text && e->kind != ElementKind::Shown)
             result.push_back({e->id.Value()});
     return result;
 }

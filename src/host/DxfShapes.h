@@ -8,6 +8,7 @@
 #include "host/DxfTags.h"
 #include "host/HostColors.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,14 +21,29 @@ namespace velrok::host {
 inline constexpr double kShapeChordTolerance = 0.001;
 inline constexpr int kMaxChordsPerCurve = 4096;
 
+// Block references nested deeper than this are not expanded: a block that contains itself,
+// directly or through others, would otherwise never end.
+inline constexpr int kMaxBlockDepth = 16;
+// A MINSERT array is cut to this many copies, its columns first.
+inline constexpr int kMaxInsertCopies = 10000;
+// Bounds of what one entity shows, nested references included: points of all pieces (a text
+// counts as one) and block expansions.
+inline constexpr size_t kMaxShownPoints = 2'000'000;
+inline constexpr size_t kMaxBlockExpansions = 200'000;
+
 struct ShownPiece {
-    std::string layer;           // pieces on layer "0" inside a block take the reference's layer
-    int aci = kAciByLayer;       // AutoCAD colour index, 256 by layer; BYBLOCK already resolved to the reference's colour
-    std::vector<Point3d> points; // world coordinates, at least two
+    std::string layer; // pieces on layer "0" inside a block take the reference's layer
+    int aci =
+        kAciByLayer; // AutoCAD colour index, 256 by layer; BYBLOCK already resolved to the reference's colour
+    std::vector<Point3d> points; // world coordinates, at least two; a POINT is two equal ones
     bool closed = false;
     bool filled = false; // a solid hatch, a SOLID or TRACE
 };
 
+// Distance between the baselines of a multi-line text, in text heights.
+inline constexpr double kShownTextLineSpacing = 5.0 / 3.0;
+
+// A text's origin is the left end of its first baseline; further lines follow below it.
 struct ShownText {
     std::string layer;
     int aci = kAciByLayer;

@@ -1,547 +1,711 @@
-// DXF R2000 writer. Written by hand rather than through dxflib's writer because the GROUP
-// objects, their dictionary and the owner handles must all agree for other programs to accept
-// the file, and one pass that hands out every handle keeps them consistent.
+// The DXF writer: streams the drawing's document section by section, copying the bytes of every
+// tag that did not change, and adds the program's layers, line types, entities and groups where
+// they belong. Handles of new things start at the file's $HANDSEED (or above its largest handle),
+// and $HANDSEED is moved past them.
 #include "host/DxfWriter.h"
 
+#include "host/DxfDocument.h"
+#include "host/DxfEntityWriter.h"
+#include "host/DxfLineTypes.h"
+#include "host/DxfText.h"
 #include "host/HostColors.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
-#include <numbers>
 #include <set>
+#include <system_error>
+#include <tuple>
+#include <unistd.h>
 
 namespace velrok::host {
 
 namespace {
 
-constexpr double kRadToDeg = 180.0 / std::numbers::pi;
-
-// Appends group-code/value pairs; numbers in their shortest exact form so they read back equal.
-class DxfOut {
-  public:
+// A new R2000 drawing holding only what every drawing needs; the program's additions go into it
+// as into any file read.
+std::string NewDrawingText()
+{
     std::string text;
+    DxfOut o(text, "\n");
+    auto section = [&](const char* name) {
+        o.Pair(0, "SECTION");
+        o.Pair(2, name);
+    };
+    auto table = [&](const char* name, uint64_t h, int count) {
+        o.Pair(0, "TABLE");
+        o.Pair(2, name);
+        o.Handle(5, h);
+        o.Pair(330, "0");
+        o.Pair(100, "AcDbSymbolTable");
+        o.Int(70, count);
+    };
+    auto record = [&](const char* type, uint64_t h, uint64_t owner, const char* subclass, const char* name,
+                      int handleCode = 5) {
+        o.Pair(0, type);
+        o.Handle(handleCode, h);
+        o.Handle(330, owner);
+        o.Pair(100, "AcDbSymbolTableRecord");
+        o.Pair(100, subclass);
+        o.Pair(2, name);
+        o.Int(70, 0);
+    };
+    o.Pair(999, "Velrok");
+    section("HEADER");
+    o.Pair(9, "$ACADVER");
+    o.Pair(1, "AC1015");
+    o.Pair(9, "$DWGCODEPAGE");
+    o.Pair(3, "ANSI_1252");
+    o.Pair(9, "$INSBASE");
+    o.Point(10, {});
+    o.Pair(9, "$HANDSEED");
+    o.Handle(5, 0x1A);
+    o.Pair(9, "$MEASUREMENT");
+    o.Int(70, 1);
+    o.Pair(0, "ENDSEC");
+    section("CLASSES");
+    o.Pair(0, "ENDSEC");
+    section("TABLES");
+    table("VPORT", 0x1, 1);
+    record("VPORT", 0x2, 0x1, "AcDbViewportTableRecord", "*Active");
+    o.Point(10, {});
+    o.Real(11, 1.0);
+    o.Real(21, 1.0);
+    o.Real(12, 0.0);
+    o.Real(22, 0.0);
+    o.Real(40, 100.0);
+    o.Real(41, 1.5);
+    o.Pair(0, "ENDTAB");
+    table("LTYPE", 0x3, 3);
+    for (auto [h, name, description] : {std::tuple{0x4, "ByBlock", ""}, std::tuple{0x5, "ByLayer", ""},
+                                        std::tuple{0x6, "Continuous", "Solid line"}}) {
+        record("LTYPE", h, 0x3, "AcDbLinetypeTableRecord", name);
+        o.Pair(3, description);
+        o.Int(72, 65);
+        o.Int(73, 0);
+        o.Real(40, 0.0);
+    }
+    o.Pair(0, "ENDTAB");
+    table("LAYER", 0x7, 1);
+    record("LAYER", 0x8, 0x7, "AcDbLayerTableRecord", "0");
+    o.Int(62, 7);
+    o.Pair(6, "Continuous");
+    o.Int(370, -3);
+    o.Pair(0, "ENDTAB");
+    table("STYLE", 0x9, 1);
+    record("STYLE", 0xA, 0x9, "AcDbTextStyleTableRecord", "Standard");
+    o.Real(40, 0.0);
+    o.Real(41, 1.0);
+    o.Real(50, 0.0);
+    o.Int(71, 0);
+    o.Real(42, 2.5);
+    o.Pair(3, "txt");
+    o.Pair(4, "");
+    o.Pair(0, "ENDTAB");
+    table("VIEW", 0xB, 0);
+    o.Pair(0, "ENDTAB");
+    table("UCS", 0xC, 0);
+    o.Pair(0, "ENDTAB");
+    table("APPID", 0xD, 1);
+    record("APPID", 0xE, 0xD, "AcDbRegAppTableRecord", "ACAD");
+    o.Pair(0, "ENDTAB");
+    table("DIMSTYLE", 0xF, 1);
+    o.Pair(100, "AcDbDimStyleTable");
+    record("DIMSTYLE", 0x10, 0xF, "AcDbDimStyleTableRecord", "Standard", 105);
+    o.Pair(0, "ENDTAB");
+    table("BLOCK_RECORD", 0x11, 2);
+    record("BLOCK_RECORD", 0x12, 0x11, "AcDbBlockTableRecord", "*Model_Space");
+    record("BLOCK_RECORD", 0x13, 0x11, "AcDbBlockTableRecord", "*Paper_Space");
+    o.Pair(0, "ENDTAB");
+    o.Pair(0, "ENDSEC");
+    section("BLOCKS");
+    for (auto [name, owner, begin] : {std::tuple{"*Model_Space", 0x12, 0x14}, std::tuple{"*Paper_Space", 0x13, 0x16}}) {
+        for (const char* type : {"BLOCK", "ENDBLK"}) {
+            const bool head = type[0] == 'B';
+            o.Pair(0, type);
+            o.Handle(5, begin + (head ? 0 : 1));
+            o.Handle(330, owner);
+            o.Pair(100, "AcDbEntity");
+            if (owner == 0x13)
+                o.Int(67, 1);
+            o.Pair(8, "0");
+            if (!head) {
+                o.Pair(100, "AcDbBlockEnd");
+                continue;
+            }
+            o.Pair(100, "AcDbBlockBegin");
+            o.Pair(2, name);
+            o.Int(70, 0);
+            o.Point(10, {});
+            o.Pair(3, name);
+            o.Pair(1, "");
+        }
+    }
+    o.Pair(0, "ENDSEC");
+    section("ENTITIES");
+    o.Pair(0, "ENDSEC");
+    section("OBJECTS");
+    o.Pair(0, "DICTIONARY");
+    o.Handle(5, 0x18);
+    o.Pair(330, "0");
+    o.Pair(100, "AcDbDictionary");
+    o.Int(281, 1);
+    o.Pair(3, "ACAD_GROUP");
+    o.Handle(350, 0x19);
+    o.Pair(0, "DICTIONARY");
+    o.Handle(5, 0x19);
+    o.Handle(330, 0x18);
+    o.Pair(100, "AcDbDictionary");
+    o.Int(281, 1);
+    o.Pair(0, "ENDSEC");
+    o.Pair(0, "EOF");
+    return text;
+}
 
-    void Pair(int code, std::string_view value)
-    {
-        Code(code);
-        text.append(value);
-        text.push_back('\n');
-    }
-    void Int(int code, long long value)
-    {
-        Code(code);
-        char buffer[24];
-        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-        text.append(buffer, end);
-        text.push_back('\n');
-    }
-    void Real(int code, double value)
-    {
-        Code(code);
-        if (value == 0.0)
-            value = 0.0; // no "-0"
-        char buffer[32];
-        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-        text.append(buffer, end);
-        // Some readers want a decimal point in every real.
-        if (std::string_view(buffer, end - buffer).find_first_of(".eE") == std::string_view::npos)
-            text.append(".0");
-        text.push_back('\n');
-    }
-    void Point(int code, const Point3d& p)
-    {
-        Real(code, p.x);
-        Real(code + 10, p.y);
-        Real(code + 20, p.z);
-    }
-    void Handle(int code, uint64_t handle)
-    {
-        char buffer[20];
-        std::snprintf(buffer, sizeof buffer, "%llX", static_cast<unsigned long long>(handle));
-        Pair(code, buffer);
-    }
+std::shared_ptr<const DxfDocument> NewDrawingDocument()
+{
+    DxfDocument::Parsed parsed = DxfDocument::Parse(NewDrawingText());
+    if (!parsed.document)
+        throw std::logic_error("the new-drawing template is no sound DXF: " + parsed.error);
+    return parsed.document;
+}
 
-  private:
-    void Code(int code)
-    {
-        char buffer[8];
-        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, code);
-        text.append(buffer, end);
-        text.push_back('\n');
-    }
+struct NewGroup {
+    const DrawingGroup* group;
+    uint64_t handle = 0;
 };
 
-// R2000 files are in a code page: characters beyond ASCII are written as \U+XXXX.
-std::string DxfString(const std::string& utf8)
-{
-    std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c == '\n' || c == '\r') {
-            out.push_back(' ');
-            ++i;
-            continue;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        unsigned codepoint = extra == 3 ? c & 0x07u : extra == 2 ? c & 0x0Fu : c & 0x1Fu;
-        size_t j = 1;
-        for (; j <= static_cast<size_t>(extra) && i + j < utf8.size(); ++j)
-            codepoint = (codepoint << 6) | (static_cast<unsigned char>(utf8[i + j]) & 0x3Fu);
-        if (extra == 0)
-            codepoint = '?';
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "\\U+%04X", codepoint);
-        out.append(buffer);
-        i += j;
-    }
-    return out;
-}
+struct NewLineType {
+    std::string name;
+    const DrawingLineStyle* style;
+};
 
-bool SameZ(const std::vector<Point3d>& vertices)
-{
-    for (const Point3d& p : vertices)
-        if (p.z != vertices.front().z)
-            return false;
-    return true;
-}
-
-class Writer {
+class DocumentWriter {
   public:
-    explicit Writer(const InMemoryDrawing& drawing) : m_drawing(drawing) {}
-
-    std::string Run()
+    DocumentWriter(const InMemoryDrawing& drawing, const DxfDocument& doc, bool resultsOnly,
+                   std::optional<NamedGroupHandle> only)
+        : m_drawing(drawing), m_doc(doc), m_r12(doc.IsR12()), m_codePage(doc.CodePage())
     {
-        // Handles are handed out in a fixed order: tables, blocks, groups, then entities, so a
-        // group's handle is known when its members are written.
-        const uint64_t root = Next(), groupDict = Next();
-        for (const DrawingGroup& g : m_drawing.Groups()) {
-            const uint64_t h = Next();
-            m_groupHandles.push_back(h);
-            for (const ElementId& id : g.members)
-                m_reactors[id.Value()].push_back(h);
-        }
-        DxfOut tables = Tables();
-        DxfOut blocks = Blocks();
-        DxfOut entities = Entities();
-        DxfOut objects = Objects(root, groupDict);
+        const DxfTagList tags = doc.Tags();
+        uint64_t seed = 0;
+        if (auto v = doc.HeaderVariable("$HANDSEED"))
+            seed = HandleValue(tags[*v].value);
+        m_handles = !m_r12 || doc.HeaderVariable("$HANDSEED").has_value();
+        m_next = std::max(seed, doc.MaxHandle() + 1);
+        m_seed = seed;
+        m_firstFree = m_next;
+        if (const DxfTableRecord* ms = doc.FindRecord("BLOCK_RECORD", "*Model_Space"))
+            m_modelSpace = ms->handle;
 
-        DxfOut out;
-        out.Pair(999, "Velrok");
-        Section(out, "HEADER");
-        out.Pair(9, "$ACADVER");
-        out.Pair(1, "AC1015");
-        out.Pair(9, "$DWGCODEPAGE");
-        out.Pair(3, "ANSI_1252");
-        out.Pair(9, "$INSBASE");
-        out.Point(10, {});
-        out.Pair(9, "$HANDSEED");
-        out.Handle(5, m_next);
-        out.Pair(9, "$MEASUREMENT");
-        out.Int(70, 1);
-        out.Pair(0, "ENDSEC");
-        Section(out, "CLASSES");
-        out.Pair(0, "ENDSEC");
-        std::string text = std::move(out.text);
-        text.reserve(text.size() + tables.text.size() + blocks.text.size() + entities.text.size() +
-                     objects.text.size() + 16);
-        text += tables.text;
-        text += blocks.text;
-        text += entities.text;
-        text += objects.text;
-        text += "0\nEOF\n";
+        // Which entities and groups of the file are still in the drawing.
+        std::set<long> present;
+        std::set<uint64_t> chosen;
+        for (const DrawingGroup& g : drawing.Groups())
+            if (!only || g.handle == *only)
+                for (const ElementId& id : g.members)
+                    chosen.insert(id.Value());
+        for (const DrawingElement* e : drawing.ModelElements()) {
+            if (!resultsOnly && e->dxfEntity >= 0) {
+                present.insert(e->dxfEntity);
+                continue;
+            }
+            if (resultsOnly && (!chosen.count(e->id.Value()) || e->kind == ElementKind::Shown))
+                continue;
+            if (e->kind == ElementKind::Shown)
+                continue; // a kept entity whose document is gone cannot be written again
+            m_newElements.push_back(e);
+        }
+        const std::vector<DxfEntityRef>& entities = doc.Entities();
+        m_keep.assign(entities.size(), true);
+        for (size_t i = 0; i < entities.size(); ++i)
+            if (entities[i].imported && !present.count(static_cast<long>(i))) {
+                m_keep[i] = false;
+                if (!entities[i].handle.empty())
+                    m_omitted.insert(UpperAscii(entities[i].handle));
+            }
+        std::set<std::string> keptGroups;
+        for (const DrawingGroup& g : drawing.Groups()) {
+            if (resultsOnly && only && g.handle != *only)
+                continue;
+            if (!resultsOnly && !g.dxfHandle.empty())
+                keptGroups.insert(UpperAscii(g.dxfHandle));
+            else
+                m_newGroups.push_back({&g, 0});
+        }
+        for (const DxfObjectRef& o : doc.Objects())
+            if (o.type == "GROUP" && !keptGroups.count(UpperAscii(o.handle)))
+                m_omitted.insert(UpperAscii(o.handle));
+
+        // Handles: groups first, so an entity's reactors are known when it is written.
+        if (!m_r12)
+            for (NewGroup& g : m_newGroups) {
+                g.handle = m_next++;
+                for (const ElementId& id : g.group->members)
+                    m_reactors[id.Value()].push_back(g.handle);
+            }
+        for (const DrawingElement* e : m_newElements)
+            m_elementHandles[e->id.Value()] = m_handles ? m_next++ : 0;
+
+        // Layers and line types the file lacks.
+        std::set<uint64_t> usedLevels;
+        for (const DrawingElement* e : m_newElements)
+            usedLevels.insert(e->level.id);
+        for (const DrawingLevel& level : drawing.LevelTable()) {
+            if (resultsOnly && !usedLevels.count(level.handle.id))
+                continue;
+            if (!HasRecord("LAYER", level.name))
+                m_newLevels.push_back(&level);
+        }
+        for (const DrawingLevel* level : m_newLevels)
+            LineTypeName(level->lineStyle);
+        for (const DrawingElement* e : m_newElements)
+            LineTypeName(e->lineStyle);
+        m_groupWarning = m_r12 && std::any_of(m_newGroups.begin(), m_newGroups.end(), [](const NewGroup& g) {
+                             return !g.group->members.empty();
+                         });
+    }
+
+    std::string Run(DxfWriteNotes& notes)
+    {
+        std::string text;
+        text.reserve(m_doc.Raw(0, m_doc.Tags().size()).size() + 256 * m_newElements.size() + 4096);
+        DxfOut out(text, m_doc.LineEnd());
+        const std::vector<DxfSection>& sections = m_doc.Sections();
+        // For the handles of the new tables, layers and line types: all are given out before the
+        // header is written, whose $HANDSEED must pass them.
+        for (size_t i = 0; i < m_newLevels.size(); ++i)
+            m_levelHandles.push_back(m_handles ? m_next++ : 0);
+        for (size_t i = 0; i < m_newLineTypes.size(); ++i)
+            m_lineTypeHandles.push_back(m_handles ? m_next++ : 0);
+        const bool needGroupDictionary = !m_r12 && !m_newGroups.empty() && GroupDictionary().empty();
+        if (needGroupDictionary)
+            m_newGroupDictionary = m_next++;
+        const bool needObjects = !m_r12 && !m_newGroups.empty() && !m_doc.FindSection("OBJECTS");
+        if (needObjects)
+            m_newRoot = m_next++;
+        // New entities take the handles of their vertices as they are written: written first.
+        DxfOut entityOut(m_newEntityText, m_doc.LineEnd());
+        NewEntities(entityOut);
+
+        size_t at = 0;
+        bool wroteEntities = false;
+        for (const DxfSection& s : sections) {
+            out.Raw(m_doc.Raw(at, s.begin));
+            if ((s.name == "OBJECTS") && !m_doc.FindSection("ENTITIES")) {
+                NewEntitiesSection(out);
+                wroteEntities = true;
+            }
+            if (s.name == "HEADER")
+                Header(out, s);
+            else if (s.name == "TABLES")
+                Tables(out, s);
+            else if (s.name == "ENTITIES")
+                Entities(out, s);
+            else if (s.name == "OBJECTS")
+                Objects(out, s);
+            else
+                out.Raw(m_doc.Raw(s.begin, s.end + 1));
+            at = s.end + 1;
+        }
+        if (!m_doc.FindSection("ENTITIES") && !wroteEntities)
+            NewEntitiesSection(out);
+        if (needObjects)
+            NewObjectsSection(out);
+        out.Raw(m_doc.Raw(at, m_doc.Tags().size()));
+        if (m_groupWarning)
+            notes.warnings.push_back(kR12GroupWarning);
         return text;
     }
 
   private:
-    uint64_t Next() { return m_next++; }
+    std::string Encode(const std::string& utf8) const { return EncodeDxfText(utf8, m_codePage); }
 
-    static void Section(DxfOut& out, const char* name)
+    // The name an element or level's style is written under, adding the line type when the file lacks it.
+    std::string LineTypeName(std::optional<LineStyleHandle> style)
     {
-        out.Pair(0, "SECTION");
-        out.Pair(2, name);
+        if (!style)
+            return {};
+        const DrawingLineStyle& s = m_drawing.LineStyle(*style);
+        const std::string name = Encode(DxfLineTypeName(s));
+        if (!HasRecord("LTYPE", DxfLineTypeName(s)) && m_doc.FindTable("LTYPE") &&
+            std::none_of(m_newLineTypes.begin(), m_newLineTypes.end(),
+                         [&](const NewLineType& t) { return SameIgnoringCase(t.name, name); }))
+            m_newLineTypes.push_back({name, &s});
+        return name;
     }
 
-    uint64_t BeginTable(DxfOut& out, const char* name, int count)
+    // Whether the file's table has a record of that (UTF-8) name; names compare as the file
+    // decodes them, so a code-page name matches its UTF-8 form.
+    bool HasRecord(std::string_view table, const std::string& utf8) const
     {
-        const uint64_t h = Next();
-        out.Pair(0, "TABLE");
-        out.Pair(2, name);
-        out.Handle(5, h);
-        out.Pair(330, "0");
-        out.Pair(100, "AcDbSymbolTable");
-        out.Int(70, count);
-        return h;
+        if (const DxfTable* t = m_doc.FindTable(table))
+            for (const DxfTableRecord& r : t->records)
+                if (SameIgnoringCase(DecodeDxfText(r.name, m_codePage), utf8))
+                    return true;
+        return false;
     }
 
-    void Record(DxfOut& out, const char* type, uint64_t table, const char* subclass, const std::string& name,
-                int handleCode = 5)
+    std::string GroupDictionary() const
     {
-        out.Pair(0, type);
-        out.Handle(handleCode, Next());
-        out.Handle(330, table);
-        out.Pair(100, "AcDbSymbolTableRecord");
-        out.Pair(100, subclass);
-        out.Pair(2, DxfString(name));
-        out.Int(70, 0);
-    }
-
-    void LineType(DxfOut& out, uint64_t table, const std::string& name, const std::string& description,
-                  const std::vector<double>& dashes)
-    {
-        Record(out, "LTYPE", table, "AcDbLinetypeTableRecord", name);
-        out.Pair(3, DxfString(description));
-        out.Int(72, 65);
-        out.Int(73, static_cast<int>(dashes.size()));
-        double total = 0.0;
-        for (double d : dashes)
-            total += std::abs(d);
-        out.Real(40, total);
-        for (double d : dashes) {
-            out.Real(49, d);
-            out.Int(74, 0);
-        }
-    }
-
-    std::string StyleName(std::optional<LineStyleHandle> style) const
-    {
-        return style ? DxfString(m_drawing.LineStyle(*style).name) : "ByLayer";
-    }
-
-    DxfOut Tables()
-    {
-        DxfOut out;
-        Section(out, "TABLES");
-
-        uint64_t t = BeginTable(out, "VPORT", 1);
-        Record(out, "VPORT", t, "AcDbViewportTableRecord", "*Active");
-        out.Real(10, 0.0);
-        out.Real(20, 0.0);
-        out.Real(11, 1.0);
-        out.Real(21, 1.0);
-        out.Real(12, 0.0);
-        out.Real(22, 0.0);
-        out.Real(40, 100.0);
-        out.Real(41, 1.5);
-        out.Pair(0, "ENDTAB");
-
-        std::vector<const DrawingLineStyle*> styles;
-        std::set<std::string> reserved = {"BYBLOCK", "BYLAYER", "CONTINUOUS"};
-        for (const DrawingLineStyle& s : m_drawing.LineStyleTable()) {
-            std::string upper = s.name;
-            for (char& c : upper)
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (!reserved.count(upper))
-                styles.push_back(&s);
-        }
-        t = BeginTable(out, "LTYPE", static_cast<int>(styles.size()) + 3);
-        LineType(out, t, "ByBlock", "", {});
-        LineType(out, t, "ByLayer", "", {});
-        LineType(out, t, "Continuous", "Solid line", {});
-        for (const DrawingLineStyle* s : styles)
-            LineType(out, t, s->name, s->description, s->dashes);
-        out.Pair(0, "ENDTAB");
-
-        t = BeginTable(out, "LAYER", static_cast<int>(m_drawing.LevelTable().size()));
-        for (const DrawingLevel& level : m_drawing.LevelTable()) {
-            Record(out, "LAYER", t, "AcDbLayerTableRecord", level.name);
-            int aci = HostColorToAci(level.color);
-            if (aci == kAciByLayer)
-                aci = level.dxfColor > 0 ? level.dxfColor : 7; // a layer needs a real colour
-            out.Int(62, aci);
-            out.Pair(6, level.lineStyle ? StyleName(level.lineStyle) : "Continuous");
-            out.Int(370, WeightToLineweight(level.weight));
-        }
-        out.Pair(0, "ENDTAB");
-
-        t = BeginTable(out, "STYLE", 1);
-        Record(out, "STYLE", t, "AcDbTextStyleTableRecord", "Standard");
-        out.Real(40, 0.0);
-        out.Real(41, 1.0);
-        out.Real(50, 0.0);
-        out.Int(71, 0);
-        out.Real(42, 2.5);
-        out.Pair(3, "txt");
-        out.Pair(4, "");
-        out.Pair(0, "ENDTAB");
-
-        BeginTable(out, "VIEW", 0);
-        out.Pair(0, "ENDTAB");
-        BeginTable(out, "UCS", 0);
-        out.Pair(0, "ENDTAB");
-
-        t = BeginTable(out, "APPID", 1);
-        Record(out, "APPID", t, "AcDbRegAppTableRecord", "ACAD");
-        out.Pair(0, "ENDTAB");
-
-        t = BeginTable(out, "DIMSTYLE", 1);
-        out.Pair(100, "AcDbDimStyleTable");
-        Record(out, "DIMSTYLE", t, "AcDbDimStyleTableRecord", "Standard", 105);
-        out.Pair(0, "ENDTAB");
-
-        t = BeginTable(out, "BLOCK_RECORD", 2);
-        m_modelSpace = m_next;
-        Record(out, "BLOCK_RECORD", t, "AcDbBlockTableRecord", "*Model_Space");
-        m_paperSpace = m_next;
-        Record(out, "BLOCK_RECORD", t, "AcDbBlockTableRecord", "*Paper_Space");
-        out.Pair(0, "ENDTAB");
-
-        out.Pair(0, "ENDSEC");
-        return out;
-    }
-
-    DxfOut Blocks()
-    {
-        DxfOut out;
-        Section(out, "BLOCKS");
-        for (auto [name, owner] :
-             {std::pair{"*Model_Space", m_modelSpace}, std::pair{"*Paper_Space", m_paperSpace}}) {
-            out.Pair(0, "BLOCK");
-            out.Handle(5, Next());
-            out.Handle(330, owner);
-            out.Pair(100, "AcDbEntity");
-            if (owner == m_paperSpace)
-                out.Int(67, 1);
-            out.Pair(8, "0");
-            out.Pair(100, "AcDbBlockBegin");
-            out.Pair(2, name);
-            out.Int(70, 0);
-            out.Point(10, {});
-            out.Pair(3, name);
-            out.Pair(1, "");
-            out.Pair(0, "ENDBLK");
-            out.Handle(5, Next());
-            out.Handle(330, owner);
-            out.Pair(100, "AcDbEntity");
-            if (owner == m_paperSpace)
-                out.Int(67, 1);
-            out.Pair(8, "0");
-            out.Pair(100, "AcDbBlockEnd");
-        }
-        out.Pair(0, "ENDSEC");
-        return out;
-    }
-
-    void EntityHead(DxfOut& out, const char* type, const DrawingElement& e)
-    {
-        out.Pair(0, type);
-        out.Handle(5, Next());
-        auto reactors = m_reactors.find(e.id.Value());
-        if (reactors != m_reactors.end()) {
-            out.Pair(102, "{ACAD_REACTORS");
-            for (uint64_t g : reactors->second)
-                out.Handle(330, g);
-            out.Pair(102, "}");
-        }
-        out.Handle(330, m_modelSpace);
-        out.Pair(100, "AcDbEntity");
-        out.Pair(8, DxfString(m_drawing.LevelName(e.level)));
-        if (e.lineStyle)
-            out.Pair(6, StyleName(e.lineStyle));
-        const int aci = e.color == kColorByLevel && e.dxfColor > 0 ? e.dxfColor : HostColorToAci(e.color);
-        if (aci != kAciByLayer)
-            out.Int(62, aci);
-        out.Int(370, WeightToLineweight(e.weight));
-    }
-
-    void Vertices(DxfOut& out, const DrawingElement& e)
-    {
-        const bool bulged = std::any_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b != 0.0; });
-        if (SameZ(e.vertices) || bulged) {
-            EntityHead(out, "LWPOLYLINE", e);
-            out.Pair(100, "AcDbPolyline");
-            out.Int(90, static_cast<long long>(e.vertices.size()));
-            out.Int(70, e.closed ? 1 : 0);
-            out.Real(38, e.vertices.front().z);
-            for (size_t i = 0; i < e.vertices.size(); ++i) {
-                out.Real(10, e.vertices[i].x);
-                out.Real(20, e.vertices[i].y);
-                if (i < e.bulges.size() && e.bulges[i] != 0.0)
-                    out.Real(42, e.bulges[i]);
+        for (const DxfObjectRef& o : m_doc.Objects()) {
+            if (o.type != "DICTIONARY")
+                continue;
+            // The root dictionary is the first object; its ACAD_GROUP entry names the dictionary.
+            bool next = false;
+            for (const DxfTag& t : m_doc.Span(o.tags)) {
+                if (t.code == 3)
+                    next = TrimTagValue(t.value) == "ACAD_GROUP";
+                else if (next && (t.code == 350 || t.code == 360))
+                    return std::string(TrimTagValue(t.value));
             }
+            break;
+        }
+        return {};
+    }
+
+    void Header(DxfOut& out, const DxfSection& s)
+    {
+        const auto seed = m_doc.HeaderVariable("$HANDSEED");
+        const std::string fresh = HandleText(m_next);
+        for (size_t i = s.begin; i <= s.end; ++i) {
+            const std::string_view raw = m_doc.Raw(i, i + 1);
+            if (seed && i == *seed && m_next != m_firstFree) {
+                const std::string_view value = m_doc.Tags()[i].value;
+                out.Raw(raw.substr(0, value.data() - raw.data()));
+                out.Raw(fresh);
+                out.Raw(out.Eol());
+            } else
+                out.Raw(raw);
+        }
+    }
+
+    void Tables(DxfOut& out, const DxfSection& s)
+    {
+        size_t at = s.begin;
+        for (const DxfTable& t : m_doc.Tables()) {
+            if (t.head.begin < s.begin || t.head.begin > s.end)
+                continue;
+            const bool layers = SameIgnoringCase(t.name, "LAYER"), lineTypes = SameIgnoringCase(t.name, "LTYPE");
+            const size_t added = layers ? m_newLevels.size() : lineTypes ? m_newLineTypes.size() : 0;
+            out.Raw(m_doc.Raw(at, t.head.begin));
+            std::string tableHandle;
+            for (size_t i = t.head.begin; i < t.head.end; ++i) {
+                const DxfTag& tag = m_doc.Tags()[i];
+                if (tag.code == 5 && tableHandle.empty())
+                    tableHandle = std::string(TrimTagValue(tag.value));
+                if (tag.code == 70 && added > 0) {
+                    const std::string_view raw = m_doc.Raw(i, i + 1);
+                    out.Raw(raw.substr(0, tag.value.data() - raw.data()));
+                    out.Raw(std::to_string(t.records.size() + added));
+                    out.Raw(out.Eol());
+                } else
+                    out.Raw(m_doc.Raw(i, i + 1));
+            }
+            out.Raw(m_doc.Raw(t.head.end, t.endTab));
+            if (lineTypes)
+                for (size_t k = 0; k < m_newLineTypes.size(); ++k)
+                    WriteNewLineType(out, m_r12, m_lineTypeHandles[k], tableHandle, m_newLineTypes[k].name,
+                                     Encode(m_newLineTypes[k].style->description), m_newLineTypes[k].style->dashes);
+            if (layers)
+                for (size_t k = 0; k < m_newLevels.size(); ++k) {
+                    const DrawingLevel& level = *m_newLevels[k];
+                    int aci = HostColorToAci(level.color);
+                    if (aci == kAciByLayer)
+                        aci = level.dxfColor > 0 ? level.dxfColor : 7; // a layer needs a real colour
+                    std::string lineType = LineTypeName(level.lineStyle);
+                    WriteNewLayer(out, m_r12, m_levelHandles[k], tableHandle, Encode(level.name), aci,
+                                  lineType.empty() ? kDxfContinuous : lineType, WeightToLineweight(level.weight));
+                }
+            at = t.endTab;
+        }
+        out.Raw(m_doc.Raw(at, s.end + 1));
+    }
+
+    // An entity's tags, leaving out the reactors that point to groups no longer written.
+    void Entity(DxfOut& out, const DxfEntityRef& e)
+    {
+        const DxfTagList tags = m_doc.Tags();
+        const size_t mainEnd = e.subs.empty() ? e.tags.end : e.subs.front().begin;
+        bool filter = false, inReactors = false;
+        for (size_t i = e.tags.begin; i < mainEnd && !filter; ++i) {
+            if (tags[i].code == 102)
+                inReactors = TrimTagValue(tags[i].value) == "{ACAD_REACTORS";
+            else if (inReactors && tags[i].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[i].value))))
+                filter = true;
+        }
+        if (!filter) {
+            out.Raw(m_doc.Raw(e.tags));
             return;
         }
-        // Vertices at different heights: a 3D polyline keeps every z.
-        EntityHead(out, "POLYLINE", e);
-        out.Pair(100, "AcDb3dPolyline");
-        out.Int(66, 1);
-        out.Point(10, {});
-        out.Int(70, 8 | (e.closed ? 1 : 0));
-        for (const Point3d& p : e.vertices) {
-            out.Pair(0, "VERTEX");
-            out.Handle(5, Next());
-            out.Handle(330, m_currentOwner);
-            out.Pair(100, "AcDbEntity");
-            out.Pair(8, DxfString(m_drawing.LevelName(e.level)));
-            out.Pair(100, "AcDbVertex");
-            out.Pair(100, "AcDb3dPolylineVertex");
-            out.Point(10, p);
-            out.Int(70, 32);
-        }
-        out.Pair(0, "SEQEND");
-        out.Handle(5, Next());
-        out.Handle(330, m_currentOwner);
-        out.Pair(100, "AcDbEntity");
-        out.Pair(8, DxfString(m_drawing.LevelName(e.level)));
-    }
-
-    DxfOut Entities()
-    {
-        DxfOut out;
-        Section(out, "ENTITIES");
-        for (const DrawingElement* e : m_drawing.ModelElements()) {
-            m_currentOwner = m_next;
-            switch (e->kind) {
-            case ElementKind::LineString:
-            case ElementKind::Polyline:
-                Vertices(out, *e);
-                break;
-            case ElementKind::Line:
-                EntityHead(out, "LINE", *e);
-                out.Pair(100, "AcDbLine");
-                out.Point(10, e->vertices[0]);
-                out.Point(11, e->vertices[1]);
-                break;
-            case ElementKind::Arc:
-                EntityHead(out, "ARC", *e);
-                out.Pair(100, "AcDbCircle");
-                out.Point(10, e->arc.centre);
-                out.Real(40, e->arc.radius);
-                out.Pair(100, "AcDbArc");
-                out.Real(50, e->arc.startAngle * kRadToDeg);
-                out.Real(51, e->arc.endAngle * kRadToDeg);
-                break;
-            case ElementKind::Circle:
-                EntityHead(out, "CIRCLE", *e);
-                out.Pair(100, "AcDbCircle");
-                out.Point(10, e->arc.centre);
-                out.Real(40, e->arc.radius);
-                break;
-            case ElementKind::Ellipse:
-                EntityHead(out, "ELLIPSE", *e);
-                out.Pair(100, "AcDbEllipse");
-                out.Point(10, e->ellipse.centre);
-                out.Point(11, e->ellipse.majorAxis);
-                out.Point(210, e->ellipse.normal);
-                out.Real(40, e->ellipse.ratio);
-                out.Real(41, e->ellipse.startParam);
-                out.Real(42, e->ellipse.endParam);
-                break;
-            case ElementKind::Spline: {
-                const SplineData& s = e->spline;
-                EntityHead(out, "SPLINE", *e);
-                out.Pair(100, "AcDbSpline");
-                out.Int(70, s.weights.empty() ? 0 : 4);
-                out.Int(71, s.degree);
-                out.Int(72, static_cast<int>(s.knots.size()));
-                out.Int(73, static_cast<int>(s.controlPoints.size()));
-                out.Int(74, 0);
-                out.Real(42, 1e-10);
-                out.Real(43, 1e-10);
-                for (double k : s.knots)
-                    out.Real(40, k);
-                for (size_t i = 0; i < s.controlPoints.size(); ++i) {
-                    out.Point(10, s.controlPoints[i]);
-                    if (!s.weights.empty())
-                        out.Real(41, s.weights[i]);
+        for (size_t i = e.tags.begin; i < mainEnd; ++i) {
+            if (tags[i].code == 102 && TrimTagValue(tags[i].value) == "{ACAD_REACTORS") {
+                size_t close = i + 1;
+                std::vector<size_t> kept;
+                for (; close < mainEnd && tags[close].code != 102; ++close)
+                    if (!(tags[close].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[close].value)))))
+                        kept.push_back(close);
+                if (!kept.empty()) {
+                    out.Raw(m_doc.Raw(i, i + 1));
+                    for (size_t k : kept)
+                        out.Raw(m_doc.Raw(k, k + 1));
+                    out.Raw(m_doc.Raw(close, close + 1));
                 }
-                break;
+                i = close;
+                continue;
             }
-            case ElementKind::Text:
-                EntityHead(out, "TEXT", *e);
-                out.Pair(100, "AcDbText");
-                out.Point(10, e->text.origin);
-                out.Real(40, e->text.height);
-                out.Pair(1, DxfString(e->text.text));
-                out.Real(50, e->text.rotation * kRadToDeg);
-                out.Pair(100, "AcDbText");
-                break;
-            case ElementKind::Shown:
-                continue; // kept entities are written from their own tags
-            }
-            m_entityHandles[e->id.Value()] = m_currentOwner;
+            out.Raw(m_doc.Raw(i, i + 1));
         }
-        out.Pair(0, "ENDSEC");
-        return out;
+        out.Raw(m_doc.Raw(mainEnd, e.tags.end));
     }
 
-    DxfOut Objects(uint64_t root, uint64_t groupDict)
+    void NewEntities(DxfOut& out)
     {
-        DxfOut out;
-        Section(out, "OBJECTS");
+        for (const DrawingElement* e : m_newElements) {
+            DxfEntityForm f;
+            f.r12 = m_r12;
+            f.handles = m_handles;
+            f.handle = m_elementHandles[e->id.Value()];
+            f.owner = m_modelSpace;
+            if (auto r = m_reactors.find(e->id.Value()); r != m_reactors.end())
+                f.reactors = r->second;
+            f.layer = Encode(m_drawing.LevelName(e->level));
+            f.lineType = LineTypeName(e->lineStyle);
+            f.aci = e->color == kColorByLevel && e->dxfColor > 0 ? e->dxfColor : HostColorToAci(e->color);
+            f.lineweight = WeightToLineweight(e->weight);
+            if (e->kind == ElementKind::Text)
+                f.text = Encode(e->text.text);
+            WriteNewEntity(out, *e, f, m_next);
+        }
+    }
+
+    void Entities(DxfOut& out, const DxfSection& s)
+    {
+        const std::vector<DxfEntityRef>& entities = m_doc.Entities();
+        size_t at = s.begin;
+        for (size_t i = 0; i < entities.size(); ++i) {
+            const DxfEntityRef& e = entities[i];
+            if (e.tags.begin < s.begin || e.tags.begin > s.end)
+                continue;
+            out.Raw(m_doc.Raw(at, e.tags.begin));
+            if (m_keep[i])
+                Entity(out, e);
+            at = e.tags.end;
+        }
+        out.Raw(m_doc.Raw(at, s.end));
+        if (&s == m_doc.FindSection("ENTITIES"))
+            out.Raw(m_newEntityText);
+        out.Raw(m_doc.Raw(s.end, s.end + 1));
+    }
+
+    void NewEntitiesSection(DxfOut& out)
+    {
+        if (m_newElements.empty())
+            return;
+        out.Pair(0, "SECTION");
+        out.Pair(2, "ENTITIES");
+        out.Raw(m_newEntityText);
+        out.Pair(0, "ENDSEC");
+    }
+
+    std::vector<std::string> MemberHandles(const DrawingGroup& g) const
+    {
+        std::vector<std::string> members;
+        for (const ElementId& id : g.members) {
+            if (auto h = m_elementHandles.find(id.Value()); h != m_elementHandles.end()) {
+                members.push_back(HandleText(h->second));
+                continue;
+            }
+            const DrawingElement& e = m_drawing.Element({id.Value()});
+            if (!e.dxfHandle.empty() && e.dxfEntity >= 0)
+                members.push_back(e.dxfHandle);
+        }
+        return members;
+    }
+
+    void NewGroupEntries(DxfOut& out)
+    {
+        for (const NewGroup& g : m_newGroups) {
+            out.Pair(3, Encode(g.group->name));
+            out.Handle(350, g.handle);
+        }
+    }
+
+    void NewGroups(DxfOut& out, uint64_t dictionary)
+    {
+        for (const NewGroup& g : m_newGroups)
+            WriteNewGroup(out, g.handle, dictionary, "Velrok sweep", MemberHandles(*g.group));
+    }
+
+    void Objects(DxfOut& out, const DxfSection& s)
+    {
+        const DxfTagList tags = m_doc.Tags();
+        const std::string dictionary = UpperAscii(GroupDictionary());
+        const bool addGroups = !m_r12 && !m_newGroups.empty();
+        size_t at = s.begin;
+        bool first = true;
+        for (const DxfObjectRef& o : m_doc.Objects()) {
+            if (o.tags.begin < s.begin || o.tags.begin > s.end)
+                continue;
+            out.Raw(m_doc.Raw(at, o.tags.begin));
+            at = o.tags.end;
+            const bool root = first && o.type == "DICTIONARY";
+            first = false;
+            const std::string handle = UpperAscii(o.handle);
+            if (o.type == "GROUP" && m_omitted.count(handle))
+                continue;
+            if (o.type == "GROUP" || (o.type == "DICTIONARY" && handle == dictionary)) {
+                // Members and entries that point to what is no longer written are left out.
+                for (size_t i = o.tags.begin; i < o.tags.end; ++i) {
+                    const DxfTag t = tags[i];
+                    if (t.code == 340 && m_omitted.count(UpperAscii(TrimTagValue(t.value))))
+                        continue;
+                    if (t.code == 3 && i + 1 < o.tags.end && (tags[i + 1].code == 350 || tags[i + 1].code == 360) &&
+                        m_omitted.count(UpperAscii(TrimTagValue(tags[i + 1].value)))) {
+                        ++i;
+                        continue;
+                    }
+                    out.Raw(m_doc.Raw(i, i + 1));
+                }
+                if (o.type == "DICTIONARY" && addGroups)
+                    NewGroupEntries(out);
+                continue;
+            }
+            out.Raw(m_doc.Raw(o.tags));
+            if (root && m_newGroupDictionary != 0) {
+                // The file had no group dictionary: the root dictionary gets one.
+                out.Pair(3, "ACAD_GROUP");
+                out.Handle(350, m_newGroupDictionary);
+                out.Pair(0, "DICTIONARY");
+                out.Handle(5, m_newGroupDictionary);
+                out.Pair(330, o.handle);
+                out.Pair(100, "AcDbDictionary");
+                out.Int(281, 1);
+                NewGroupEntries(out);
+            }
+        }
+        out.Raw(m_doc.Raw(at, s.end));
+        if (addGroups)
+            NewGroups(out, m_newGroupDictionary != 0 ? m_newGroupDictionary : HandleValue(dictionary));
+        out.Raw(m_doc.Raw(s.end, s.end + 1));
+    }
+
+    void NewObjectsSection(DxfOut& out)
+    {
+        out.Pair(0, "SECTION");
+        out.Pair(2, "OBJECTS");
         out.Pair(0, "DICTIONARY");
-        out.Handle(5, root);
+        out.Handle(5, m_newRoot);
         out.Pair(330, "0");
         out.Pair(100, "AcDbDictionary");
         out.Int(281, 1);
         out.Pair(3, "ACAD_GROUP");
-        out.Handle(350, groupDict);
-
+        out.Handle(350, m_newGroupDictionary);
         out.Pair(0, "DICTIONARY");
-        out.Handle(5, groupDict);
-        out.Handle(330, root);
+        out.Handle(5, m_newGroupDictionary);
+        out.Handle(330, m_newRoot);
         out.Pair(100, "AcDbDictionary");
         out.Int(281, 1);
-        const auto& groups = m_drawing.Groups();
-        for (size_t i = 0; i < groups.size(); ++i) {
-            out.Pair(3, DxfString(groups[i].name));
-            out.Handle(350, m_groupHandles[i]);
-        }
-        for (size_t i = 0; i < groups.size(); ++i) {
-            out.Pair(0, "GROUP");
-            out.Handle(5, m_groupHandles[i]);
-            out.Pair(102, "{ACAD_REACTORS");
-            out.Handle(330, groupDict);
-            out.Pair(102, "}");
-            out.Handle(330, groupDict);
-            out.Pair(100, "AcDbGroup");
-            out.Pair(300, "Velrok sweep");
-            out.Int(70, 0);
-            out.Int(71, 1);
-            for (const ElementId& id : groups[i].members) {
-                auto h = m_entityHandles.find(id.Value());
-                if (h != m_entityHandles.end())
-                    out.Handle(340, h->second);
-            }
-        }
+        NewGroupEntries(out);
+        NewGroups(out, m_newGroupDictionary);
         out.Pair(0, "ENDSEC");
-        return out;
     }
 
     const InMemoryDrawing& m_drawing;
-    uint64_t m_next = 1;
-    uint64_t m_modelSpace = 0, m_paperSpace = 0, m_currentOwner = 0;
-    std::vector<uint64_t> m_groupHandles;
+    const DxfDocument& m_doc;
+    const bool m_r12, m_codePage;
+    bool m_handles = true;
+    bool m_groupWarning = false;
+    uint64_t m_next = 1, m_seed = 0, m_firstFree = 1, m_newGroupDictionary = 0, m_newRoot = 0;
+    std::string m_modelSpace;
+    std::string m_newEntityText;
+    std::vector<const DrawingElement*> m_newElements;
+    std::vector<bool> m_keep;        // per document entity
+    std::set<std::string> m_omitted; // upper-case handles of deleted entities and groups
+    std::vector<NewGroup> m_newGroups;
     std::map<uint64_t, std::vector<uint64_t>> m_reactors; // element id -> its groups
-    std::map<uint64_t, uint64_t> m_entityHandles;         // element id -> entity handle
+    std::map<uint64_t, uint64_t> m_elementHandles;        // element id -> new entity handle
+    std::vector<const DrawingLevel*> m_newLevels;
+    std::vector<uint64_t> m_levelHandles;
+    std::vector<NewLineType> m_newLineTypes;
+    std::vector<uint64_t> m_lineTypeHandles;
 };
+
+std::string Write(const InMemoryDrawing& drawing, bool resultsOnly, std::optional<NamedGroupHandle> group,
+                  DxfWriteNotes& notes)
+{
+    std::shared_ptr<const DxfDocument> doc = resultsOnly ? nullptr : drawing.Document();
+    if (!doc)
+        doc = NewDrawingDocument();
+    return DocumentWriter(drawing, *doc, resultsOnly, group).Run(notes);
+}
 
 } // namespace
 
+std::string WriteDxfText(const InMemoryDrawing& drawing, DxfWriteNotes& notes)
+{
+    return Write(drawing, false, std::nullopt, notes);
+}
+
 std::string WriteDxfText(const InMemoryDrawing& drawing)
 {
-    return Writer(drawing).Run();
+    DxfWriteNotes notes;
+    return WriteDxfText(drawing, notes);
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".velrok-" +
+                                                  std::to_string(static_cast<long>(::getpid())) + ".tmp");
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (out)
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            error = "Cannot write DXF file \"" + path + "\"";
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        error = "Cannot write DXF file \"" + path + "\": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::string& error, DxfWriteNotes& notes)
+{
+    return WriteFileReplacing(path, WriteDxfText(drawing, notes), error);
 }
 
 bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::string& error)
 {
-    const std::string text = WriteDxfText(drawing);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!out) {
-        error = "Cannot write DXF file \"" + path + "\"";
-        return false;
-    }
-    return true;
+    DxfWriteNotes notes;
+    return WriteDxfFile(drawing, path, error, notes);
+}
+
+std::string WriteResultsDxfText(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group)
+{
+    if (group)
+        drawing.Group(*group); // an unknown group is a caller's error, not an empty file
+    DxfWriteNotes notes;
+    return Write(drawing, true, group, notes);
+}
+
+bool WriteResultsDxfFile(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
+                         const std::string& path, std::string& error)
+{
+    return WriteFileReplacing(path, WriteResultsDxfText(drawing, group), error);
 }
 
 } // namespace velrok::host

@@ -1,6 +1,8 @@
 // The in-memory drawing.
 #include "host/InMemoryDrawing.h"
 
+#include "host/DxfDocument.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -449,6 +451,11 @@ void InMemoryDrawing::CommitGroup(NamedGroupHandle group)
 {
     ++const_cast<DrawingGroup&>(Group(group)).commits;
     Changed();
+}
+
+void InMemoryDrawing::SetGroupDxfHandle(NamedGroupHandle group, const std::string& handle)
+{
+    const_cast<DrawingGroup&>(Group(group)).dxfHandle = handle;
 }
 
 void InMemoryDrawing::DeleteGroup(NamedGroupHandle group)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -62,6 +63,7 @@ struct DrawingElement {
     std::optional<LineStyleHandle> lineStyle; // none: as the level's
     int weight = kWeightByLevel;
     std::string dxfHandle; // the entity handle of an imported element
+    long dxfEntity = -1;   // its index among the document's entities; -1 for what the program drew
     bool inModel = false;
     PathCurve curve; // empty for texts
 };
@@ -87,7 +89,10 @@ struct DrawingGroup {
     std::string name;
     std::vector<ElementId> members;
     int commits = 0;
+    std::string dxfHandle; // the GROUP object of a group read from a file
 };
+
+class DxfDocument;
 
 class InMemoryDrawing : public CadHost {
   public:
@@ -131,6 +136,12 @@ class InMemoryDrawing : public CadHost {
 
     // --- reading, for views and writers ---
     void SetCaption(std::string caption) { m_caption = std::move(caption); }
+    // The DXF file the drawing was read from, kept whole so saving loses nothing; null for a
+    // drawing that did not come from a file.
+    const std::shared_ptr<const DxfDocument>& Document() const { return m_document; }
+    void SetDocument(std::shared_ptr<const DxfDocument> document) { m_document = std::move(document); }
+    // Links a group to the GROUP object it was read from.
+    void SetGroupDxfHandle(NamedGroupHandle group, const std::string& handle);
     // Elements stored in the model, in the order they were created.
     std::vector<const DrawingElement*> ModelElements() const;
     const DrawingElement& Element(ElementHandle element) const;
@@ -178,6 +189,7 @@ class InMemoryDrawing : public CadHost {
     void Changed(bool edit = true);
 
     std::string m_caption;
+    std::shared_ptr<const DxfDocument> m_document;
     std::map<uint64_t, DrawingElement> m_elements; // by identifier, so in creation order
     std::map<std::string, uint64_t> m_byDxfHandle;
     std::vector<DrawingLevel> m_levels;

@@ -294,6 +294,38 @@ TEST_F(SweepCli, InternalFailureExitsWithOne)
     EXPECT_FALSE(j["report"].get<std::string>().empty());
 }
 
+// The results alone, to attach to the project drawing: the run's group and levels, none of the
+// drawing's own layers or entities.
+TEST_F(SweepCli, ResultsOnlyHoldsTheRunAlone)
+{
+    const CliRun r = Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) +
+                         " --path layer:VehiclePath --out out.dxf --results-only results.dxf --json out.json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::ifstream in(In("results.dxf"));
+    ASSERT_TRUE(in);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    int groups = 0, members = 0;
+    std::set<std::string> layers;
+    for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+        if (lines[i] == "0" && lines[i + 1] == "GROUP")
+            ++groups;
+        if (lines[i] == "340")
+            ++members;
+        if (lines[i] == "8")
+            layers.insert(lines[i + 1]);
+    }
+    EXPECT_EQ(groups, 1);
+    const Json j = ReadJson("out.json");
+    int drawn = 0;
+    for (const auto& [level, count] : j["elements_per_level"].items())
+        drawn += count.get<int>();
+    EXPECT_EQ(members, drawn);
+    EXPECT_EQ(layers.count("VehiclePath"), 0u);
+    EXPECT_EQ(layers.count("Velrok_Vehicle"), 1u);
+}
+
 TEST_F(SweepCli, HelpListsTheOptionsWithTheirDefaults)
 {
     const CliRun r = Cli("--help");
@@ -301,7 +333,7 @@ TEST_F(SweepCli, HelpListsTheOptionsWithTheirDefaults)
     for (const char* option :
          {"--vehicle", "--library", "--path", "--speed TEXT=0", "--unit", "=kmh", "--lock-to-lock",
           "--spacing TEXT=5", "--no-vehicle", "--first-last", "--no-sweep", "--envelope", "--reverse",
-          "--settings", "--out", "--svg", "--json"})
+          "--settings", "--out", "--results-only", "--svg", "--json"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 

@@ -1,5 +1,6 @@
 // What an independent reader (ezdxf) sees in the files we write: entity kinds, layers, colours,
 // line types, weights, coordinates and group membership.
+#include "host/DxfLineTypes.h"
 #include "host/DxfWriter.h"
 #include "host/HostColors.h"
 
@@ -71,7 +72,10 @@ TEST(DxfEzdxfView, IndependentReaderSeesWhatWeWrote)
         EXPECT_EQ(e["type"], flat ? "LWPOLYLINE" : "POLYLINE") << i;
         EXPECT_EQ(e["layer"], "Velrok_RightSweep") << i;
         EXPECT_EQ(e["color"].get<int>(), HostColorToAci(drawn[i].color)) << i;
-        EXPECT_EQ(e["linetype"], drawn[i].style ? drawn[i].style : "BYLAYER") << i;
+        // The dashed host styles are written as line types of their own names.
+        EXPECT_EQ(e["linetype"], drawn[i].style ? DxfLineTypeName(d.LineStyle(*d.FindLineStyleByName(drawn[i].style)))
+                                                : "BYLAYER")
+            << i;
         EXPECT_EQ(e["lineweight"].get<int>(), WeightToLineweight(drawn[i].weight)) << i;
         ASSERT_EQ(e["points"].size(), drawn[i].points.size()) << i;
         for (size_t k = 0; k < drawn[i].points.size(); ++k) {
@@ -86,7 +90,7 @@ TEST(DxfEzdxfView, IndependentReaderSeesWhatWeWrote)
         if (layer["name"] == "Velrok_RightSweep") {
             found = true;
             EXPECT_EQ(layer["color"].get<int>(), 3);
-            EXPECT_EQ(layer["linetype"], "5");
+            EXPECT_EQ(layer["linetype"], "VELROK_SHORT_DASHED");
         }
     EXPECT_TRUE(found);
     ASSERT_EQ(view["groups"].size(), 1u);

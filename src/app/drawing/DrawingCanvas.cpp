@@ -1,11 +1,8 @@
-// Painting, picking and the mouse and keyboard tools of the drawing view.
+// Painting and picking of the drawing view; its mouse and keyboard tools are in DrawingCanvasInput.cpp.
 #include "app/drawing/DrawingCanvas.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +17,8 @@ const QColor kBackground(24, 26, 31);
 const QColor kSelectionColor(255, 140, 0);
 const QColor kGroupColor(0, 230, 255);
 const QColor kToolColor(255, 80, 200);
+constexpr double kDotPx = 3.0;            // a point's size on screen
+constexpr int kFillAlpha = 110;           // solid hatches and solids are shaded, so what lies below shows
 constexpr double kWeightPxPerStep = 0.25; // host weights 0..31 -> 1..8.75 pixels
 constexpr double kMinPatternPx = 3.0;     // a dash pattern shorter than this is drawn solid
 constexpr double kMaxPatternPx = 1e5;     // and so is one longer than any screen
@@ -108,8 +107,28 @@ const DrawingCanvas::Geometry& DrawingCanvas::GeometryOf(const host::DrawingElem
     if (it != m_geometry.end())
         return it->second;
     Geometry g;
-    g.points = element.kind == host::ElementKind::Text ? TextOutline(element.text) : FlattenElement(element);
-    g.box = g.points.boundingRect();
+    if (element.kind == host::ElementKind::Shown) {
+        for (const host::ShownPiece& piece : element.shown.pieces)
+            g.parts.push_back({PiecePolygon(piece), piece.filled});
+        for (const host::ShownText& text : element.shown.texts)
+            g.parts.push_back({ShownTextOutline(text), true});
+        // By hand: a dot's box has no size, and QRectF::united would leave it out.
+        bool any = false;
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        for (const Part& part : g.parts)
+            for (QPointF p : part.polygon) {
+                x0 = any ? std::min(x0, p.x()) : p.x();
+                y0 = any ? std::min(y0, p.y()) : p.y();
+                x1 = any ? std::max(x1, p.x()) : p.x();
+                y1 = any ? std::max(y1, p.y()) : p.y();
+                any = true;
+            }
+        g.box = QRectF(QPointF(x0, y0), QPointF(x1, y1));
+    } else {
+        g.points =
+            element.kind == host::ElementKind::Text ? TextOutline(element.text) : FlattenElement(element);
+        g.box = g.points.boundingRect();
+    }
     return m_geometry.emplace(element.id.Value(), std::move(g)).first->second;
 }
 
@@ -136,7 +155,7 @@ QRectF DrawingCanvas::Extents()
     QRectF all;
     bool any = false;
     for (const Item& item : m_items) {
-        if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->points.isEmpty())
+        if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->Empty())
             continue;
         const QRectF& b = item.geometry->box;
         all = any ? QRectF(QPointF(std::min(all.left(), b.left()), std::min(all.top(), b.top())),
@@ -195,32 +214,96 @@ void DrawingCanvas::SetHighlightedGroup(std::optional<host::NamedGroupHandle> gr
     update();
 }
 
+// A text at its baseline origin, lines after a '\n' below the first; too small or too large to
+// read at this scale, it is left out.
+static void DrawText(QPainter& painter, const Viewport& view, const std::string& text, const Point3d& origin,
+                     double height, double rotation, const QColor& color)
+{
+    const double px = height * view.Scale();
+    if (px < kMinTextPx || px > view.Size().height() * 4.0)
+        return;
+    painter.save();
+    painter.resetTransform();
+    painter.translate(view.ToScreen({origin.x, origin.y}));
+    painter.rotate(-rotation * 180.0 / std::numbers::pi);
+    QFont font = painter.font();
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(px))));
+    painter.setFont(font);
+    painter.setPen(color);
+    const QStringList lines = QString::fromStdString(text).split(QChar('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        painter.drawText(QPointF(0.0, px * host::kShownTextLineSpacing * static_cast<double>(i)), lines[i]);
+    painter.restore();
+}
+
+bool DrawingCanvas::IsLayerHidden(const std::string& layer) const
+{
+    if (m_hiddenLevels.empty())
+        return false;
+    const auto level = m_drawing->FindLevelByName(layer);
+    return level && m_hiddenLevels.contains(level->id);
+}
+
+void DrawingCanvas::DrawShown(QPainter& painter, const Item& item, const Viewport& view)
+{
+    const host::DrawingElement& e = *item.element;
+    const Geometry& g = *item.geometry;
+    const double s = view.Scale();
+    QPen pen = ElementPen(*m_drawing, e, s);
+    const size_t pieces = e.shown.pieces.size();
+    for (size_t i = 0; i < g.parts.size(); ++i) {
+        if (i >= pieces) {
+            const host::ShownText& t = e.shown.texts[i - pieces];
+            if (!IsLayerHidden(t.layer))
+                DrawText(painter, view, t.text, t.origin, t.height, t.rotation,
+                         ShownColor(*m_drawing, e, t.layer, t.aci));
+            continue;
+        }
+        const host::ShownPiece& piece = e.shown.pieces[i];
+        if (IsLayerHidden(piece.layer))
+            continue;
+        const QColor color = ShownColor(*m_drawing, e, piece.layer, piece.aci);
+        pen.setColor(color);
+        painter.setPen(pen);
+        const QPolygonF& polygon = g.parts[i].polygon;
+        if (piece.filled && polygon.size() > 2) {
+            QColor shade = color;
+            shade.setAlpha(kFillAlpha);
+            painter.setBrush(shade);
+            painter.drawPolygon(polygon);
+            painter.setBrush(Qt::NoBrush);
+        } else if (const QRectF b = polygon.boundingRect(); b.width() * s < 1.0 && b.height() * s < 1.0) {
+            // A point (or anything smaller than a pixel) is a dot a few pixels wide.
+            QPen dot = pen;
+            dot.setWidthF(std::max(pen.widthF(), kDotPx));
+            dot.setCapStyle(Qt::RoundCap);
+            painter.setPen(dot);
+            painter.drawPoint(polygon.front());
+        } else {
+            painter.drawPolyline(polygon);
+        }
+    }
+}
+
 void DrawingCanvas::DrawItem(QPainter& painter, const Item& item, const Viewport& view)
 {
     const host::DrawingElement& e = *item.element;
     const Geometry& g = *item.geometry;
     const double s = view.Scale();
     if (e.kind == host::ElementKind::Text) {
-        const double px = e.text.height * s;
-        if (px < kMinTextPx || px > view.Size().height() * 4.0)
-            return;
-        painter.save();
-        painter.resetTransform();
-        painter.translate(view.ToScreen({e.text.origin.x, e.text.origin.y}));
-        painter.rotate(-e.text.rotation * 180.0 / std::numbers::pi);
-        QFont font = painter.font();
-        font.setPixelSize(std::max(1, static_cast<int>(std::lround(px))));
-        painter.setFont(font);
-        painter.setPen(ElementColor(*m_drawing, e));
-        painter.drawText(QPointF(0.0, 0.0), QString::fromStdString(e.text.text));
-        painter.restore();
+        DrawText(painter, view, e.text.text, e.text.origin, e.text.height, e.text.rotation,
+                 ElementColor(*m_drawing, e));
         return;
     }
-    painter.setPen(ElementPen(*m_drawing, e, s));
-    if (g.box.width() * s < 1.0 && g.box.height() * s < 1.0)
+    if (g.box.width() * s < 1.0 && g.box.height() * s < 1.0) {
+        painter.setPen(ElementPen(*m_drawing, e, s));
         painter.drawPoint(g.box.center()); // level of detail: below a pixel an element is a dot
-    else
+    } else if (e.kind == host::ElementKind::Shown) {
+        DrawShown(painter, item, view);
+    } else {
+        painter.setPen(ElementPen(*m_drawing, e, s));
         painter.drawPolyline(g.points);
+    }
 }
 
 void DrawingCanvas::Render(QPainter& painter, const Viewport& view)
@@ -236,7 +319,7 @@ void DrawingCanvas::Render(QPainter& painter, const Viewport& view)
     painter.setTransform(WorldTransform(view));
     const QRectF visible = view.WorldRect();
     for (const Item& item : m_items) {
-        if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->points.isEmpty() ||
+        if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->Empty() ||
             !Overlaps(item.geometry->box, visible))
             continue;
         DrawItem(painter, item, view);
@@ -251,6 +334,8 @@ void DrawingCanvas::DrawOutline(QPainter& painter, uint64_t id, const QPen& pen)
         return;
     painter.setPen(pen);
     painter.drawPolyline(it->second.points);
+    for (const Part& part : it->second.parts)
+        painter.drawPolyline(part.polygon);
 }
 
 void DrawingCanvas::PaintOverlay(QPainter& painter)
@@ -320,17 +405,6 @@ void DrawingCanvas::resizeEvent(QResizeEvent*)
     m_cacheValid = false;
 }
 
-void DrawingCanvas::wheelEvent(QWheelEvent* event)
-{
-    const double notches = event->angleDelta().y() / 120.0;
-    if (notches == 0.0)
-        return;
-    m_view.SetSize(size());
-    m_view.ZoomAt(event->position(), std::pow(kWheelZoomStep, notches));
-    update();
-    event->accept();
-}
-
 std::optional<host::ElementHandle> DrawingCanvas::PickAt(QPointF screen)
 {
     Sync();
@@ -349,6 +423,11 @@ std::optional<host::ElementHandle> DrawingCanvas::PickAt(QPointF screen)
         double d = DistanceToPolyline(world, points);
         if (item.element->kind == host::ElementKind::Text && points.containsPoint(world, Qt::OddEvenFill))
             d = 0.0;
+        for (const Part& part : item.geometry->parts) {
+            d = std::min(d, DistanceToPolyline(world, part.polygon));
+            if (part.area && part.polygon.containsPoint(world, Qt::OddEvenFill))
+                d = 0.0;
+        }
         if (d <= bestDistance) {
             bestDistance = d;
             best = host::ElementHandle{item.element->id.Value()};
@@ -369,7 +448,7 @@ std::vector<host::ElementHandle> DrawingCanvas::InsideWindow(const QRectF& scree
             .normalized();
     for (const Item& item : m_items) {
         const QRectF& b = item.geometry->box;
-        if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->points.isEmpty())
+        if (m_hiddenLevels.contains(item.element->level.id) || item.geometry->Empty())
             continue;
         if (b.left() >= world.left() && b.right() <= world.right() && b.top() >= world.top() &&
             b.bottom() <= world.bottom())
@@ -402,133 +481,6 @@ void DrawingCanvas::SelectWindow(const QRectF& screenWindow, bool add)
         m_drawing->Select(h);
     update();
     emit SelectionChanged();
-}
-
-void DrawingCanvas::SetTool(CanvasTool tool)
-{
-    m_tool = tool;
-    if (tool != CanvasTool::DrawPath)
-        m_pathPoints.clear();
-    setCursor(tool == CanvasTool::Pan ? Qt::OpenHandCursor
-                                      : (tool == CanvasTool::DrawPath ? Qt::CrossCursor : Qt::ArrowCursor));
-    update();
-}
-
-void DrawingCanvas::AddPathPoint(QPointF world)
-{
-    m_pathPoints.push_back(world);
-    update();
-}
-
-std::optional<host::ElementHandle> DrawingCanvas::FinishPath()
-{
-    const BulgedPolyline path = FilletedPolyline(m_pathPoints, m_filletRadius);
-    m_pathPoints.clear();
-    update();
-    if (!m_drawing || path.vertices.size() < 2)
-        return std::nullopt;
-    host::DrawingElement element;
-    element.kind = host::ElementKind::Polyline;
-    element.vertices = path.vertices;
-    element.bulges = path.bulges;
-    element.level = m_pathLevel.value_or(m_drawing->DefaultLevel());
-    const host::ElementHandle handle = m_drawing->AddNewElement(std::move(element));
-    // The new path is selected at once, so Add path can take it without another click.
-    m_drawing->UnselectAllElements();
-    m_drawing->Select(handle);
-    emit SelectionChanged();
-    emit PathFinished(handle);
-    return handle;
-}
-
-void DrawingCanvas::CancelPath()
-{
-    m_pathPoints.clear();
-    update();
-}
-
-void DrawingCanvas::mousePressEvent(QMouseEvent* event)
-{
-    m_pressAt = m_lastDrag = m_pointer = event->position();
-    m_dragButton = event->button();
-    m_dragging = false;
-    if (event->button() == Qt::MiddleButton ||
-        (event->button() == Qt::LeftButton && m_tool == CanvasTool::Pan))
-        setCursor(Qt::ClosedHandCursor);
-}
-
-void DrawingCanvas::mouseMoveEvent(QMouseEvent* event)
-{
-    m_pointer = event->position();
-    m_view.SetSize(size());
-    emit PointerMoved(m_view.ToWorld(m_pointer));
-    if (m_dragButton != Qt::NoButton &&
-        std::hypot(m_pointer.x() - m_pressAt.x(), m_pointer.y() - m_pressAt.y()) > kDragThresholdPx)
-        m_dragging = true;
-    const bool panning =
-        m_dragButton == Qt::MiddleButton || (m_dragButton == Qt::LeftButton && m_tool == CanvasTool::Pan);
-    if (panning && m_dragging) {
-        m_view.Pan(m_pointer - m_lastDrag);
-        m_lastDrag = m_pointer;
-    }
-    update();
-}
-
-void DrawingCanvas::mouseReleaseEvent(QMouseEvent* event)
-{
-    m_pointer = event->position();
-    const bool add = (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) != 0;
-    if (event->button() == Qt::LeftButton && m_dragButton == Qt::LeftButton) {
-        if (m_tool == CanvasTool::Select) {
-            if (m_dragging)
-                SelectWindow(QRectF(m_pressAt, m_pointer).normalized(), add);
-            else
-                SelectAt(m_pointer, add);
-        } else if (m_tool == CanvasTool::DrawPath && !m_dragging) {
-            m_view.SetSize(size());
-            AddPathPoint(m_view.ToWorld(m_pointer));
-        }
-    } else if (event->button() == Qt::RightButton && m_tool == CanvasTool::DrawPath && !m_dragging) {
-        FinishPath();
-    }
-    m_dragButton = Qt::NoButton;
-    m_dragging = false;
-    SetTool(m_tool); // the cursor of the tool again after a pan
-}
-
-void DrawingCanvas::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // The press of the double click has already added its point.
-    if (event->button() == Qt::LeftButton && m_tool == CanvasTool::DrawPath)
-        FinishPath();
-}
-
-void DrawingCanvas::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        if (m_tool == CanvasTool::DrawPath && !m_pathPoints.empty())
-            CancelPath();
-        else if (m_drawing) {
-            m_drawing->UnselectAllElements();
-            emit SelectionChanged();
-            update();
-        }
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (m_tool == CanvasTool::DrawPath)
-            FinishPath();
-        break;
-    case Qt::Key_Backspace:
-        if (!m_pathPoints.empty()) {
-            m_pathPoints.pop_back();
-            update();
-        }
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-    }
 }
 
 } // namespace velrok::app

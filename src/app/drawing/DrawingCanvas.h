@@ -2,7 +2,9 @@
 // and weight on a dark background, with pan, zoom at the cursor, zoom to fit, picking by click and
 // by window, a highlighted group and the path tool. Painting goes through a cached pixmap that is
 // rebuilt only when the drawing or the view changes, and elements smaller than a pixel are drawn
-// as points, so 100 000 elements stay responsive.
+// as points, so 100 000 elements stay responsive. Entities kept from a DXF file that the drawing
+// only shows (block references, hatches ...) are painted piece by piece in their own colours, solid
+// fills shaded, and picked like any other element.
 #pragma once
 
 #include "app/drawing/DrawingGeometry.h"
@@ -89,9 +91,15 @@ class DrawingCanvas : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    struct Part {
+        QPolygonF polygon;
+        bool area = false; // a click inside picks it: a filled piece or a text's box
+    };
     struct Geometry {
-        QPolygonF points; // texts: their box
+        QPolygonF points;        // texts: their box
+        std::vector<Part> parts; // Shown: its pieces in order, then its texts' boxes
         QRectF box;
+        bool Empty() const { return points.isEmpty() && parts.empty(); }
     };
     struct Item {
         const host::DrawingElement* element;
@@ -100,6 +108,8 @@ class DrawingCanvas : public QWidget {
 
     const Geometry& GeometryOf(const host::DrawingElement& element);
     void DrawItem(QPainter& painter, const Item& item, const Viewport& view);
+    void DrawShown(QPainter& painter, const Item& item, const Viewport& view);
+    bool IsLayerHidden(const std::string& layer) const;
     void PaintOverlay(QPainter& painter);
     void DrawOutline(QPainter& painter, uint64_t id, const QPen& pen);
 

@@ -111,6 +111,53 @@ QPolygonF TextOutline(const host::TextData& text)
     return box;
 }
 
+QPolygonF PiecePolygon(const host::ShownPiece& piece)
+{
+    QPolygonF out;
+    out.reserve(static_cast<qsizetype>(piece.points.size()) + 1);
+    for (const Point3d& p : piece.points)
+        out << Xy(p);
+    if (piece.closed && out.size() > 2 && out.front() != out.back())
+        out << out.front();
+    return out;
+}
+
+QPolygonF ShownTextOutline(const host::ShownText& text)
+{
+    size_t lines = 1, longest = 0, current = 0;
+    for (unsigned char ch : text.text) {
+        if (ch == '\n') {
+            ++lines;
+            current = 0;
+        } else if ((ch & 0xC0) != 0x80) { // count characters, not UTF-8 continuation bytes
+            longest = std::max(longest, ++current);
+        }
+    }
+    const double h = text.height;
+    const double w = kTextWidthPerHeight * h * static_cast<double>(longest);
+    const double below = h * host::kShownTextLineSpacing * static_cast<double>(lines - 1);
+    const double c = std::cos(text.rotation), s = std::sin(text.rotation);
+    const QPointF o = Xy(text.origin);
+    QPolygonF box;
+    for (QPointF p :
+         {QPointF(0, -below), QPointF(w, -below), QPointF(w, h), QPointF(0, h), QPointF(0, -below)})
+        box << o + QPointF(p.x() * c - p.y() * s, p.x() * s + p.y() * c);
+    return box;
+}
+
+QColor ShownColor(const host::InMemoryDrawing& drawing, const host::DrawingElement& element,
+                  const std::string& layer, int aci)
+{
+    if (aci >= 1 && aci < host::kAciByLayer)
+        return QColor(QString::fromStdString(host::AciRgb(aci)));
+    if (const auto level = drawing.FindLevelByName(layer)) {
+        const host::DrawingLevel& l = drawing.Level(*level);
+        return QColor(
+            QString::fromStdString(l.dxfColor != 0 ? host::AciRgb(l.dxfColor) : host::HostColorRgb(l.color)));
+    }
+    return ElementColor(drawing, element);
+}
+
 double DistanceToSegment(QPointF p, QPointF a, QPointF b)
 {
     const QPointF ab = b - a;

@@ -29,6 +29,15 @@ void AppendBulgeArc(QPolygonF& out, QPointF a, QPointF b, double bulge);
 // The corners of a text's box in drawing units (an estimate: 0.6 height per character).
 QPolygonF TextOutline(const host::TextData& text);
 
+// A piece of a Shown element as a polyline; a closed piece ends where it began.
+QPolygonF PiecePolygon(const host::ShownPiece& piece);
+// The box of a Shown text, all its lines, in drawing units (the same estimate as TextOutline).
+QPolygonF ShownTextOutline(const host::ShownText& text);
+// The colour a piece or text of a Shown element is drawn in: its colour index, or for BYLAYER the
+// colour of the level of its layer's name, or the element's own colour when there is no such level.
+QColor ShownColor(const host::InMemoryDrawing& drawing, const host::DrawingElement& element,
+                  const std::string& layer, int aci);
+
 double DistanceToSegment(QPointF p, QPointF a, QPointF b);
 double DistanceToPolyline(QPointF p, const QPolygonF& polyline);
 

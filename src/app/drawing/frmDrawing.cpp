@@ -70,6 +70,9 @@ frmDrawing::frmDrawing(host::HostRegistry& registry, MessageService& messages, s
     m_selectionLabel = new QLabel(this);
     m_selectionLabel->setObjectName("SelectionLabel");
     statusBar()->addWidget(m_pointerLabel, 1);
+    m_keptLabel = new QLabel(this);
+    m_keptLabel->setObjectName("KeptNotShownLabel");
+    statusBar()->addPermanentWidget(m_keptLabel);
     statusBar()->addPermanentWidget(m_selectionLabel);
     connect(m_canvas, &DrawingCanvas::PointerMoved, this, [this](QPointF p) {
         m_pointerLabel->setText(QString("X %1   Y %2").arg(p.x(), 0, 'f', 3).arg(p.y(), 0, 'f', 3));
@@ -223,6 +226,13 @@ void frmDrawing::SetDrawing(std::shared_ptr<host::InMemoryDrawing> drawing)
     Refresh();
 }
 
+QString KeptNotShownText(int count)
+{
+    if (count <= 0)
+        return {};
+    return count == 1 ? QString("1 entity kept, not shown") : QString("%1 entities kept, not shown").arg(count);
+}
+
 bool frmDrawing::IsModified() const
 {
     return m_drawing->EditRevision() != m_savedEditRevision;
@@ -241,6 +251,7 @@ bool frmDrawing::NewDrawing()
         return false;
     m_filePath.clear();
     SetDrawing(std::make_shared<host::InMemoryDrawing>(kDrawingTitle));
+    m_keptLabel->setText({});
     return true;
 }
 
@@ -259,6 +270,7 @@ bool frmDrawing::LoadDxf(const std::string& path)
     import.drawing->SetCaption(DrawingCaption(path));
     m_filePath = path;
     SetDrawing(import.drawing);
+    m_keptLabel->setText(KeptNotShownText(import.keptNotShown));
     m_canvas->ZoomToFit();
     return true;
 }

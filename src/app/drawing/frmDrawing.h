@@ -40,6 +40,10 @@ inline constexpr const char* kDrawingTitle = "Velrok drawing";
 inline constexpr int kDrawingRefreshMs = 150; // coalesces the many changes of a sweep run
 inline constexpr int kPngExportWidth = 1600, kPngExportHeight = 1200;
 
+// The status-bar note of the entities a DXF file held that the drawing keeps but does not show;
+// empty when there are none.
+QString KeptNotShownText(int count);
+
 class frmDrawing : public QMainWindow {
     Q_OBJECT
   public:
@@ -141,6 +145,7 @@ class frmDrawing : public QMainWindow {
     QDoubleSpinBox* m_fillet = nullptr;
     QLabel* m_pointerLabel = nullptr;
     QLabel* m_selectionLabel = nullptr;
+    QLabel* m_keptLabel = nullptr;
     QTimer m_refreshTimer;
     uint64_t m_listedRevision = ~0ull;
     bool m_filling = false;

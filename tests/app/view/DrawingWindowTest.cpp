@@ -6,11 +6,13 @@
 #include "app/drawing/frmDrawing.h"
 #include "fakes/RecordingServices.h"
 #include "host/DxfReader.h"
+#include "host/HostColors.h"
 #include "host/PathAcquisition.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -239,6 +241,108 @@ class DrawingWindowTest : public QObject {
         QVERIFY(!canvas->IsLevelVisible(level));
         QCOMPARE(redNear(onLine), 0);
         QVERIFY(!canvas->PickAt(onLine).has_value());
+    }
+
+    // A Shown element as the DXF import stores a kept hatch or block reference: a filled red
+    // square, a line on the green level "Kerb" in BYLAYER colour, a blue dot and a text.
+    host::ElementHandle AddShown(host::InMemoryDrawing& d)
+    {
+        d.AddLevel("Kerb", 2, std::nullopt, 0); // green
+        host::DrawingElement e;
+        e.kind = host::ElementKind::Shown;
+        e.dxfKind = "INSERT";
+        e.level = d.DefaultLevel();
+        e.shown.pieces.push_back({"0", 1, {{20, 20, 0}, {40, 20, 0}, {40, 40, 0}, {20, 40, 0}}, true, true});
+        e.shown.pieces.push_back({"Kerb", host::kAciByLayer, {{60, 50, 0}, {90, 50, 0}}, false, false});
+        e.shown.pieces.push_back({"0", 5, {{50, 80, 0}, {50, 80, 0}}, false, false});
+        e.shown.texts.push_back({"0", 7, "Bay 1\nBay 2", {60, 20, 0}, 4.0, 0.0});
+        return d.AddNewElement(std::move(e));
+    }
+
+    QImage Rendered(app::DrawingCanvas* canvas)
+    {
+        QImage image(canvas->size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        canvas->Render(painter, canvas->View());
+        return image;
+    }
+
+    void shownElementPaintsItsPiecesInTheirColoursAndShadesFills()
+    {
+        auto* canvas = ShownWindow();
+        auto& d = *m_window->Drawing();
+        AddShown(d);
+        m_window->Refresh();
+        const QImage before = Rendered(canvas);
+        const QColor background = before.pixelColor(Pixel(canvas, {5, 95}));
+
+        // Inside the filled square: shaded, so red but not the full red of its border.
+        const QColor inside = before.pixelColor(Pixel(canvas, {30, 30}));
+        QVERIFY2(inside.red() > background.red() + 40, qPrintable(inside.name()));
+        QVERIFY2(inside.red() < 255 && inside.green() < 80, qPrintable(inside.name()));
+        int fullRed = 0;
+        for (int dx = -1; dx <= 1; ++dx)
+            fullRed += before.pixelColor(Pixel(canvas, {20, 30}) + QPoint(dx, 0)) == QColor(255, 0, 0);
+        QVERIFY(fullRed >= 1);
+        // The BYLAYER line takes the colour of its layer's level, the dot its own.
+        auto countNear = [](const QImage& image, QPoint p, QColor c) {
+            int n = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    n += image.pixelColor(p + QPoint(dx, dy)) == c;
+            return n;
+        };
+        const QColor green(QString::fromStdString(host::HostColorRgb(2)));
+        const QColor blue(QString::fromStdString(host::AciRgb(5)));
+        QVERIFY(countNear(before, Pixel(canvas, {75, 50}), green) >= 1);
+        QVERIFY(countNear(before, Pixel(canvas, {50, 80}), blue) >= 1);
+
+        // Hiding the level "Kerb" hides that piece and leaves the others.
+        QListWidget* levels = m_window->LevelList();
+        for (int i = 0; i < levels->count(); ++i)
+            if (levels->item(i)->text() == "Kerb")
+                levels->item(i)->setCheckState(Qt::Unchecked);
+        const QImage after = Rendered(canvas);
+        QCOMPARE(countNear(after, Pixel(canvas, {75, 50}), green), 0);
+        QVERIFY(countNear(after, Pixel(canvas, {50, 80}), blue) >= 1);
+    }
+
+    void shownElementIsPickedByItsPiecesFillsAndTexts()
+    {
+        auto* canvas = ShownWindow();
+        auto& d = *m_window->Drawing();
+        const host::ElementHandle shown = AddShown(d);
+        m_window->Refresh();
+        for (QPointF world : {QPointF(30, 30), QPointF(75, 50), QPointF(50, 80), QPointF(62, 16)}) {
+            const auto hit = canvas->PickAt(Pixel(canvas, world));
+            QVERIFY2(hit.has_value(), qPrintable(QString("%1,%2").arg(world.x()).arg(world.y())));
+            QCOMPARE(hit->id, shown.id);
+        }
+        QVERIFY(!canvas->PickAt(Pixel(canvas, {10, 90})).has_value());
+        const QRectF extents = canvas->Extents();
+        QVERIFY(extents.contains(QPointF(50, 80)) || extents.bottom() >= 80);
+        QCOMPARE(extents.left(), 20.0);
+        // Window selection takes it only when all of it lies inside.
+        QVERIFY(canvas->InsideWindow(QRectF(Pixel(canvas, {15, 85}), Pixel(canvas, {95, 5})).normalized())
+                    .size() == 1);
+        QVERIFY(canvas->InsideWindow(QRectF(Pixel(canvas, {15, 85}), Pixel(canvas, {80, 5})).normalized())
+                    .empty());
+    }
+
+    void statusBarCountsEntitiesKeptButNotShown()
+    {
+        QCOMPARE(app::KeptNotShownText(0), QString());
+        QCOMPARE(app::KeptNotShownText(1), QString("1 entity kept, not shown"));
+        QCOMPARE(app::KeptNotShownText(12), QString("12 entities kept, not shown"));
+        ShownWindow();
+        auto* label = m_window->findChild<QLabel*>("KeptNotShownLabel");
+        QVERIFY(label);
+        QCOMPARE(label->text(), QString());
+        const host::DxfImport import = host::ReadDxfFile(VELROK_TEST_DATA_DIR "/dxf/road.dxf");
+        QVERIFY(m_window->OpenDxf(VELROK_TEST_DATA_DIR "/dxf/road.dxf"));
+        QCOMPARE(label->text(), app::KeptNotShownText(import.skippedEntities));
+        m_window->NewDrawing();
+        QCOMPARE(label->text(), QString());
     }
 
     void deletingGroupRemovesItsElementsOnly()

@@ -1,0 +1,36 @@
+// Splits a text DXF file into its group-code/value tags and checks them: codes are integers,
+// numbers finite and of sane size, sections open and close and the file ends with EOF. One pass,
+// no line-length limit, and nothing allocated beyond one tag per two lines of the file.
+#pragma once
+
+#include "host/DxfTags.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velrok::host {
+
+// Coordinates beyond this magnitude are refused in entities and blocks: no road drawing is that
+// large, and such numbers are what a damaged file usually holds.
+inline constexpr double kMaxDxfCoordinate = 1e12;
+inline constexpr int kMaxGroupCode = 1071;
+
+// Ten bytes a tag, whatever the lengths of its lines: a drawing of short lines costs little more
+// than its file. Offsets are 32-bit, so files of 4 GB and more are refused.
+struct DxfTagStream {
+    std::vector<uint32_t> codeStart;  // byte offset of each tag's code line; one more: the end
+    std::vector<uint32_t> valueStart; // byte offset of each tag's value line
+    std::vector<uint16_t> code;
+    bool crlf = false; // the file's lines end in CR LF
+    std::string error; // "line N: ..." when the file is refused
+};
+
+DxfTagStream ReadDxfTags(std::string_view text);
+
+bool IsDxfRealCode(int code);
+bool IsDxfIntegerCode(int code);
+
+} // namespace velrok::host
