@@ -4,6 +4,7 @@
 #include "app/FormPlacement.h"
 #include "app/diagrams/ResultDiagrams.h"
 #include "app/styles/frmVehicleTurningSettings.h"
+#include "host/DxfWriter.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -80,6 +81,11 @@ frmDrawing* SweepSession::CreateDrawingWindow()
 {
     if (!m_drawing) {
         m_drawing = std::make_unique<frmDrawing>(m_registry, m_services.messages, m_services.progId);
+        m_drawing->SetResultsDxfExport(
+            [](const host::InMemoryDrawing& drawing, std::optional<host::NamedGroupHandle> group,
+               const std::string& path, std::string& error) {
+                return host::WriteResultsDxfFile(drawing, group, path, error);
+            });
         const std::string example = FindExampleDrawing(QCoreApplication::applicationDirPath().toStdString());
         if (!example.empty())
             m_drawing->OpenDxf(example);

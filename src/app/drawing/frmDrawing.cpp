@@ -278,10 +278,14 @@ bool frmDrawing::LoadDxf(const std::string& path)
 bool frmDrawing::SaveDxf(const std::string& path)
 {
     std::string error;
-    if (!host::WriteDxfFile(*m_drawing, path, error)) {
+    host::DxfWriteNotes notes;
+    if (!host::WriteDxfFile(*m_drawing, path, error, notes)) {
         m_messages.Show(kDrawingTitle, error, MsgIcon::Exclamation);
         return false;
     }
+    // Saved all the same; the user is told what the file's version cannot hold (an R12 group).
+    for (const std::string& warning : notes.warnings)
+        m_messages.Show(kDrawingTitle, warning, MsgIcon::Exclamation);
     m_drawing->SetCaption(DrawingCaption(path));
     m_filePath = path;
     m_savedEditRevision = m_drawing->EditRevision();
