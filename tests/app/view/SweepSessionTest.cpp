@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QPushButton>
 #include <QTest>
@@ -124,6 +126,16 @@ class SweepSessionTest : public QObject {
         QCOMPARE(w.status.panel2, w.session.Results().Report);
         QCOMPARE(drawing->Drawing()->Groups().size(), size_t(1));
         QVERIFY(w.session.AngleDiagram()->Picture().xMax > 50.0);
+
+        // Export results as DXF writes the run alone: its group's elements and nothing of the road.
+        const QString results = QDir(QDir::tempPath()).filePath("velrok-session-results.dxf");
+        QVERIFY(drawing->ExportResultsDxf(std::nullopt, results.toStdString()));
+        const host::DxfImport back = host::ReadDxfFile(results.toStdString());
+        QVERIFY2(back.ok(), back.error.c_str());
+        QCOMPARE(back.drawing->Groups().size(), size_t(1));
+        QCOMPARE(back.drawing->ModelElements().size(), drawing->Drawing()->Groups().front().members.size());
+        QVERIFY(host::PathElementsOnLevel(*back.drawing, "VehiclePath").empty());
+        QFile::remove(results);
 
         // The style form lists the drawing's levels, the run's among them.
         w.session.ShowStyleForm();
