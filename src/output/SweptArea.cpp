@@ -50,6 +50,46 @@ bool IsTranslate(const Outline<N>& a, const Outline<N>& b, Point2d dir)
     return std::fabs(dir.x * t.y - dir.y * t.x) <= kSweptMergeTolerance;
 }
 
+// Where segments a-b and c-d cross strictly inside both; false otherwise.
+bool CrossingPoint(Point2d a, Point2d b, Point2d c, Point2d d, Point2d& x)
+{
+    const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
+    const double den = rx * sy - ry * sx;
+    if (den == 0.0)
+        return false;
+    const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
+    const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;
+    if (!(t > 1e-9 && t < 1 - 1e-9 && u > 1e-9 && u < 1 - 1e-9))
+        return false;
+    x = {a.x + t * rx, a.y + t * ry};
+    return true;
+}
+
+// The area an outline covers moving from `p` to `q`: their hull, less what the hull bridges on the
+// inside of a turn. There an edge at the two positions crosses itself (the outline turns about a
+// point of that edge), the edge sweeps two thin triangles meeting at the crossing, and the hull's
+// straight edge across the notch would claim ground the vehicle never covers.
+template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, const Outline<N>& q)
+{
+    Ring out = hull;
+    for (size_t e = 0; e < N; ++e) {
+        const Point2d a0 = p[e], b0 = p[(e + 1) % N], a1 = q[e], b1 = q[(e + 1) % N];
+        Point2d x;
+        if (!CrossingPoint(a0, b0, a1, b1, x))
+            continue;
+        for (size_t i = 0; i < out.size(); ++i) {
+            const Point2d u = out[i], v = out[(i + 1) % out.size()];
+            const bool bridge = (u == a0 && v == b1) || (u == b1 && v == a0) || (u == a1 && v == b0) ||
+                                (u == b0 && v == a1);
+            if (bridge) {
+                out.insert(out.begin() + static_cast<long>(i) + 1, x);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
 // Hulls of one outline track. A stretch whose outlines are translates along one line is one hull
 // (a convex outline moved along a line sweeps the hull of its positions).
 template <size_t N>
@@ -65,6 +105,7 @@ void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& sta
         h.ring = ConvexHull(std::move(pts));
         if (h.ring.size() < 3)
             return;
+        h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
         h.box = BoxOf(h.ring);
         h.station = stations[last];
         out.push_back(std::move(h));
@@ -284,7 +325,7 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
         std::vector<Ring> out;
         out.reserve(hulls.size());
         for (const SweptHull& h : hulls)
-            out.push_back(h.ring);
+            out.push_back(h.outline);
         return out;
     };
     area.body = PlaneRegion::UnionOf(rings(SweptHulls(footprints, false, true)));

@@ -57,7 +57,8 @@ struct SweptFootprints {
 
 // A convex piece of a swept area and the station at which the vehicle has covered it.
 struct SweptHull {
-    Ring ring; // counter-clockwise
+    Ring ring;    // the convex hull of the positions, counter-clockwise: for locating stations
+    Ring outline; // what the union takes: the hull with the notch a turning edge leaves
     Box box;
     double station = 0.0;
 };
