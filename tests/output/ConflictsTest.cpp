@@ -167,13 +167,19 @@ TEST(Conflicts, InnerRearWheelCutsTheKerbOfATightTurn)
     EXPECT_NEAR(std::hypot(c.marker.x - centre.x, c.marker.y - centre.y), R - 1.6, 0.01);
     EXPECT_EQ(ConflictReportLine(r, '.'),
               "Conflicts: 1 (1 kerb), first at station " + FormatNumber(RoundHalfEven(c.firstStation, 1), '.'));
-    // A wider kerb radius 0.5 outside the inner front tyre line is clear of every wheel.
-    host::ElementLines clear{"20", {{}}};
+    // The outer kerb, 1.6 outside the path: the body's front corner overhangs it, the outer front
+    // tyre (out to about 1.29) passes it by some 0.3.
+    host::ElementLines outer{"20", {{}}};
     for (int i = 0; i <= 90; ++i) {
         const double a = -kPi / 2.0 + kPi / 2.0 * i / 90.0;
-        clear.lines[0].push_back({centre.x + (R - 0.6) * std::cos(a), centre.y + (R - 0.6) * std::sin(a)});
+        outer.lines[0].push_back({centre.x + (R + 1.6) * std::cos(a), centre.y + (R + 1.6) * std::sin(a)});
     }
-    EXPECT_EQ(Check(s, {}, {clear}).conflicts.size(), 1u) << "the front tyre itself runs over it";
+    const ConflictResult o = Check(s, {}, {outer});
+    EXPECT_TRUE(o.conflicts.empty());
+    ASSERT_TRUE(o.least.found);
+    EXPECT_GT(o.least.distance, 0.2);
+    EXPECT_LT(o.least.distance, 0.4);
+    EXPECT_GT(o.least.station, 25.0);
 }
 
 TEST(Conflicts, ObstacleInsideABlockReferenceCounts)
