@@ -288,7 +288,8 @@ TEST_F(SweepCli, AmbiguousPathListsTheCandidates)
 {
     const CliRun r = Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) + "");
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("8 path elements on the drawing"), std::string::npos) << r.err;
+    // The path, six road edges, one island line and the two kerb arcs.
+    EXPECT_NE(r.err.find("10 path elements on the drawing"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("POLYLINE  layer VehiclePath  length 117.135"), std::string::npos) << r.err;
     // The handle listed selects the element.
     const size_t at = r.err.find("POLYLINE");
