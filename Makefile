@@ -1,7 +1,7 @@
 # Velrok: quick start is `make demo` and `make test`.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-l10n-tools \
             libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth \
-            python3-ezdxf imagemagick
+            python3-ezdxf imagemagick libgeos-dev
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)

@@ -23,11 +23,12 @@ for example in roundabout junction; do
     echo
     echo "== $example =="
     code=0
-    "$CLI" sweep "$ROOT/examples/$example.dxf" --vehicle "#$RECORD" --path layer:VehiclePath --envelope \
+    "$CLI" sweep "$ROOT/examples/$example.dxf" --vehicle "#$RECORD" --path layer:VehiclePath --envelope --kerbs Kerb \
         --out "$OUT/$example.dxf" --svg "$OUT/$example.svg" --json "$OUT/$example.json" || code=$?
     case $code in
         0) ;;
         3) echo "(the run stopped at a limit; the outputs show where)" ;;
+        4) echo "(the vehicle meets kerbs; out/$example.json lists them, level Velrok_Conflicts shows them)" ;;
         *) status=$code ;;
     esac
     for f in "$OUT/$example.dxf" "$OUT/$example.svg" "$OUT/$example.json"; do

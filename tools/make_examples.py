@@ -24,6 +24,7 @@ def new_drawing():
     doc.layers.add("VehiclePath", color=1)
     doc.layers.add("RoadEdge", color=8)
     doc.layers.add("Island", color=3)
+    doc.layers.add("Kerb", color=2)
     return doc
 
 
@@ -46,6 +47,7 @@ def roundabout(path):
     # Central island with its apron, the outer kerb, and the arm's kerbs up to the entry and exit curves.
     msp.add_circle((0, 0), rc - 5.0, dxfattribs={"layer": "Island"})
     msp.add_circle((0, 0), rc - 3.0, dxfattribs={"layer": "Island"})
+    msp.add_circle((0, 0), rc - 5.0, dxfattribs={"layer": "Kerb"})  # the island's kerb inside the apron
     msp.add_circle((0, 0), rc + 4.0, dxfattribs={"layer": "RoadEdge"})
     for x in (d + 3.5, -d - 3.5):
         msp.add_line((x, -far), (x, -c - 6.0), dxfattribs={"layer": "RoadEdge"})
@@ -69,6 +71,9 @@ def junction(path):
     msp.add_line((r - 3.5, -15.0), (r - 3.5, -60), dxfattribs={"layer": "RoadEdge"})
     msp.add_arc((r + 12.0, -3.5 - 8.5), 8.5, 90, 180, dxfattribs={"layer": "RoadEdge"})
     msp.add_line((r + 3.5, -12.0), (r + 3.5, -60), dxfattribs={"layer": "RoadEdge"})
+    # The kerbs of the inner corner, where the trailer's wheels cut in.
+    msp.add_arc((r - 15.0, -3.5 - 11.5), 11.5, 0, 90, dxfattribs={"layer": "Kerb"})
+    msp.add_arc((r + 12.0, -3.5 - 8.5), 8.5, 90, 180, dxfattribs={"layer": "Kerb"})
     doc.saveas(path)
 
 

@@ -11,6 +11,7 @@
 #include "host/InMemoryDrawing.h"
 #include "host/PathAcquisition.h"
 #include "host/SvgWriter.h"
+#include "output/Conflicts.h"
 #include "sweep/SweepRun.h"
 #include "sweep/TurningReport.h"
 #include "vehicle/VehicleFile.h"
@@ -70,6 +71,31 @@ struct SweepOptions {
     std::string settings;
     std::string out, svg, json;
     std::string resultsOnly; // a DXF of the run's results alone, for an external reference
+    // Obstacle and kerb levels and the clearance for this run only; empty: the stored settings'.
+    std::string obstacles, kerbs, clearance;
+};
+
+// The run ended at its end but met obstacles or kerbs.
+constexpr int kExitConflicts = 4;
+
+// The stored settings with this run's options on top; the stored file is never written.
+class OverlaySettings : public SettingsStore {
+  public:
+    explicit OverlaySettings(const SettingsStore& base) : m_base(base) {}
+    std::string Get(const std::string& key, const std::string& defaultValue) const override
+    {
+        auto it = m_values.find(key);
+        return it != m_values.end() ? it->second : m_base.Get(key, defaultValue);
+    }
+    bool Set(const std::string& key, const std::string& value) override
+    {
+        m_values[key] = value;
+        return true;
+    }
+
+  private:
+    const SettingsStore& m_base;
+    std::map<std::string, std::string> m_values;
 };
 
 struct InputError {
@@ -392,6 +418,21 @@ Json Report(const Vehicle& v, const SweepResults& r, const host::InMemoryDrawing
     }
     for (const auto& [level, n] : counts)
         perLevel[level] = n;
+    Json swept = nullptr;
+    if (r.SweptAreaDone)
+        swept = {{"body", r.SweptBodyArea}, {"wheels", r.SweptWheelArea}, {"max_width", r.SweptMaxWidth}};
+    Json conflicts = Json::array();
+    for (const Conflict& c : r.Conflicts.conflicts)
+        conflicts.push_back({{"class", ConflictClassName(c.kind)},
+                             {"handle", c.handle},
+                             {"first_station", c.firstStation},
+                             {"last_station", c.lastStation},
+                             {"depth", c.depth}});
+    Json least = nullptr;
+    if (r.Conflicts.least.found)
+        least = {{"distance", r.Conflicts.least.distance},
+                 {"station", r.Conflicts.least.station},
+                 {"handle", r.Conflicts.least.handle}};
     Json envelope = nullptr;
     if (r.EnvelopeDrawn)
         envelope = {{"left", XyJson(r.EnvelopeLeft)}, {"right", XyJson(r.EnvelopeRight)}};
@@ -421,6 +462,10 @@ Json Report(const Vehicle& v, const SweepResults& r, const host::InMemoryDrawing
               {"WheelSweepLeftBack", PointsJson(rec.WheelSweepLeftBack)},
               {"WheelSweepRightBack", PointsJson(rec.WheelSweepRightBack)}}},
             {"envelope", envelope},
+            {"swept_area", swept},
+            {"conflict_report", r.ConflictsChecked ? Json(r.ConflictLine) : Json(nullptr)},
+            {"conflicts", conflicts},
+            {"least_clearance", least},
             {"group", r.GroupName},
             {"elements_per_level", perLevel},
             {"messages", messages}};
@@ -478,6 +523,19 @@ int RunSweep(const SweepOptions& o, const CliContext& context)
 #endif
     if (!settings)
         settings = std::make_unique<MemorySettingsStore>();
+    OverlaySettings runSettings(*settings);
+    if (!o.obstacles.empty())
+        runSettings.Set(kObstacleLevelsKey, SettingFromLevels(LevelsFromSetting(o.obstacles)));
+    if (!o.kerbs.empty())
+        runSettings.Set(kKerbLevelsKey, SettingFromLevels(LevelsFromSetting(o.kerbs)));
+    if (!o.clearance.empty()) {
+        const ParsedNumber d = ParseNumber(Trim(o.clearance), '.');
+        if (!d.ok() || d.value < 0.0) {
+            std::cerr << "velrok-cli sweep: --clearance " << o.clearance << ": not a distance of 0 or more\n";
+            return kExitBadInput;
+        }
+        runSettings.Set(kClearanceDistanceKey, o.clearance);
+    }
 
     host::HostRegistry registry;
     registry.Register(host::kStandardProgId, drawing);
@@ -487,8 +545,8 @@ int RunSweep(const SweepOptions& o, const CliContext& context)
     SystemClock clock;
     SystemRandom random;
     NoDiagrams diagrams;
-    SweepServices services{messages, status, run,      *settings, registry, host::kStandardProgId,
-                           clock,    random, diagrams, nullptr,   '.'};
+    SweepServices services{messages, status, run,      runSettings, registry, host::kStandardProgId,
+                           clock,    random, diagrams, nullptr,     '.'};
 
     host::CurrentPath current;
     if (!host::AddPath(registry, host::kStandardProgId, messages, status, current))
@@ -523,6 +581,8 @@ int RunSweep(const SweepOptions& o, const CliContext& context)
         code = kExitFailure;
     else if (results.Stop != StopReason::None)
         code = kExitStopped;
+    else if (!results.Conflicts.conflicts.empty())
+        code = kExitConflicts;
 
     std::string error;
     host::DxfWriteNotes notes;
@@ -553,6 +613,8 @@ int RunSweep(const SweepOptions& o, const CliContext& context)
     }
     if (!results.Report.empty())
         std::cout << results.Report << "\n";
+    if (!results.ConflictLine.empty())
+        std::cout << results.ConflictLine << "\n";
     return code;
 }
 
@@ -583,6 +645,10 @@ void AddSweepCommand(CLI::App& app, CliContext& context)
     sweep->add_flag("--no-sweep", o->noSweep, "Do not draw sweep lines");
     sweep->add_flag("--envelope", o->envelope, "Draw the swept envelope");
     sweep->add_flag("--reverse", o->reverse, "Run the path from its end");
+    sweep->add_option("--obstacles", o->obstacles,
+                      "Levels holding obstacles (walls, posts, buildings), joined by ';'");
+    sweep->add_option("--kerbs", o->kerbs, "Levels holding kerbs, joined by ';'");
+    sweep->add_option("--clearance", o->clearance, "Clearance distance around the body (default 0.5)");
     sweep->add_option("--settings", o->settings,
                       "Output styles from this INI file (default: built-in styles)");
     sweep->add_option("--out", o->out, "Write the drawing with the results as DXF");

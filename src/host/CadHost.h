@@ -101,6 +101,13 @@ class SelectionEnumerator {
     long m_pos = -1;
 };
 
+// The line strings an element shows (curves cut into chords), with its handle text: the DXF
+// handle, or the identifier in hex when it has none.
+struct ElementLines {
+    std::string handle;
+    std::vector<std::vector<Point2d>> lines;
+};
+
 class CadHost {
   public:
     virtual ~CadHost() = default;
@@ -147,6 +154,15 @@ class CadHost {
     // --- named group ---
     virtual void AddGroupMember(NamedGroupHandle group, ElementHandle element) = 0;
     virtual void CommitGroup(NamedGroupHandle group) = 0;
+
+    // --- reading the drawing for obstacle checks ---
+    // Every model element on one of the named levels (case ignored), and the pieces of shown
+    // elements (block references ...) whose own layer or element level is named. A host that
+    // cannot read its elements offers none.
+    virtual std::vector<ElementLines> LinesOnLevels(const std::vector<std::string>& /*levels*/) const
+    {
+        return {};
+    }
 };
 
 } // namespace velrok::host

@@ -133,6 +133,7 @@ class InMemoryDrawing : public CadHost {
 
     void AddGroupMember(NamedGroupHandle group, ElementHandle element) override;
     void CommitGroup(NamedGroupHandle group) override;
+    std::vector<ElementLines> LinesOnLevels(const std::vector<std::string>& levels) const override;
 
     // --- reading, for views and writers ---
     void SetCaption(std::string caption) { m_caption = std::move(caption); }

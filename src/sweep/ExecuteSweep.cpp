@@ -2,6 +2,7 @@
 // wrap-up. Also the Execute command around it.
 #include "common/NumberText.h"
 #include "output/OutputStyle.h"
+#include "output/PlotConflicts.h"
 #include "output/PlotEnvelope.h"
 #include "output/PlotExceededSegmentAngle.h"
 #include "output/PlotSegment.h"
@@ -48,6 +49,12 @@ void SweepResults::Reset()
     EnvelopeDrawn = false;
     EnvelopeRight.clear();
     EnvelopeLeft.clear();
+    Footprints.Clear();
+    SweptAreaDone = ConflictsChecked = false;
+    SweptBodyArea = SweptWheelArea = SweptMaxWidth = 0.0;
+    ClearanceDistance = kDefaultClearance;
+    Conflicts = {};
+    ConflictLine.clear();
     Report.clear();
     Stop = StopReason::None;
 }
@@ -62,6 +69,7 @@ std::vector<PathTrackEntry> SweepResults::FilledTrack() const
 namespace {
 
 constexpr const char* kTrapLabel = " Execute sweep";
+constexpr const char* kSweptAreaLabel = " Swept area";
 
 // Arithmetic faults that end the run through its trap, named as users know them.
 [[noreturn]] void Overflow()
@@ -361,6 +369,7 @@ class Run {
                     return true;
                 m_corners[k] = c;
                 m_hasCorners[k] = true;
+                m_res.Footprints.Add(k, station, c, spec);
                 if (m_in.chk_PlotVehicle && plotFlag)
                     PlotSegment(*m_plot, c, spec);
                 m_prevLead[k] = m_lead[k];
@@ -497,9 +506,49 @@ class Run {
             m_res.EnvelopeRight = std::move(env.right);
             m_res.EnvelopeLeft = std::move(env.left);
         }
+        SweptAreaAndConflicts();
         m_res.Report = TurningReport(m_res, m_sep);
-        m_svc.status.SetPanel(2, m_res.Report);
+        m_svc.status.SetPanel(2, m_res.ConflictLine.empty() ? m_res.Report
+                                                            : m_res.Report + "  " + m_res.ConflictLine);
         m_svc.status.SetProgressVisible(false);
+    }
+
+    // The swept area, and the conflicts when obstacle or kerb levels are named. A failure here is
+    // shown and ends only this step: the outlines, sweep lines and report of the run stay.
+    void SweptAreaAndConflicts()
+    {
+        if (m_res.Footprints.IsEmpty())
+            return;
+        const std::vector<std::string> obstacleLevels =
+            LevelsFromSetting(m_svc.settings.Get(kObstacleLevelsKey, ""));
+        const std::vector<std::string> kerbLevels = LevelsFromSetting(m_svc.settings.Get(kKerbLevelsKey, ""));
+        m_res.ClearanceDistance =
+            ClearanceFromSetting(m_svc.settings.Get(kClearanceDistanceKey, "0.5"), m_sep);
+        try {
+            m_svc.status.SetPanel(2, "Evaluating swept area");
+            double wmax = 0.0;
+            for (const SegmentSpec& s : m_res.Segments)
+                wmax = std::max({wmax, s.VehicleWidth, s.WheelWidth});
+            const double reach = std::hypot(m_res.fordonslen, wmax);
+            const SweptArea area = ComputeSweptArea(m_res.Footprints, m_res.FilledTrack(), reach);
+            m_res.SweptBodyArea = area.bodyArea;
+            m_res.SweptWheelArea = area.wheelArea;
+            m_res.SweptMaxWidth = area.maxWidth;
+            m_res.SweptAreaDone = true;
+            if (obstacleLevels.empty() && kerbLevels.empty())
+                return;
+            const double d = m_res.ClearanceDistance;
+            const PlaneRegion envelope = d > 0.0 && !obstacleLevels.empty() ? area.body.Buffered(d) : PlaneRegion{};
+            m_res.Conflicts = FindConflicts(area, envelope, d, m_host->LinesOnLevels(obstacleLevels),
+                                            m_host->LinesOnLevels(kerbLevels));
+            m_res.ConflictsChecked = true;
+            m_res.ConflictLine = ConflictReportLine(m_res.Conflicts, m_sep);
+            if (!envelope.IsEmpty())
+                PlotClearanceEnvelope(*m_plot, envelope);
+            PlotConflicts(*m_plot, m_res.Conflicts);
+        } catch (const std::exception& e) {
+            m_svc.messages.Show(kTrapTitle, std::string(e.what()) + kSweptAreaLabel, MsgIcon::Exclamation);
+        }
     }
 
     const SweepInputs& m_in;

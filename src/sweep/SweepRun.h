@@ -10,7 +10,9 @@
 #include "host/CadHost.h"
 #include "host/HostRegistry.h"
 #include "host/PathAcquisition.h"
+#include "output/Conflicts.h"
 #include "output/SegmentCorners.h"
+#include "output/SweptArea.h"
 #include "geometry/SweepTypes.h"
 #include "vehicle/VehicleFields.h"
 
@@ -157,6 +159,18 @@ struct SweepResults {
 
     bool EnvelopeDrawn = false;
     std::vector<Point2d> EnvelopeRight, EnvelopeLeft;
+
+    // Every unit's outline at every station, for the swept area.
+    SweptFootprints Footprints;
+    bool SweptAreaDone = false; // false when the run swept nothing or the geometry failed
+    double SweptBodyArea = 0.0; // square drawing units
+    double SweptWheelArea = 0.0;
+    double SweptMaxWidth = 0.0;
+    // Checked when obstacle or kerb levels are named ("ObstacleLevels", "KerbLevels").
+    bool ConflictsChecked = false;
+    double ClearanceDistance = kDefaultClearance;
+    ConflictResult Conflicts;
+    std::string ConflictLine; // the report's conflict line; empty when nothing was checked
 
     std::string Report;
     StopReason Stop = StopReason::None;

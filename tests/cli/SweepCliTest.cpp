@@ -75,6 +75,23 @@ class SweepCli : public ::testing::Test {
         return path;
     }
 
+    // A straight path along x from 0 to 40 on PATH, kerbs along it at y = 3 and y = -3.5 on
+    // KERB, and, when asked, one kerb "1C" across the road at x = 20.
+    std::string Road(bool crossing) const
+    {
+        const std::string path = In("road.dxf");
+        auto line = [](const char* handle, const char* layer, double x1, double y1, double x2, double y2) {
+            return "0\nLINE\n5\n" + std::string(handle) + "\n8\n" + layer + "\n10\n" + std::to_string(x1) +
+                   "\n20\n" + std::to_string(y1) + "\n11\n" + std::to_string(x2) + "\n21\n" +
+                   std::to_string(y2) + "\n";
+        };
+        std::ofstream(path) << "0\nSECTION\n2\nENTITIES\n" << line("A1", "PATH", 0, 0, 40, 0)
+                            << line("B1", "KERB", -20, 3, 60, 3) << line("B2", "KERB", -20, -3.5, 60, -3.5)
+                            << (crossing ? line("1C", "KERB", 20, -5, 20, 5) : std::string())
+                            << "0\nENDSEC\n0\nEOF\n";
+        return path;
+    }
+
     fs::path m_dir;
 };
 
@@ -98,6 +115,8 @@ TEST_F(SweepCli, JunctionTurnWritesTheThreeOutputs)
                                      "lowest_speed",    "speed_unit",
                                      "path_track",      "series",
                                      "sweep_points",    "envelope",
+                                     "swept_area",      "conflict_report",
+                                     "conflicts",       "least_clearance",
                                      "group",           "elements_per_level",
                                      "messages"};
     std::set<std::string> got;
@@ -139,6 +158,68 @@ TEST_F(SweepCli, JunctionTurnWritesTheThreeOutputs)
     const std::string group = j["group"];
     EXPECT_GE(group.size(), 13u);
     EXPECT_LE(group.size(), 15u);
+}
+
+TEST_F(SweepCli, KerbsClearedGiveTheLeastClearanceAndExitZero)
+{
+    const CliRun r = Cli("'" + Road(false) + "' --vehicle " + FirstOfType(1) +
+                         " --path layer:PATH --kerbs 'KERB;Nothing' --json out.json");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Json j = ReadJson("out.json");
+    const double halfBody = j["vehicle"]["segments"][0]["VehicleWidth"].get<double>() / 2.0;
+    ASSERT_TRUE(j["least_clearance"].is_object());
+    EXPECT_NEAR(j["least_clearance"]["distance"].get<double>(), 3.0 - halfBody, 1e-3);
+    EXPECT_EQ(j["least_clearance"]["handle"], "B1");
+    EXPECT_TRUE(j["conflicts"].empty());
+    EXPECT_NEAR(j["swept_area"]["max_width"].get<double>(), 2.0 * halfBody, 1e-6);
+    EXPECT_GT(j["swept_area"]["body"].get<double>(), 40.0 * 2.0 * halfBody);
+    EXPECT_GT(j["swept_area"]["wheels"].get<double>(), 0.0);
+    const std::string line = j["conflict_report"];
+    EXPECT_EQ(line.rfind("Conflicts: none, least clearance ", 0), 0u) << line;
+    EXPECT_EQ(r.out, j["report"].get<std::string>() + "\n" + line + "\n");
+    EXPECT_FALSE(j["elements_per_level"].contains("Velrok_Conflicts"));
+    EXPECT_FALSE(j["elements_per_level"].contains("Velrok_Clearance")); // no obstacle levels named
+}
+
+TEST_F(SweepCli, KerbAcrossTheRoadIsAConflictAndExitsWithFour)
+{
+    std::ofstream(In("styles.ini")) << "[Turn]\nKerbLevels=Old\n";
+    const auto before = fs::last_write_time(In("styles.ini"));
+    const CliRun r = Cli("'" + Road(true) + "' --vehicle " + FirstOfType(1) +
+                         " --path layer:PATH --kerbs KERB --obstacles KERB --clearance 0.25 --settings styles.ini"
+                         " --json out.json --out out.dxf");
+    ASSERT_EQ(r.exitCode, 4) << r.err;
+    ASSERT_TRUE(fs::exists(In("out.dxf")));
+    const Json j = ReadJson("out.json");
+    ASSERT_EQ(j["conflicts"].size(), 2u) << j["conflicts"].dump();
+    std::set<std::string> classes;
+    for (const Json& c : j["conflicts"]) {
+        classes.insert(c["class"].get<std::string>());
+        EXPECT_EQ(c["handle"], "1C");
+        EXPECT_GT(c["depth"].get<double>(), 0.0);
+        EXPECT_LE(c["first_station"].get<double>(), c["last_station"].get<double>());
+        EXPECT_LT(c["first_station"].get<double>(), 20.0); // the front overhang reaches it first
+    }
+    EXPECT_EQ(classes, (std::set<std::string>{"kerb", "obstacle"}));
+    EXPECT_EQ(j["conflict_report"].get<std::string>().rfind("Conflicts: 2 (1 kerb, 1 obstacle), first at station ", 0),
+              0u);
+    // Highlights: the piece across the body, the pieces under the left and the right wheels; a
+    // circle and a text each; and the clearance envelope's one ring.
+    EXPECT_EQ(j["elements_per_level"]["Velrok_Conflicts"], 7) << j["elements_per_level"].dump();
+    EXPECT_EQ(j["elements_per_level"]["Velrok_Clearance"], 1);
+    // The options hold for this run; the stored settings stay as they were.
+    EXPECT_EQ(fs::last_write_time(In("styles.ini")), before);
+    std::ifstream ini(In("styles.ini"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(ini), {}), "[Turn]\nKerbLevels=Old\n");
+}
+
+TEST_F(SweepCli, BadClearanceIsRefused)
+{
+    const CliRun r = Cli("'" + Road(false) + "' --vehicle " + FirstOfType(1) +
+                         " --path layer:PATH --kerbs KERB --clearance wide --json out.json");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--clearance wide"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(In("out.json")));
 }
 
 TEST_F(SweepCli, WrittenDxfPassesTheEzdxfAudit)
@@ -207,7 +288,8 @@ TEST_F(SweepCli, AmbiguousPathListsTheCandidates)
 {
     const CliRun r = Cli("'" + kJunction + "' --vehicle " + FirstOfType(2) + "");
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("8 path elements on the drawing"), std::string::npos) << r.err;
+    // The path, six road edges, one island line and the two kerb arcs.
+    EXPECT_NE(r.err.find("10 path elements on the drawing"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("POLYLINE  layer VehiclePath  length 117.135"), std::string::npos) << r.err;
     // The handle listed selects the element.
     const size_t at = r.err.find("POLYLINE");

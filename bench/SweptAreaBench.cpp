@@ -1,0 +1,77 @@
+// Swept area and conflicts of the worst case: a Triple Trailer along a 998-unit winding path, with
+// no obstacles and with 100 000 obstacle lines scattered over and around it.
+#include "output/Conflicts.h"
+#include "output/DragAlongPath.h"
+#include "output/SweptArea.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+using namespace velrok;
+
+struct Worst {
+    testing::DraggedRun run;
+    SweptFootprints footprints;
+};
+
+const Worst& WorstCase()
+{
+    static const Worst worst = [] {
+        Worst w;
+        const testing::PathBuilder path = testing::WindingPath(998.0);
+        testing::NullMessages messages;
+        const auto units = testing::TripleTrailer();
+        w.run = testing::DragAlongPath(units, path.Stations(), 10, messages);
+        for (size_t s = 0; s < w.run.corners.size(); ++s)
+            for (size_t k = 0; k < units.size(); ++k)
+                w.footprints.Add(k, w.run.track[s].station, w.run.corners[s][k], units[k]);
+        return w;
+    }();
+    return worst;
+}
+
+void BM_SweptArea998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const double reach = std::hypot(testing::kTripleTrailerLength, 2.6);
+    for (auto _ : state) {
+        SweptArea area = ComputeSweptArea(w.footprints, w.run.track, reach);
+        const ConflictResult r = FindConflicts(area, PlaneRegion{}, 0.0, {}, {});
+        benchmark::DoNotOptimize(r);
+        state.counters["body_area"] = area.bodyArea;
+    }
+}
+BENCHMARK(BM_SweptArea998)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The conflict checks alone, on an area worked out once, against 100 000 short obstacle lines.
+void BM_Conflicts100k(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const SweptArea area =
+        ComputeSweptArea(w.footprints, w.run.track, std::hypot(testing::kTripleTrailerLength, 2.6));
+    const PlaneRegion envelope = area.body.Buffered(kDefaultClearance);
+    Box box;
+    for (const SweptHull& h : area.bodyHulls)
+        box.Add(h.box);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> x(box.minX - 20, box.maxX + 20), y(box.minY - 20, box.maxY + 20);
+    std::uniform_real_distribution<double> step(-1.0, 1.0);
+    std::vector<host::ElementLines> obstacles;
+    for (int i = 0; i < 100000; ++i) {
+        const Point2d a{x(random), y(random)};
+        obstacles.push_back({std::to_string(i), {{a, {a.x + step(random), a.y + step(random)}}}});
+    }
+    size_t conflicts = 0;
+    for (auto _ : state) {
+        const ConflictResult r = FindConflicts(area, envelope, kDefaultClearance, obstacles, {});
+        conflicts = r.conflicts.size();
+        benchmark::DoNotOptimize(r);
+    }
+    state.counters["conflicts"] = static_cast<double>(conflicts);
+}
+BENCHMARK(BM_Conflicts100k)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+} // namespace

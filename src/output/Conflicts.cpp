@@ -1,0 +1,366 @@
+// Conflicts: which elements the vehicle meets, where along the run, and how deep.
+#include "output/Conflicts.h"
+
+#include "common/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velrok {
+
+namespace {
+
+double Cross(Point2d o, Point2d a, Point2d b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+bool InsideConvex(const Ring& ring, Point2d p)
+{
+    for (size_t i = 0; i < ring.size(); ++i)
+        if (Cross(ring[i], ring[(i + 1) % ring.size()], p) < 0.0)
+            return false;
+    return true;
+}
+
+double PointSegmentDistance(Point2d p, Point2d a, Point2d b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+bool SegmentsCross(Point2d a, Point2d b, Point2d c, Point2d d)
+{
+    const double d1 = Cross(c, d, a), d2 = Cross(c, d, b), d3 = Cross(a, b, c), d4 = Cross(a, b, d);
+    return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0));
+}
+
+// Distance from segment a-b to a convex ring (0 when they meet).
+double SegmentHullDistance(const Ring& ring, Point2d a, Point2d b)
+{
+    if (InsideConvex(ring, a) || InsideConvex(ring, b))
+        return 0.0;
+    double best = INFINITY;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const Point2d c = ring[i], d = ring[(i + 1) % ring.size()];
+        if (SegmentsCross(a, b, c, d))
+            return 0.0;
+        best = std::min({best, PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d),
+                         PointSegmentDistance(c, a, b), PointSegmentDistance(d, a, b)});
+    }
+    return best;
+}
+
+double PointHullDistance(const Ring& ring, Point2d p)
+{
+    if (InsideConvex(ring, p))
+        return 0.0;
+    double best = INFINITY;
+    for (size_t i = 0; i < ring.size(); ++i)
+        best = std::min(best, PointSegmentDistance(p, ring[i], ring[(i + 1) % ring.size()]));
+    return best;
+}
+
+struct Element {
+    const host::ElementLines* lines = nullptr;
+    Box box;
+};
+
+// First and last station of the hulls within `within` of the element, and a point of the element
+// where the first one meets it. False when none does.
+bool StationsOf(const std::vector<SweptHull>& hulls, const Element& e, double within, double& first,
+                double& last, Point2d& marker)
+{
+    bool found = false;
+    for (const SweptHull& h : hulls) {
+        if (h.box.Distance(e.box) > within)
+            continue;
+        for (const LineString2d& line : e.lines->lines) {
+            bool hit = false;
+            for (size_t i = 0; i + 1 < line.size() && !hit; ++i) {
+                Box seg;
+                seg.Add(line[i]);
+                seg.Add(line[i + 1]);
+                if (seg.Distance(h.box) > within || SegmentHullDistance(h.ring, line[i], line[i + 1]) > within)
+                    continue;
+                hit = true;
+                if (!found || h.station < first) {
+                    // The middle of the segment's piece inside the hull, or its end nearest to it.
+                    const Point2d d{line[i + 1].x - line[i].x, line[i + 1].y - line[i].y};
+                    double t0 = 0.0, t1 = 1.0;
+                    if (ClipToConvex(h.ring, line[i], d, t0, t1)) {
+                        const double t = 0.5 * (t0 + t1);
+                        marker = {line[i].x + t * d.x, line[i].y + t * d.y};
+                    } else {
+                        marker = PointHullDistance(h.ring, line[i]) <= PointHullDistance(h.ring, line[i + 1])
+                                     ? line[i]
+                                     : line[i + 1];
+                    }
+                }
+            }
+            if (!hit)
+                continue;
+            if (!found) {
+                first = last = h.station;
+                found = true;
+            } else {
+                first = std::min(first, h.station);
+                last = std::max(last, h.station);
+            }
+            break;
+        }
+    }
+    return found;
+}
+
+// The largest distance from the area's edge of points along the pieces.
+double DepthOf(const PlaneRegion& area, const std::vector<LineString2d>& parts)
+{
+    double depth = 0.0;
+    for (const LineString2d& part : parts) {
+        for (size_t i = 0; i + 1 < part.size(); ++i) {
+            const Point2d a = part[i], b = part[i + 1];
+            const double len = std::hypot(b.x - a.x, b.y - a.y);
+            const int n = std::clamp(static_cast<int>(std::ceil(len / kDepthSampleStep)), 1, 2000);
+            for (int k = 0; k <= n; ++k) {
+                const double t = static_cast<double>(k) / n;
+                depth = std::max(depth, area.DistanceToBoundary({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}));
+            }
+        }
+    }
+    return depth;
+}
+
+double DistanceOf(const PlaneRegion& area, const Element& e)
+{
+    double d = INFINITY;
+    for (const LineString2d& line : e.lines->lines)
+        d = std::min(d, area.Distance(line));
+    return d;
+}
+
+bool IntersectsAny(const PlaneRegion& area, const Element& e)
+{
+    return std::any_of(e.lines->lines.begin(), e.lines->lines.end(),
+                       [&](const LineString2d& line) { return area.Intersects(line); });
+}
+
+std::vector<LineString2d> PartsOf(const PlaneRegion& area, const Element& e)
+{
+    std::vector<LineString2d> parts;
+    for (const LineString2d& line : e.lines->lines)
+        for (LineString2d& p : area.PartsInside(line))
+            parts.push_back(std::move(p));
+    return parts;
+}
+
+// The station of the hull nearest to the region's point closest to the element.
+double NearestStation(const std::vector<SweptHull>& hulls, const PlaneRegion& area, const Element& e)
+{
+    Point2d at;
+    double best = INFINITY;
+    for (const LineString2d& line : e.lines->lines) {
+        const double d = area.Distance(line);
+        if (d < best) {
+            best = d;
+            at = area.NearestPoint(line);
+        }
+    }
+    double station = 0.0, nearest = INFINITY;
+    for (const SweptHull& h : hulls) {
+        Box p;
+        p.Add(at);
+        if (h.box.Distance(p) > nearest)
+            continue;
+        const double d = PointHullDistance(h.ring, at);
+        if (d < nearest - 1e-9 || (d <= nearest + 1e-9 && h.station < station)) {
+            nearest = std::min(nearest, d);
+            station = h.station;
+        }
+    }
+    return station;
+}
+
+Element Prepare(const host::ElementLines& lines)
+{
+    Element e{&lines, {}};
+    for (const LineString2d& line : lines.lines)
+        e.box.Add(BoxOf(line));
+    return e;
+}
+
+Box BoxOfHulls(const std::vector<SweptHull>& hulls)
+{
+    Box b;
+    for (const SweptHull& h : hulls)
+        b.Add(h.box);
+    return b;
+}
+
+} // namespace
+
+const char* ConflictClassName(ConflictClass c)
+{
+    switch (c) {
+    case ConflictClass::Kerb:
+        return "kerb";
+    case ConflictClass::Clearance:
+        return "clearance";
+    default:
+        return "obstacle";
+    }
+}
+
+ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearanceEnvelope, double clearance,
+                             const std::vector<host::ElementLines>& obstacles,
+                             const std::vector<host::ElementLines>& kerbs)
+{
+    ConflictResult result;
+    const Box bodyBox = BoxOfHulls(area.bodyHulls);
+    const Box wheelBox = BoxOfHulls(area.wheelHulls);
+    const double reach = std::max(clearance, 0.0) + kClearanceSearchReach;
+    auto consider = [&](double distance, double station, const std::string& handle) {
+        if (!result.least.found || distance < result.least.distance) {
+            result.least = {true, distance, station, handle};
+        }
+    };
+    auto add = [&](Conflict c, const Element& e, const std::vector<SweptHull>& hulls, double within) {
+        for (const LineString2d& p : c.parts)
+            c.box.Add(BoxOf(p));
+        if (c.box.IsEmpty())
+            c.box = e.box;
+        if (!StationsOf(hulls, e, within, c.firstStation, c.lastStation, c.marker))
+            c.marker = c.parts.empty() || c.parts.front().empty() ? Point2d{e.box.minX, e.box.minY}
+                                                                  : c.parts.front()[c.parts.front().size() / 2];
+        result.conflicts.push_back(std::move(c));
+    };
+
+    for (const host::ElementLines& lines : obstacles) {
+        const Element e = Prepare(lines);
+        if (e.box.IsEmpty() || e.box.Distance(bodyBox) > reach)
+            continue;
+        if (IntersectsAny(area.body, e)) {
+            Conflict c;
+            c.kind = ConflictClass::Obstacle;
+            c.handle = lines.handle;
+            c.parts = PartsOf(area.body, e);
+            c.depth = DepthOf(area.body, c.parts);
+            add(std::move(c), e, area.bodyHulls, 0.0);
+            continue;
+        }
+        const double distance = DistanceOf(area.body, e);
+        if (clearance > 0.0 && distance <= clearance && IntersectsAny(clearanceEnvelope, e)) {
+            Conflict c;
+            c.kind = ConflictClass::Clearance;
+            c.handle = lines.handle;
+            c.parts = PartsOf(clearanceEnvelope, e);
+            c.depth = clearance - distance;
+            c.leastClearance = distance;
+            add(std::move(c), e, area.bodyHulls, clearance);
+            continue;
+        }
+        if (distance <= reach && (!result.least.found || distance < result.least.distance))
+            consider(distance, NearestStation(area.bodyHulls, area.body, e), lines.handle);
+    }
+
+    for (const host::ElementLines& lines : kerbs) {
+        const Element e = Prepare(lines);
+        if (e.box.IsEmpty() || (e.box.Distance(bodyBox) > reach && e.box.Distance(wheelBox) > reach))
+            continue;
+        if (IntersectsAny(area.wheels, e)) {
+            Conflict c;
+            c.kind = ConflictClass::Kerb;
+            c.handle = lines.handle;
+            c.parts = PartsOf(area.wheels, e);
+            c.depth = DepthOf(area.wheels, c.parts);
+            add(std::move(c), e, area.wheelHulls, 0.0);
+            continue;
+        }
+        // The wheels are what must clear a kerb; the body may overhang it.
+        double distance = DistanceOf(area.body, e);
+        const bool overhung = distance == 0.0;
+        if (overhung)
+            distance = DistanceOf(area.wheels, e);
+        if (distance <= reach && (!result.least.found || distance < result.least.distance))
+            consider(distance,
+                     overhung ? NearestStation(area.wheelHulls, area.wheels, e)
+                              : NearestStation(area.bodyHulls, area.body, e),
+                     lines.handle);
+    }
+    std::stable_sort(result.conflicts.begin(), result.conflicts.end(),
+                     [](const Conflict& a, const Conflict& b) { return a.firstStation < b.firstStation; });
+    return result;
+}
+
+std::string ConflictReportLine(const ConflictResult& result, char sep)
+{
+    if (result.conflicts.empty()) {
+        if (!result.least.found)
+            return "Conflicts: none";
+        return "Conflicts: none, least clearance " + FormatNumber(RoundHalfEven(result.least.distance, 2), sep) +
+               " at station " + FormatNumber(RoundHalfEven(result.least.station, 1), sep);
+    }
+    int counts[3] = {0, 0, 0};
+    double first = result.conflicts.front().firstStation;
+    for (const Conflict& c : result.conflicts) {
+        ++counts[static_cast<int>(c.kind)];
+        first = std::min(first, c.firstStation);
+    }
+    std::string classes;
+    for (ConflictClass k : {ConflictClass::Kerb, ConflictClass::Obstacle, ConflictClass::Clearance}) {
+        const int n = counts[static_cast<int>(k)];
+        if (n == 0)
+            continue;
+        classes += (classes.empty() ? "" : ", ") + std::to_string(n) + " " + ConflictClassName(k);
+    }
+    return "Conflicts: " + std::to_string(result.conflicts.size()) + " (" + classes + "), first at station " +
+           FormatNumber(RoundHalfEven(first, 1), sep);
+}
+
+std::vector<ConflictRow> ConflictRows(const ConflictResult& result)
+{
+    std::vector<ConflictRow> rows;
+    for (const Conflict& c : result.conflicts)
+        rows.push_back({ConflictClassName(c.kind), c.handle, c.firstStation, c.lastStation, c.depth,
+                        c.leastClearance, c.box});
+    return rows;
+}
+
+std::vector<std::string> LevelsFromSetting(const std::string& setting)
+{
+    std::vector<std::string> levels;
+    size_t start = 0;
+    while (start <= setting.size()) {
+        const size_t end = std::min(setting.find(';', start), setting.size());
+        std::string name = Trim(std::string_view(setting).substr(start, end - start));
+        if (!name.empty())
+            levels.push_back(std::move(name));
+        start = end + 1;
+    }
+    return levels;
+}
+
+std::string SettingFromLevels(const std::vector<std::string>& levels)
+{
+    std::string out;
+    for (const std::string& level : levels) {
+        const std::string name = Trim(level);
+        if (name.empty())
+            continue;
+        out += (out.empty() ? "" : ";") + name;
+    }
+    return out;
+}
+
+double ClearanceFromSetting(const std::string& text, char sep)
+{
+    ParsedNumber n = ParseNumber(Trim(text), '.');
+    if (!n.ok())
+        n = ParseNumber(Trim(text), sep);
+    return n.ok() && n.value >= 0.0 ? n.value : kDefaultClearance;
+}
+
+} // namespace velrok

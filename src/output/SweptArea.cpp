@@ -1,0 +1,339 @@
+// Swept area: poses -> hulls between stations -> unions, areas and the widest cut.
+#include "output/SweptArea.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velrok {
+
+namespace {
+
+// Body corners in ring order and the tyre outline blocks (pattern points 1-8) of the outline.
+constexpr std::array<int, 4> kBodyCorners{3, 5, 4, 2};
+constexpr int kFrontLeftTyre = 7, kFrontRightTyre = 21, kRearLeftTyre = 35, kRearRightTyre = 50;
+// Pattern points 1-8 go round the tyre in this order.
+constexpr std::array<int, 8> kTyreRingOrder{0, 1, 3, 2, 6, 7, 5, 4};
+
+double Cross(Point2d o, Point2d a, Point2d b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+bool AllZero(const SegmentCorners& c)
+{
+    return std::all_of(c.pts.begin(), c.pts.end(), [](Point2d p) { return p.x == 0.0 && p.y == 0.0; });
+}
+
+TyreOutline TyreAt(const SegmentCorners& c, int first)
+{
+    TyreOutline t{};
+    for (int i = 0; i < kTyreOutlinePoints; ++i)
+        t[static_cast<size_t>(i)] = c[first + kTyreRingOrder[static_cast<size_t>(i)]];
+    return t;
+}
+
+// Outline `i` of a pose: body (i < 0) or tyre i.
+template <size_t N> using Outline = std::array<Point2d, N>;
+
+// True when `b` is `a` moved by one vector (to the tolerance) along the direction `dir`
+// (unit vector; zero: any direction).
+template <size_t N>
+bool IsTranslate(const Outline<N>& a, const Outline<N>& b, Point2d dir)
+{
+    const Point2d t{b[0].x - a[0].x, b[0].y - a[0].y};
+    for (size_t i = 1; i < N; ++i)
+        if (std::fabs(b[i].x - a[i].x - t.x) > kSweptMergeTolerance ||
+            std::fabs(b[i].y - a[i].y - t.y) > kSweptMergeTolerance)
+            return false;
+    if (dir.x == 0.0 && dir.y == 0.0)
+        return true;
+    return std::fabs(dir.x * t.y - dir.y * t.x) <= kSweptMergeTolerance;
+}
+
+// Where segments a-b and c-d cross strictly inside both; false otherwise.
+bool CrossingPoint(Point2d a, Point2d b, Point2d c, Point2d d, Point2d& x)
+{
+    const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
+    const double den = rx * sy - ry * sx;
+    if (den == 0.0)
+        return false;
+    const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
+    const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;
+    if (!(t > 1e-9 && t < 1 - 1e-9 && u > 1e-9 && u < 1 - 1e-9))
+        return false;
+    x = {a.x + t * rx, a.y + t * ry};
+    return true;
+}
+
+// The area an outline covers moving from `p` to `q`: their hull, less what the hull bridges on the
+// inside of a turn. There an edge at the two positions crosses itself (the outline turns about a
+// point of that edge), the edge sweeps two thin triangles meeting at the crossing, and the hull's
+// straight edge across the notch would claim ground the vehicle never covers.
+template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, const Outline<N>& q)
+{
+    Ring out = hull;
+    for (size_t e = 0; e < N; ++e) {
+        const Point2d a0 = p[e], b0 = p[(e + 1) % N], a1 = q[e], b1 = q[(e + 1) % N];
+        Point2d x;
+        if (!CrossingPoint(a0, b0, a1, b1, x))
+            continue;
+        for (size_t i = 0; i < out.size(); ++i) {
+            const Point2d u = out[i], v = out[(i + 1) % out.size()];
+            const bool bridge = (u == a0 && v == b1) || (u == b1 && v == a0) || (u == a1 && v == b0) ||
+                                (u == b0 && v == a1);
+            if (bridge) {
+                out.insert(out.begin() + static_cast<long>(i) + 1, x);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+// Hulls of one outline track. A stretch whose outlines are translates along one line is one hull
+// (a convex outline moved along a line sweeps the hull of its positions).
+template <size_t N>
+void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations, bool merge,
+                std::vector<SweptHull>& out)
+{
+    auto emit = [&](size_t first, size_t last) {
+        std::vector<Point2d> pts;
+        pts.reserve(N * (last - first + 1));
+        for (size_t i = first; i <= last; ++i)
+            pts.insert(pts.end(), o[i].begin(), o[i].end());
+        SweptHull h;
+        h.ring = ConvexHull(std::move(pts));
+        if (h.ring.size() < 3)
+            return;
+        h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
+        h.box = BoxOf(h.ring);
+        h.station = stations[last];
+        out.push_back(std::move(h));
+    };
+    if (o.size() == 1)
+        emit(0, 0);
+    size_t first = 0; // the stretch first .. i-1 is one translation along `dir`
+    Point2d dir{};
+    auto direction = [&](size_t a, size_t b) {
+        const double dx = o[b][0].x - o[a][0].x, dy = o[b][0].y - o[a][0].y;
+        const double len = std::hypot(dx, dy);
+        return len > kSweptMergeTolerance ? Point2d{dx / len, dy / len} : Point2d{};
+    };
+    for (size_t i = 1; i < o.size(); ++i) {
+        if (merge && IsTranslate(o[i - 1], o[i], dir) && IsTranslate(o[first], o[i], dir)) {
+            if (dir.x == 0.0 && dir.y == 0.0)
+                dir = direction(first, i);
+            continue;
+        }
+        if (i - 1 > first)
+            emit(first, i - 1);
+        if (merge && IsTranslate(o[i - 1], o[i], Point2d{})) {
+            first = i - 1; // a new stretch starts with this step
+            dir = direction(i - 1, i);
+            continue;
+        }
+        emit(i - 1, i);
+        first = i;
+        dir = {};
+    }
+    if (o.size() > 1 && o.size() - 1 > first)
+        emit(first, o.size() - 1);
+}
+
+} // namespace
+
+bool ClipToConvex(const Ring& ring, Point2d p, Point2d d, double& t0, double& t1)
+{
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const Point2d a = ring[i];
+        const Point2d b = ring[(i + 1) % ring.size()];
+        // Inside is to the left of a->b: cross(b - a, x - a) >= 0.
+        const double num = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+        const double den = (b.x - a.x) * d.y - (b.y - a.y) * d.x;
+        if (den == 0.0) {
+            if (num < 0.0)
+                return false;
+            continue;
+        }
+        const double t = -num / den;
+        if (den > 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    return true;
+}
+
+void Box::Add(Point2d p)
+{
+    minX = std::min(minX, p.x);
+    minY = std::min(minY, p.y);
+    maxX = std::max(maxX, p.x);
+    maxY = std::max(maxY, p.y);
+}
+
+void Box::Add(const Box& b)
+{
+    if (b.IsEmpty())
+        return;
+    Add(Point2d{b.minX, b.minY});
+    Add(Point2d{b.maxX, b.maxY});
+}
+
+double Box::Distance(const Box& b) const
+{
+    const double dx = std::max({0.0, b.minX - maxX, minX - b.maxX});
+    const double dy = std::max({0.0, b.minY - maxY, minY - b.maxY});
+    return std::hypot(dx, dy);
+}
+
+Box BoxOf(const std::vector<Point2d>& points)
+{
+    Box b;
+    for (Point2d p : points)
+        b.Add(p);
+    return b;
+}
+
+void SweptFootprints::Add(size_t unit, double station, const SegmentCorners& c, const SegmentSpec& spec)
+{
+    if (AllZero(c))
+        return;
+    if (byUnit.size() <= unit)
+        byUnit.resize(unit + 1);
+    UnitPose pose;
+    pose.station = station;
+    for (size_t i = 0; i < 4; ++i)
+        pose.body[i] = c[kBodyCorners[i]];
+    if (spec.Kind == kKindMotor) {
+        pose.tyres[pose.tyreCount++] = TyreAt(c, kFrontLeftTyre);
+        pose.tyres[pose.tyreCount++] = TyreAt(c, kFrontRightTyre);
+    }
+    pose.tyres[pose.tyreCount++] = TyreAt(c, kRearLeftTyre);
+    pose.tyres[pose.tyreCount++] = TyreAt(c, kRearRightTyre);
+    byUnit[unit].push_back(pose);
+}
+
+bool SweptFootprints::IsEmpty() const
+{
+    return std::all_of(byUnit.begin(), byUnit.end(), [](const auto& poses) { return poses.empty(); });
+}
+
+Ring ConvexHull(std::vector<Point2d> p)
+{
+    std::sort(p.begin(), p.end(), [](Point2d a, Point2d b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    p.erase(std::unique(p.begin(), p.end()), p.end());
+    if (p.size() < 3)
+        return p;
+    Ring h(2 * p.size());
+    size_t k = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        while (k >= 2 && Cross(h[k - 2], h[k - 1], p[i]) <= 0.0)
+            --k;
+        h[k++] = p[i];
+    }
+    for (size_t i = p.size() - 1, t = k + 1; i > 0; --i) {
+        while (k >= t && Cross(h[k - 2], h[k - 1], p[i - 1]) <= 0.0)
+            --k;
+        h[k++] = p[i - 1];
+    }
+    h.resize(k - 1);
+    return h;
+}
+
+std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge)
+{
+    std::vector<SweptHull> out;
+    for (const std::vector<UnitPose>& poses : footprints.byUnit) {
+        if (poses.empty())
+            continue;
+        std::vector<double> stations;
+        for (const UnitPose& pose : poses)
+            stations.push_back(pose.station);
+        if (!wheels) {
+            std::vector<Outline<4>> bodies;
+            for (const UnitPose& pose : poses)
+                bodies.push_back(pose.body);
+            TrackHulls(bodies, stations, merge, out);
+            continue;
+        }
+        const uint8_t tyres = poses.front().tyreCount;
+        for (uint8_t t = 0; t < tyres; ++t) {
+            std::vector<TyreOutline> track;
+            for (const UnitPose& pose : poses)
+                track.push_back(pose.tyres[t]);
+            TrackHulls(track, stations, merge, out);
+        }
+    }
+    return out;
+}
+
+double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
+                     double reach)
+{
+    if (track.size() < 2 || bodyHulls.empty())
+        return 0.0;
+    std::vector<const SweptHull*> byStation;
+    for (const SweptHull& h : bodyHulls)
+        byStation.push_back(&h);
+    std::stable_sort(byStation.begin(), byStation.end(),
+                     [](const SweptHull* a, const SweptHull* b) { return a->station < b->station; });
+    double widest = 0.0;
+    size_t lo = 0;
+    for (size_t i = 0; i + 1 < track.size(); ++i) {
+        const Point2d p{track[i].x, track[i].y};
+        const double hx = track[i + 1].x - p.x, hy = track[i + 1].y - p.y;
+        const double len = std::hypot(hx, hy);
+        if (!(len > 0.0))
+            continue;
+        // The cut runs square to the path from its right (t = -reach) to its left (t = +reach).
+        const Point2d d{-hy / len, hx / len};
+        const Point2d start{p.x - d.x * reach, p.y - d.y * reach};
+        Box cut;
+        cut.Add(start);
+        cut.Add(Point2d{p.x + d.x * reach, p.y + d.y * reach});
+        // The vehicle behind the front axle covers this cut at later stations, up to 2 reaches on.
+        const double s = track[i].station;
+        while (lo < byStation.size() && byStation[lo]->station < s - reach)
+            ++lo;
+        double tMin = INFINITY, tMax = -INFINITY;
+        for (size_t j = lo; j < byStation.size() && byStation[j]->station <= s + 2.0 * reach; ++j) {
+            const SweptHull& h = *byStation[j];
+            if (h.box.Distance(cut) > 0.0)
+                continue;
+            double t0 = 0.0, t1 = 2.0 * reach;
+            if (ClipToConvex(h.ring, start, d, t0, t1)) {
+                tMin = std::min(tMin, t0);
+                tMax = std::max(tMax, t1);
+            }
+        }
+        if (tMax > tMin)
+            widest = std::max(widest, tMax - tMin);
+    }
+    return widest;
+}
+
+SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
+                           double reach)
+{
+    SweptArea area;
+    area.bodyHulls = SweptHulls(footprints, false, false);
+    area.wheelHulls = SweptHulls(footprints, true, false);
+    auto rings = [](const std::vector<SweptHull>& hulls) {
+        std::vector<Ring> out;
+        out.reserve(hulls.size());
+        for (const SweptHull& h : hulls)
+            out.push_back(h.outline);
+        return out;
+    };
+    area.body = PlaneRegion::UnionOf(rings(SweptHulls(footprints, false, true)));
+    area.wheels = PlaneRegion::UnionOf(rings(SweptHulls(footprints, true, true)));
+    area.bodyArea = area.body.Area();
+    area.wheelArea = area.wheels.Area();
+    area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
+    return area;
+}
+
+} // namespace velrok
