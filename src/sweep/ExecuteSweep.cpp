@@ -513,8 +513,10 @@ class Run {
         m_svc.status.SetProgressVisible(false);
     }
 
-    // The swept area, and the conflicts when obstacle or kerb levels are named. A failure here is
-    // shown and ends only this step: the outlines, sweep lines and report of the run stay.
+    // The swept area and the conflicts, when obstacle or kerb levels are named: the union of every
+    // station's outlines costs seconds on a long run, too much to add to every run of a designer
+    // who has nothing to check it against. A failure here is shown and ends only this step: the
+    // outlines, sweep lines and report of the run stay.
     void SweptAreaAndConflicts()
     {
         if (m_res.Footprints.IsEmpty())
@@ -522,6 +524,8 @@ class Run {
         const std::vector<std::string> obstacleLevels =
             LevelsFromSetting(m_svc.settings.Get(kObstacleLevelsKey, ""));
         const std::vector<std::string> kerbLevels = LevelsFromSetting(m_svc.settings.Get(kKerbLevelsKey, ""));
+        if (obstacleLevels.empty() && kerbLevels.empty())
+            return;
         m_res.ClearanceDistance =
             ClearanceFromSetting(m_svc.settings.Get(kClearanceDistanceKey, "0.5"), m_sep);
         try {
@@ -535,8 +539,6 @@ class Run {
             m_res.SweptWheelArea = area.wheelArea;
             m_res.SweptMaxWidth = area.maxWidth;
             m_res.SweptAreaDone = true;
-            if (obstacleLevels.empty() && kerbLevels.empty())
-                return;
             const double d = m_res.ClearanceDistance;
             const PlaneRegion envelope = d > 0.0 && !obstacleLevels.empty() ? area.body.Buffered(d) : PlaneRegion{};
             m_res.Conflicts = FindConflicts(area, envelope, d, m_host->LinesOnLevels(obstacleLevels),

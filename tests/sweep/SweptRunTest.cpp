@@ -22,10 +22,27 @@ void AddRoadLine(SweepHarness& h, const std::string& level, Point3d a, Point3d b
     h.drawing->AddNewElement(e);
 }
 
-TEST(SweptRun, WithoutNamedLevelsOnlyTheAreaIsWorkedOut)
+TEST(SweptRun, WithoutNamedLevelsTheRunIsAsBefore)
 {
     SweepHarness h;
     h.AddLine({0, 0, 0}, {30, 0, 0});
+    h.inputs.Check1 = true;
+    ASSERT_TRUE(h.Execute());
+    EXPECT_TRUE(h.messages.shown.empty());
+    EXPECT_FALSE(h.results.SweptAreaDone);
+    EXPECT_FALSE(h.results.ConflictsChecked);
+    EXPECT_EQ(h.results.ConflictLine, "");
+    EXPECT_EQ(h.status.panel2, h.results.Report);
+    const auto levels = h.ElementsPerLevel();
+    EXPECT_EQ(levels.count("Velrok_Conflicts"), 0u);
+    EXPECT_EQ(levels.count("Velrok_Clearance"), 0u);
+}
+
+TEST(SweptRun, AKerbLevelWithNothingOnItGivesTheAreaAndNoConflict)
+{
+    SweepHarness h;
+    h.AddLine({0, 0, 0}, {30, 0, 0});
+    h.settings.Set("KerbLevels", "Kerbs");
     h.inputs.Check1 = true;
     ASSERT_TRUE(h.Execute());
     EXPECT_TRUE(h.messages.shown.empty());
@@ -33,9 +50,8 @@ TEST(SweptRun, WithoutNamedLevelsOnlyTheAreaIsWorkedOut)
     EXPECT_NEAR(h.results.SweptMaxWidth, 2.6, 1e-9);
     EXPECT_GT(h.results.SweptBodyArea, 30.0 * 2.6);
     EXPECT_GT(h.results.SweptWheelArea, 0.0);
-    EXPECT_FALSE(h.results.ConflictsChecked);
-    EXPECT_EQ(h.results.ConflictLine, "");
-    EXPECT_EQ(h.status.panel2, h.results.Report);
+    EXPECT_TRUE(h.results.ConflictsChecked);
+    EXPECT_TRUE(h.results.Conflicts.conflicts.empty());
     const auto levels = h.ElementsPerLevel();
     EXPECT_EQ(levels.count("Velrok_Conflicts"), 0u);
     EXPECT_EQ(levels.count("Velrok_Clearance"), 0u);

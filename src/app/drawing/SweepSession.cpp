@@ -181,8 +181,15 @@ bool SweepSession::Execute(const SweepInputs& inputs)
     }
     SetLocked(false);
     m_running = false;
-    if (m_drawing)
+    if (m_drawing) {
+        // Every run replaces the table, so one without conflicts leaves none of an earlier run's.
+        std::vector<ConflictTableRow> rows;
+        for (const ConflictRow& r : ConflictRows(m_results.Conflicts))
+            rows.push_back({r.kind, r.element, r.firstStation, r.lastStation, r.depth, r.leastClearance,
+                            r.zoom.minX, r.zoom.minY, r.zoom.maxX, r.zoom.maxY});
+        m_drawing->ShowConflicts(std::move(rows));
         m_drawing->Refresh();
+    }
     emit RunFinished();
     return started;
 }

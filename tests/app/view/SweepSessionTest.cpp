@@ -2,6 +2,7 @@
 // diagrams placed in the picture frames, the locked controls during a run, a stop request
 // ending the run, the style form, and 429 once the drawing window is closed.
 #include "app/drawing/SweepSession.h"
+#include "app/results/ConflictTable.h"
 #include "app/styles/frmVehicleTurningSettings.h"
 #include "fakes/RecordingServices.h"
 #include "host/DxfReader.h"
@@ -155,6 +156,31 @@ class SweepSessionTest : public QObject {
         // Offered again, the window registers once more.
         w.session.ShowDrawingWindow();
         QVERIFY(w.PickExamplePath());
+    }
+
+    void conflictsOfARunFillTheTableAndTheNextRunEmptiesIt()
+    {
+        if (FindExampleDrawing(QCoreApplication::applicationDirPath().toStdString()).empty())
+            QSKIP("no example drawing");
+        MainWindowStandIn w;
+        w.session.ShowDrawingWindow();
+        frmDrawing* drawing = w.session.DrawingWindow();
+        QVERIFY(w.PickExamplePath());
+        // The path runs under the middle of the body, so as an obstacle it is met at once.
+        w.settings.Set("ObstacleLevels", "VehiclePath");
+        QVERIFY(w.session.Execute(w.Semitrailer()));
+        QVERIFY(!w.session.Results().Conflicts.conflicts.empty());
+        const auto& rows = drawing->Conflicts()->Rows();
+        QCOMPARE(rows.size(), w.session.Results().Conflicts.conflicts.size());
+        QCOMPARE(rows.front().kind, std::string("obstacle"));
+        QVERIFY(rows.front().minX <= rows.front().maxX);
+
+        w.settings.Set("ObstacleLevels", "");
+        QVERIFY(w.PickExamplePath());
+        QVERIFY(w.session.Execute(w.Semitrailer()));
+        QVERIFY(drawing->Conflicts()->Rows().empty());
+        w.messages.answers.push_back(MsgAnswer::Discard);
+        drawing->close();
     }
 
     void stopRequestEndsTheRunAndUnlocks()
