@@ -151,9 +151,16 @@ bool SplineData::IsValid() const
         return false;
     if (!weights.empty() && weights.size() != n)
         return false;
-    for (double w : weights)
-        if (!(w > 0.0) || !std::isfinite(w))
+    // Weights only matter relative to each other; bounding them keeps the blended weight from
+    // underflowing to 0 and the homogeneous coordinates (point times weight) from overflowing.
+    for (size_t i = 0; i < n; ++i) {
+        const double w = weights.empty() ? 1.0 : weights[i];
+        if (!(w >= kMinSplineWeight && w <= kMaxSplineWeight))
             return false;
+        const Point3d& c = controlPoints[i];
+        if (!Finite(c) || !Finite({c.x * w, c.y * w, c.z * w}))
+            return false;
+    }
     for (double k : knots)
         if (!std::isfinite(k))
             return false;
@@ -364,14 +371,7 @@ void PathCurve::AddParamPieces(PieceKind kind, double t0, double t1, int count)
 PathCurve PathCurve::FromSpline(const SplineData& spline)
 {
     if (!spline.IsValid())
-        throw std::invalid_argument("spline with inconsistent degree, knots or weights");
-    // Homogeneous coordinates (point times weight) must be numbers for the de Boor blend.
-    for (size_t i = 0; i < spline.controlPoints.size(); ++i) {
-        const double w = spline.weights.empty() ? 1.0 : spline.weights[i];
-        const Point3d& c = spline.controlPoints[i];
-        if (!Finite(c) || !Finite({c.x * w, c.y * w, c.z * w}))
-            RefuseCurve("spline control point that is not a usable number");
-    }
+        throw std::invalid_argument("spline with inconsistent degree, knots, weights or control points");
     PathCurve curve;
     curve.m_spline = spline;
     const int n = static_cast<int>(spline.controlPoints.size()) - 1;
@@ -469,11 +469,14 @@ Point3d PathCurve::PointAtDistance(double distance) const
     }
     // Newton on s(t) = local with a bisection bracket so it cannot leave the piece.
     double lo = piece.t0, hi = piece.t1;
-    double t = pieceLength > 0.0 ? piece.t0 + (piece.t1 - piece.t0) * local / pieceLength : piece.t0;
+    // The fraction first: length times parameter width can overflow where their ratio does not.
+    double t = pieceLength > 0.0 ? piece.t0 + (piece.t1 - piece.t0) * (local / pieceLength) : piece.t0;
     const double tolerance = kCurveDistanceTolerance * std::max(1.0, Length());
     for (int iteration = 0; iteration < 50; ++iteration) {
         const double f = ParamLength(piece, piece.t0, t) - local;
         if (std::abs(f) <= tolerance)
+            break;
+        if (std::isnan(f))
             break;
         (f > 0.0 ? hi : lo) = t;
         const double speed = ParamSpeed(piece, t);

@@ -14,6 +14,8 @@ namespace velrok::host {
 inline constexpr int kCurveSubdivisionsPerSpan = 16; // at most; long splines use fewer
 inline constexpr double kCurveDistanceTolerance = 1e-10;
 inline constexpr int kEllipsePiecesPerTurn = 64;
+inline constexpr double kMinSplineWeight = 1e-150;
+inline constexpr double kMaxSplineWeight = 1e150;
 
 // A B-spline or NURBS: clamped or unclamped knots, optional weights (all 1 when empty).
 struct SplineData {
@@ -26,6 +28,8 @@ struct SplineData {
     // The curve position at parameter t, homogeneous de Boor; t is held to the knot range (a NaN
     // gives the start). Only for a spline that IsValid.
     Point3d Evaluate(double t) const;
+    // Degree 1 to 15, as many knots as control points + degree + 1, finite non-decreasing knots
+    // with a non-empty domain, finite control points, weights (if any) within the bounds above.
     bool IsValid() const;
 };
 

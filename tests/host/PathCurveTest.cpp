@@ -357,6 +357,43 @@ TEST(PathCurve, SplineWithNarrowSpanFarFromZeroKeepsItsLength)
     EXPECT_NEAR(PathCurve::FromSpline(s).Length(), 7.0, 1e-3);
 }
 
+// Found by fuzzing: a spline that runs out to -1e308 has a finite length near 6e307, and every point
+// along it must be a number (the first guess of a point's parameter used to overflow).
+TEST(PathCurve, SplineReachingTheEndOfTheNumbersGivesFinitePoints)
+{
+    SplineData s;
+    s.degree = 3;
+    const double a = 2015.8125;
+    s.controlPoints = {{a, a, a}, {a, a, 0}, {a, a, a}, {a, a, a}, {a, a, a}, {-1e308, a, a}, {a, a, a}};
+    s.knots = {2447.625, 4463.4375, 6479.25, 8495.0625, 10510.875, 12526.6875, 14542.5, 16557.8125,
+               18590, 18590, 18590};
+    const PathCurve curve = PathCurve::FromSpline(s);
+    ASSERT_TRUE(std::isfinite(curve.Length()));
+    double previousX = a;
+    for (int i = 1; i <= 40; ++i) {
+        const Point3d p = curve.PointAtDistance(curve.Length() * i / 40);
+        ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << "sample " << i;
+        EXPECT_NEAR(p.y, a, 1e-6) << "sample " << i; // every control point has this y
+        if (i <= 30) { // out towards -1e308 first: x only falls
+            EXPECT_LE(p.x, previousX) << "sample " << i;
+        }
+        previousX = p.x;
+    }
+}
+
+TEST(PathCurve, SplineWeightsOutsideTheirBoundsAreRefused)
+{
+    SplineData s = LineSpline();
+    s.weights = {1, 1e-200, 1};
+    EXPECT_FALSE(s.IsValid());
+    s.weights = {1, 1e200, 1};
+    EXPECT_FALSE(s.IsValid());
+    s.weights = {1, 2, 1};
+    EXPECT_TRUE(s.IsValid());
+    // A rational line still runs along its control polygon.
+    EXPECT_NEAR(PathCurve::FromSpline(s).Length(), 7.0, 1e-9);
+}
+
 TEST(PathCurve, NaNDistanceGivesTheStart)
 {
     const PathCurve line = SlopedLine();
