@@ -70,7 +70,9 @@ double CcwSweep(double start, double end)
 {
     const double scale = std::max({std::abs(start), std::abs(end), kTwoPi});
     const double slack = std::min(8.0 * std::numeric_limits<double>::epsilon() * scale, kAngleSlack);
-    double sweep = ReduceAngle(end) - ReduceAngle(start);
+    // Each reduced angle lies within a turn of 0 but not always on the same side: their difference
+    // is brought within one turn again.
+    double sweep = std::fmod(ReduceAngle(end) - ReduceAngle(start), kTwoPi);
     if (sweep <= slack)
         sweep += kTwoPi;
     if (sweep > kTwoPi - slack)

@@ -22,15 +22,17 @@ inline void RequireFinite(const Point3d& p, const char* what)
 }
 
 // The sampling the sweep does on a path: its length, then points at distances along it, including
-// both ends and a distance beyond the end (clamped).
+// both ends and distances before the start and beyond the end (clamped). The length may be close to
+// the largest double, so the distance beyond the end is length + 1, never a multiple of it.
 template <typename LengthFn, typename PointFn>
 void RequireSoundSampling(LengthFn length, PointFn pointAt)
 {
     const double l = length();
     if (!std::isfinite(l) || l < 0.0)
         Fail("path length is not a finite, non-negative number", l);
-    for (double f : {0.0, 0.001, 0.25, 1.0 / 3.0, 0.5, 0.999, 1.0, 1.5})
+    for (double f : {0.0, 0.001, 0.25, 1.0 / 3.0, 0.5, 0.999, 1.0})
         RequireFinite(pointAt(l * f), "point at a distance along the path is not finite");
+    RequireFinite(pointAt(l + 1.0), "point beyond the end is not finite");
     RequireFinite(pointAt(-1.0), "point before the start is not finite");
 }
 

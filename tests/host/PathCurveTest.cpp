@@ -240,7 +240,9 @@ INSTANTIATE_TEST_SUITE_P(Paths, PathCurveEllipseRange,
                                            EllipseRangeCase{"EndManyTurnsOn", 0.0, 1e7},
                                            EllipseRangeCase{"EndBeyondIntRange", 0.0, 1e12},
                                            EllipseRangeCase{"OppositeHugeEnds", -1e308, 1e308},
-                                           EllipseRangeCase{"EndJustBelowStart", 1.0, 0.5}),
+                                           EllipseRangeCase{"EndJustBelowStart", 1.0, 0.5},
+                                           // found by fuzzing: reduced ends on opposite sides of 0
+                                           EllipseRangeCase{"ReducedEndsFarApart", 3.9375, -1504.0625}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PathCurve, EllipseWithEqualParametersIsWholeAndHalfWayRoundFromItsStart)
