@@ -89,8 +89,10 @@ const DrawingElement& InMemoryDrawing::Element(ElementHandle element) const
     return const_cast<InMemoryDrawing*>(this)->Mutable(element);
 }
 
+// The whole body is guarded: a curve the path code refuses (its length or its arc overflows the
+// range of numbers) is refused like any other bad geometry, so a reader skips just that element.
 ElementHandle InMemoryDrawing::Store(DrawingElement element)
-{
+try {
     for (const Point3d& p : element.vertices)
         if (!IsFinite(p))
             Refuse("Element has a coordinate that is not a finite number");
@@ -156,6 +158,8 @@ ElementHandle InMemoryDrawing::Store(DrawingElement element)
         m_byDxfHandle[UpperHandle(element.dxfHandle)] = key;
     m_elements[key] = std::move(element);
     return {key};
+} catch (const std::invalid_argument& e) {
+    Refuse(std::string("Element refused: ") + e.what());
 }
 
 ElementHandle InMemoryDrawing::CreateLineElement1(const std::vector<Point3d>& vertices)

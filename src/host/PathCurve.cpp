@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <stdexcept>
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kStraightBulge = 1e-12; // a bulge this small is a straight segment
+constexpr double kAngleSlack = 1e-6;      // radians; see CcwSweep
 
 // 8-point Gauss-Legendre on [-1, 1].
 constexpr double kGaussNodes[8] = {-0.9602898564975363, -0.7966664774136267, -0.5255324099163290,
@@ -36,17 +38,61 @@ Point3d Cross(const Point3d& a, const Point3d& b)
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-// Index of the knot span holding t, limited to the spline's domain [knots[p], knots[n+1]].
+bool Finite(const Point3d& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// Largest coordinate magnitude; used to check that centre plus radius cannot overflow.
+double Extent(const Point3d& p)
+{
+    return std::max({std::abs(p.x), std::abs(p.y), std::abs(p.z)});
+}
+
+[[noreturn]] void RefuseCurve(const char* what)
+{
+    throw std::invalid_argument(what);
+}
+
+// An angle reduced to at most one turn in magnitude. Angles already below a turn are kept bit for
+// bit; larger ones go through sine and cosine, whose argument reduction is exact even at 1e300
+// (fmod by the rounded 2 pi drifts there).
+double ReduceAngle(double angle)
+{
+    if (std::abs(angle) < kTwoPi)
+        return angle;
+    return std::atan2(std::sin(angle), std::cos(angle));
+}
+
+// Counter-clockwise sweep from start to end, in (0, 2 pi]. Equal angles make a full turn, and so
+// does an end that is start + 2 pi up to the rounding of that sum (the slack, at most kAngleSlack).
+double CcwSweep(double start, double end)
+{
+    const double scale = std::max({std::abs(start), std::abs(end), kTwoPi});
+    const double slack = std::min(8.0 * std::numeric_limits<double>::epsilon() * scale, kAngleSlack);
+    // Each reduced angle lies within a turn of 0 but not always on the same side: their difference
+    // is brought within one turn again.
+    double sweep = std::fmod(ReduceAngle(end) - ReduceAngle(start), kTwoPi);
+    if (sweep <= slack)
+        sweep += kTwoPi;
+    if (sweep > kTwoPi - slack)
+        sweep = kTwoPi;
+    return sweep;
+}
+
+// Index of the knot span holding t, limited to the spline's domain [knots[p], knots[n+1]]: the
+// result is always in [p, n], so the de Boor step reads control points 0 .. n only, whatever t is
+// (a NaN parameter gives the first span).
 int FindSpan(const SplineData& s, double t)
 {
     const int n = static_cast<int>(s.controlPoints.size()) - 1;
     const int p = s.degree;
     if (t >= s.knots[n + 1])
         return std::max(p, n);
-    if (t <= s.knots[p])
+    if (!(t > s.knots[p]))
         return p;
     auto it = std::upper_bound(s.knots.begin() + p, s.knots.begin() + n + 2, t);
-    return static_cast<int>(it - s.knots.begin()) - 1;
+    return std::clamp(static_cast<int>(it - s.knots.begin()) - 1, p, std::max(p, n));
 }
 
 // The polynomial (or rational) piece of one knot span, also usable slightly outside it so that
@@ -107,26 +153,45 @@ bool SplineData::IsValid() const
         return false;
     if (!weights.empty() && weights.size() != n)
         return false;
-    for (double w : weights)
-        if (!(w > 0.0))
+    // Weights only matter relative to each other; bounding them keeps the blended weight from
+    // underflowing to 0 and the homogeneous coordinates (point times weight) from overflowing.
+    for (size_t i = 0; i < n; ++i) {
+        const double w = weights.empty() ? 1.0 : weights[i];
+        if (!(w >= kMinSplineWeight && w <= kMaxSplineWeight))
+            return false;
+        const Point3d& c = controlPoints[i];
+        if (!Finite(c) || !Finite({c.x * w, c.y * w, c.z * w}))
+            return false;
+    }
+    for (double k : knots)
+        if (!std::isfinite(k))
             return false;
     for (size_t i = 1; i < knots.size(); ++i)
         if (!(knots[i] >= knots[i - 1]))
             return false;
+    // Knot differences are the denominators of every blend: their whole range must be a number.
+    if (!std::isfinite(knots.back() - knots.front()))
+        return false;
     return knots[n] > knots[static_cast<size_t>(degree)];
 }
 
 Point3d SplineData::Evaluate(double t) const
 {
+    // Outside its domain the curve ends: the span polynomials are not extrapolated.
+    const double first = knots[static_cast<size_t>(degree)], last = knots[controlPoints.size()];
+    t = std::isnan(t) ? first : std::clamp(t, first, last);
     return EvaluateInSpan(*this, t, FindSpan(*this, t));
 }
 
 bool InterpolateFitPoints(SplineData& spline)
 {
     std::vector<Point3d> q;
-    for (const Point3d& p : spline.fitPoints)
+    for (const Point3d& p : spline.fitPoints) {
+        if (!Finite(p))
+            return false;
         if (q.empty() || Dist(q.back(), p) > 0.0)
             q.push_back(p);
+    }
     if (q.size() < 2)
         return false;
     const int n = static_cast<int>(q.size()) - 1;
@@ -135,6 +200,8 @@ bool InterpolateFitPoints(SplineData& spline)
     double total = 0.0;
     for (int k = 1; k <= n; ++k)
         total += Dist(q[k - 1], q[k]);
+    if (!std::isfinite(total))
+        return false;
     for (int k = 1; k < n; ++k)
         u[k] = u[k - 1] + Dist(q[k - 1], q[k]) / total;
     u[n] = 1.0;
@@ -194,6 +261,8 @@ bool InterpolateFitPoints(SplineData& spline)
             acc = {acc.x - at(row, c) * ctrl[c].x, acc.y - at(row, c) * ctrl[c].y,
                    acc.z - at(row, c) * ctrl[c].z};
         ctrl[row] = {acc.x / at(row, row), acc.y / at(row, row), acc.z / at(row, row)};
+        if (!Finite(ctrl[row]))
+            return false;
     }
     spline.degree = p;
     spline.knots = std::move(knots);
@@ -222,10 +291,22 @@ void PathCurve::AddPiece(const Piece& piece, double length)
     m_cumulative.push_back(Length() + length);
 }
 
+void PathCurve::RequireFiniteLength() const
+{
+    if (!std::isfinite(Length()))
+        RefuseCurve("path element whose length is not a finite number");
+}
+
 PathCurve PathCurve::FromVertices(const std::vector<Point3d>& vertices, const std::vector<double>& bulges,
                                   bool closed)
 {
     PathCurve curve;
+    for (const Point3d& v : vertices)
+        if (!Finite(v))
+            RefuseCurve("path vertex that is not a finite number");
+    for (double b : bulges)
+        if (!std::isfinite(b))
+            RefuseCurve("polyline bulge that is not a finite number");
     const size_t n = vertices.size();
     const size_t segments = closed ? n : (n == 0 ? 0 : n - 1);
     for (size_t i = 0; i < segments; ++i) {
@@ -252,24 +333,29 @@ PathCurve PathCurve::FromVertices(const std::vector<Point3d>& vertices, const st
         piece.sweep = sweep;
         piece.a = v0;
         piece.b = v1;
+        // A bulge so large that its circle leaves the range of numbers (b^2 overflows) is no path.
+        if (!Finite(piece.centre) || !std::isfinite(Extent(piece.centre) + piece.radius))
+            RefuseCurve("polyline bulge whose arc is beyond the range of numbers");
         curve.AddPiece(piece, piece.radius * std::abs(sweep));
     }
+    curve.RequireFiniteLength();
     return curve;
 }
 
 PathCurve PathCurve::FromArc(const Point3d& centre, double radius, double startAngle, double endAngle)
 {
+    if (!Finite(centre) || !(radius > 0.0) || !std::isfinite(Extent(centre) + radius) ||
+        !std::isfinite(startAngle) || !std::isfinite(endAngle))
+        RefuseCurve("arc with a centre, radius or angle that is not a usable number");
     PathCurve curve;
-    double sweep = std::fmod(endAngle - startAngle, kTwoPi);
-    if (sweep <= 0.0)
-        sweep += kTwoPi;
     Piece piece;
     piece.kind = PieceKind::Arc;
     piece.centre = centre;
     piece.radius = radius;
-    piece.startAngle = startAngle;
-    piece.sweep = sweep;
-    curve.AddPiece(piece, radius * sweep);
+    piece.startAngle = ReduceAngle(startAngle);
+    piece.sweep = CcwSweep(startAngle, endAngle);
+    curve.AddPiece(piece, radius * piece.sweep);
+    curve.RequireFiniteLength();
     return curve;
 }
 
@@ -287,7 +373,7 @@ void PathCurve::AddParamPieces(PieceKind kind, double t0, double t1, int count)
 PathCurve PathCurve::FromSpline(const SplineData& spline)
 {
     if (!spline.IsValid())
-        throw std::invalid_argument("spline with inconsistent degree, knots or weights");
+        throw std::invalid_argument("spline with inconsistent degree, knots, weights or control points");
     PathCurve curve;
     curve.m_spline = spline;
     const int n = static_cast<int>(spline.controlPoints.size()) - 1;
@@ -297,18 +383,26 @@ PathCurve PathCurve::FromSpline(const SplineData& spline)
         if (spline.knots[span + 1] > spline.knots[span])
             curve.AddParamPieces(PieceKind::Spline, spline.knots[span], spline.knots[span + 1], subdivisions);
     }
+    curve.RequireFiniteLength();
     return curve;
 }
 
 PathCurve PathCurve::FromEllipse(const EllipseData& ellipse)
 {
+    const Point3d minor = ellipse.MinorAxis();
+    if (!Finite(ellipse.centre) || !Finite(ellipse.majorAxis) || !Finite(ellipse.normal) || !Finite(minor) ||
+        !std::isfinite(Extent(ellipse.centre) + Extent(ellipse.majorAxis) + Extent(minor)) ||
+        !std::isfinite(ellipse.startParam) || !std::isfinite(ellipse.endParam))
+        RefuseCurve("ellipse with a centre, axis or parameter that is not a usable number");
     PathCurve curve;
     curve.m_ellipse = ellipse;
-    double end = ellipse.endParam;
-    while (end <= ellipse.startParam)
-        end += kTwoPi;
-    const int count = std::max(1, static_cast<int>(std::ceil((end - ellipse.startParam) / kTwoPi * 64.0)));
-    curve.AddParamPieces(PieceKind::Ellipse, ellipse.startParam, end, count);
+    // At most one turn, in at most kEllipsePiecesPerTurn pieces, however large the parameters are.
+    const double start = ReduceAngle(ellipse.startParam);
+    const double sweep = CcwSweep(ellipse.startParam, ellipse.endParam);
+    const int count = std::clamp(static_cast<int>(std::ceil(sweep / kTwoPi * kEllipsePiecesPerTurn)), 1,
+                                 kEllipsePiecesPerTurn);
+    curve.AddParamPieces(PieceKind::Ellipse, start, start + sweep, count);
+    curve.RequireFiniteLength();
     return curve;
 }
 
@@ -329,10 +423,15 @@ double PathCurve::ParamSpeed(const Piece& piece, double t) const
     }
     // Central difference on the span's own polynomial: smooth, so the error is of order h^2.
     const int span = FindSpan(m_spline, 0.5 * (piece.t0 + piece.t1));
-    const double h = 1e-6 * (m_spline.knots[span + 1] - m_spline.knots[span]);
-    const Point3d p0 = EvaluateInSpan(m_spline, t - h, span);
-    const Point3d p1 = EvaluateInSpan(m_spline, t + h, span);
-    return Dist(p0, p1) / (2.0 * h);
+    // The step stays above the parameter's own rounding, so a narrow span far from 0 (or one of
+    // subnormal width) still gives a difference, not 0 / 0.
+    const double h = std::max(1e-6 * (m_spline.knots[span + 1] - m_spline.knots[span]),
+                              64.0 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::abs(t)));
+    // Divided by the step the rounded parameters really make, not by the nominal 2h.
+    const double tm = t - h, tp = t + h;
+    const Point3d p0 = EvaluateInSpan(m_spline, tm, span);
+    const Point3d p1 = EvaluateInSpan(m_spline, tp, span);
+    return Dist(p0, p1) / (tp - tm);
 }
 
 double PathCurve::ParamLength(const Piece& piece, double ta, double tb) const
@@ -348,7 +447,7 @@ Point3d PathCurve::PointAtDistance(double distance) const
 {
     if (m_pieces.empty())
         return {};
-    distance = std::clamp(distance, 0.0, Length());
+    distance = std::isnan(distance) ? 0.0 : std::clamp(distance, 0.0, Length());
     size_t index = static_cast<size_t>(std::upper_bound(m_cumulative.begin(), m_cumulative.end(), distance) -
                                        m_cumulative.begin());
     if (index >= m_pieces.size())
@@ -372,11 +471,14 @@ Point3d PathCurve::PointAtDistance(double distance) const
     }
     // Newton on s(t) = local with a bisection bracket so it cannot leave the piece.
     double lo = piece.t0, hi = piece.t1;
-    double t = pieceLength > 0.0 ? piece.t0 + (piece.t1 - piece.t0) * local / pieceLength : piece.t0;
+    // The fraction first: length times parameter width can overflow where their ratio does not.
+    double t = pieceLength > 0.0 ? piece.t0 + (piece.t1 - piece.t0) * (local / pieceLength) : piece.t0;
     const double tolerance = kCurveDistanceTolerance * std::max(1.0, Length());
     for (int iteration = 0; iteration < 50; ++iteration) {
         const double f = ParamLength(piece, piece.t0, t) - local;
         if (std::abs(f) <= tolerance)
+            break;
+        if (std::isnan(f))
             break;
         (f > 0.0 ? hi : lo) = t;
         const double speed = ParamSpeed(piece, t);

@@ -13,6 +13,9 @@ namespace velrok::host {
 // point at distance is found by Newton iteration to this fraction of the whole length.
 inline constexpr int kCurveSubdivisionsPerSpan = 16; // at most; long splines use fewer
 inline constexpr double kCurveDistanceTolerance = 1e-10;
+inline constexpr int kEllipsePiecesPerTurn = 64;
+inline constexpr double kMinSplineWeight = 1e-150;
+inline constexpr double kMaxSplineWeight = 1e150;
 
 // A B-spline or NURBS: clamped or unclamped knots, optional weights (all 1 when empty).
 struct SplineData {
@@ -22,8 +25,11 @@ struct SplineData {
     std::vector<double> knots;
     std::vector<Point3d> fitPoints; // kept as read; controlPoints hold the curve through them
 
-    // The curve position at parameter t (knot range), homogeneous de Boor.
+    // The curve position at parameter t, homogeneous de Boor; t is held to the knot range (a NaN
+    // gives the start). Only for a spline that IsValid.
     Point3d Evaluate(double t) const;
+    // Degree 1 to 15, as many knots as control points + degree + 1, finite non-decreasing knots
+    // with a non-empty domain, finite control points, weights (if any) within the bounds above.
     bool IsValid() const;
 };
 
@@ -43,15 +49,20 @@ struct EllipseData {
     Point3d PointAt(double t) const;
 };
 
+// Every factory either gives a curve whose length and points are finite numbers or throws
+// std::invalid_argument saying what is unusable (a coordinate, radius or bulge that is not a number
+// or whose arc leaves the range of numbers, an inconsistent spline, a length that overflows).
 class PathCurve {
   public:
     PathCurve() = default;
     // An open or closed chain of vertices; bulges (may be empty) are DXF bulges per vertex to the next.
     static PathCurve FromVertices(const std::vector<Point3d>& vertices, const std::vector<double>& bulges,
                                   bool closed);
-    // Counter-clockwise from startAngle to endAngle (radians); endAngle is normalised above startAngle.
+    // Counter-clockwise from startAngle to endAngle (radians), at most one turn; equal angles make a
+    // full circle.
     static PathCurve FromArc(const Point3d& centre, double radius, double startAngle, double endAngle);
     static PathCurve FromSpline(const SplineData& spline);
+    // The parameter range is reduced to at most one turn counter-clockwise from startParam.
     static PathCurve FromEllipse(const EllipseData& ellipse);
 
     double Length() const { return m_cumulative.empty() ? 0.0 : m_cumulative.back(); }
@@ -72,6 +83,7 @@ class PathCurve {
     };
 
     void AddPiece(const Piece& piece, double length);
+    void RequireFiniteLength() const;
     Point3d ParamPoint(const Piece& piece, double t) const;
     double ParamSpeed(const Piece& piece, double t) const;
     double ParamLength(const Piece& piece, double ta, double tb) const;
