@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,7 +20,9 @@
 namespace velrok::host {
 namespace {
 
-const std::string kEzdxfDir = VELROK_BINARY_DIR "/tests/ezdxf_projects";
+// Each test runs in a process of its own and makes the drawings afresh, so each has its own folder:
+// two processes writing one file at once would compare a file half rewritten by the other.
+const std::string kEzdxfDir = VELROK_BINARY_DIR "/tests/ezdxf_projects/" + std::to_string(::getpid());
 
 std::string Slurp(const std::string& path)
 {
