@@ -11,8 +11,6 @@
 
 namespace velrok::host {
 
-namespace {
-
 bool SameNameIgnoringCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -20,6 +18,8 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b)
                       std::tolower(static_cast<unsigned char>(y));
            });
 }
+
+namespace {
 
 // DXF handles are hexadecimal; "1a" and "1A" name the same entity.
 std::string UpperHandle(std::string handle)

@@ -207,6 +207,9 @@ class InMemoryDrawing : public CadHost {
     std::function<void()> m_observer;
 };
 
+// Level names match without regard to case, as DXF layer names do.
+bool SameNameIgnoringCase(const std::string& a, const std::string& b);
+
 // The eight standard line styles "0" to "7" with their dash patterns (drawing units).
 std::vector<DrawingLineStyle> StandardLineStyles();
 

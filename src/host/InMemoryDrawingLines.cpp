@@ -11,17 +11,6 @@ namespace velrok::host {
 
 namespace {
 
-bool SameNameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
-
-namespace {
-
 // Chords of a curve whose sagitta stays below the shapes' tolerance for a circle of that radius.
 int ChordsForRadius(double radius, double sweep)
 {
