@@ -5,6 +5,7 @@
 #include "host/DxfWriter.h"
 
 #include "host/DxfDocument.h"
+#include "host/DxfEntityEdit.h"
 #include "host/DxfEntityWriter.h"
 #include "host/DxfLineTypes.h"
 #include "host/DxfText.h"
@@ -209,6 +210,8 @@ class DocumentWriter {
         for (const DrawingElement* e : drawing.ModelElements()) {
             if (!resultsOnly && e->dxfEntity >= 0) {
                 present.insert(e->dxfEntity);
+                if (e->editedAttributes != 0)
+                    m_editedElements.push_back(e);
                 continue;
             }
             if (resultsOnly && (!chosen.count(e->id.Value()) || e->kind == ElementKind::Shown))
@@ -262,6 +265,9 @@ class DocumentWriter {
             LineTypeName(level->lineStyle);
         for (const DrawingElement* e : m_newElements)
             LineTypeName(e->lineStyle);
+        for (const DrawingElement* e : m_editedElements)
+            if (DxfCommonEdit edit = EditOf(*e); !edit.Empty())
+                m_edits[e->dxfEntity] = std::move(edit);
         m_groupWarning = m_r12 && std::any_of(m_newGroups.begin(), m_newGroups.end(), [](const NewGroup& g) {
                              return !g.group->members.empty();
                          });
@@ -423,8 +429,40 @@ class DocumentWriter {
         out.Raw(m_doc.Raw(at, s.end + 1));
     }
 
-    // An entity's tags, leaving out the reactors that point to groups no longer written.
-    void Entity(DxfOut& out, const DxfEntityRef& e)
+    // What an element read from the file and edited since must change in its entity's tags:
+    // only the attributes whose value is no longer the one the file gives.
+    DxfCommonEdit EditOf(const DrawingElement& e)
+    {
+        DxfCommonEdit edit;
+        const DxfEntityRef& ref = m_doc.Entities()[static_cast<size_t>(e.dxfEntity)];
+        const DxfTagRange main{ref.tags.begin, ref.subs.empty() ? ref.tags.end : ref.subs.front().begin};
+        const DxfCommonTags file = CommonTagsOf(m_doc, main);
+        if (e.editedAttributes & kEditedLevel) {
+            const std::string name = m_drawing.LevelName(e.level);
+            const std::string read = file.layer.empty() ? kDefaultLevelName : DecodeDxfText(file.layer, m_codePage);
+            if (!SameNameIgnoringCase(read, name))
+                edit.layer = Encode(name);
+        }
+        if (e.editedAttributes & kEditedColor) {
+            int color = 0, dxfColor = 0;
+            HostColorOfEntityAci(file.aci, color, dxfColor);
+            if (color != e.color || dxfColor != e.dxfColor)
+                edit.aci = e.color == kColorByLevel && e.dxfColor > 0 ? e.dxfColor : HostColorToAci(e.color);
+        }
+        if (e.editedAttributes & kEditedLineStyle) {
+            const std::string name = LineTypeName(e.lineStyle);
+            const bool fileByLayer = file.lineType.empty() || SameIgnoringCase(file.lineType, "BYLAYER");
+            if (name.empty() ? !fileByLayer : !SameIgnoringCase(name, file.lineType))
+                edit.lineType = name;
+        }
+        if ((e.editedAttributes & kEditedWeight) && !m_r12 && LineweightToWeight(file.lineweight) != e.weight)
+            edit.lineweight = WeightToLineweight(e.weight);
+        return edit;
+    }
+
+    // An entity's tags, leaving out the reactors that point to groups no longer written, with the
+    // attributes the user changed.
+    void Entity(DxfOut& out, const DxfEntityRef& e, const DxfCommonEdit* edit)
     {
         const DxfTagList tags = m_doc.Tags();
         const size_t mainEnd = e.subs.empty() ? e.tags.end : e.subs.front().begin;
@@ -435,28 +473,30 @@ class DocumentWriter {
             else if (inReactors && tags[i].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[i].value))))
                 filter = true;
         }
-        if (!filter) {
+        if (!filter && !edit) {
             out.Raw(m_doc.Raw(e.tags));
             return;
         }
-        for (size_t i = e.tags.begin; i < mainEnd; ++i) {
+        std::vector<bool> skip(mainEnd - e.tags.begin, false);
+        for (size_t i = e.tags.begin; filter && i < mainEnd; ++i) {
             if (tags[i].code == 102 && TrimTagValue(tags[i].value) == "{ACAD_REACTORS") {
                 size_t close = i + 1;
-                std::vector<size_t> kept;
-                for (; close < mainEnd && tags[close].code != 102; ++close)
-                    if (!(tags[close].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[close].value)))))
-                        kept.push_back(close);
-                if (!kept.empty()) {
-                    out.Raw(m_doc.Raw(i, i + 1));
-                    for (size_t k : kept)
-                        out.Raw(m_doc.Raw(k, k + 1));
-                    out.Raw(m_doc.Raw(close, close + 1));
+                size_t kept = 0;
+                for (; close < mainEnd && tags[close].code != 102; ++close) {
+                    if (tags[close].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[close].value))))
+                        skip[close - e.tags.begin] = true;
+                    else
+                        ++kept;
+                }
+                if (kept == 0) {
+                    skip[i - e.tags.begin] = true;
+                    if (close < mainEnd)
+                        skip[close - e.tags.begin] = true;
                 }
                 i = close;
-                continue;
             }
-            out.Raw(m_doc.Raw(i, i + 1));
         }
+        WriteEditedEntityTags(out, m_doc, {e.tags.begin, mainEnd}, edit ? *edit : DxfCommonEdit{}, skip);
         out.Raw(m_doc.Raw(mainEnd, e.tags.end));
     }
 
@@ -489,8 +529,10 @@ class DocumentWriter {
             if (e.tags.begin < s.begin || e.tags.begin > s.end)
                 continue;
             out.Raw(m_doc.Raw(at, e.tags.begin));
-            if (m_keep[i])
-                Entity(out, e);
+            if (m_keep[i]) {
+                auto edit = m_edits.find(static_cast<long>(i));
+                Entity(out, e, edit == m_edits.end() ? nullptr : &edit->second);
+            }
             at = e.tags.end;
         }
         out.Raw(m_doc.Raw(at, s.end));
@@ -621,6 +663,8 @@ class DocumentWriter {
     std::string m_modelSpace;
     std::string m_newEntityText;
     std::vector<const DrawingElement*> m_newElements;
+    std::vector<const DrawingElement*> m_editedElements; // read from the file, attributes changed since
+    std::map<long, DxfCommonEdit> m_edits;               // document entity -> what its tags must change
     std::vector<bool> m_keep;        // per document entity
     std::set<std::string> m_omitted; // upper-case handles of deleted entities and groups
     std::vector<NewGroup> m_newGroups;

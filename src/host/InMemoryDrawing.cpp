@@ -497,6 +497,8 @@ Point3d InMemoryDrawing::PointAtDistance(ElementHandle element, double distance)
 void InMemoryDrawing::SetColor(ElementHandle element, int color)
 {
     DrawingElement& e = Mutable(element);
+    if (e.color != color || e.dxfColor != 0)
+        e.editedAttributes |= kEditedColor;
     e.color = color;
     e.dxfColor = 0;
     Changed();
@@ -505,7 +507,10 @@ void InMemoryDrawing::SetColor(ElementHandle element, int color)
 void InMemoryDrawing::SetLevel(ElementHandle element, LevelHandle level)
 {
     Level(level);
-    Mutable(element).level = level;
+    DrawingElement& e = Mutable(element);
+    if (e.level != level)
+        e.editedAttributes |= kEditedLevel;
+    e.level = level;
     Changed();
 }
 
@@ -516,7 +521,10 @@ void InMemoryDrawing::SetLineStyle(ElementHandle element, std::optional<LineStyl
         style.reset();
     if (style)
         LineStyle(*style);
-    Mutable(element).lineStyle = style;
+    DrawingElement& e = Mutable(element);
+    if (e.lineStyle != style)
+        e.editedAttributes |= kEditedLineStyle;
+    e.lineStyle = style;
     Changed();
 }
 
@@ -524,7 +532,10 @@ void InMemoryDrawing::SetLineWeight(ElementHandle element, int weight)
 {
     if (weight < kWeightByLevel || weight > kMaxLineWeight)
         Refuse("Line weight " + std::to_string(weight) + " is outside -1 to 31");
-    Mutable(element).weight = weight;
+    DrawingElement& e = Mutable(element);
+    if (e.weight != weight)
+        e.editedAttributes |= kEditedWeight;
+    e.weight = weight;
     Changed();
 }
 

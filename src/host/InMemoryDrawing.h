@@ -25,6 +25,9 @@ inline constexpr double kDefaultTextHeight = 1.0;
 inline constexpr int kMaxLineWeight = 31;
 inline constexpr int kWeightByLevel = -1;
 inline constexpr const char* kDefaultLevelName = "0";
+// Bits of DrawingElement::editedAttributes: which attributes a setter changed since the element
+// was read, so a saved file rewrites those tags of the entity and copies the rest as read.
+inline constexpr uint8_t kEditedColor = 1, kEditedLevel = 2, kEditedLineStyle = 4, kEditedWeight = 8;
 
 // Shown: an entity kept from a DXF file that the drawing shows by its pieces (a block reference,
 // a hatch, a multi-line text ...) but never offers as a path.
@@ -65,6 +68,7 @@ struct DrawingElement {
     std::string dxfHandle; // the entity handle of an imported element
     long dxfEntity = -1;   // its index among the document's entities; -1 for what the program drew
     bool inModel = false;
+    uint8_t editedAttributes = 0; // kEdited* bits
     PathCurve curve; // empty for texts
 };
 
