@@ -5,6 +5,7 @@
 #include "host/DxfWriter.h"
 
 #include "host/DxfDocument.h"
+#include "host/DxfEntityCopy.h"
 #include "host/DxfEntityEdit.h"
 #include "host/DxfEntityWriter.h"
 #include "host/DxfLineTypes.h"
@@ -185,9 +186,10 @@ struct NewLineType {
 
 class DocumentWriter {
   public:
+    // source: the file the drawing was read from, whose entities a results file copies.
     DocumentWriter(const InMemoryDrawing& drawing, const DxfDocument& doc, bool resultsOnly,
-                   std::optional<NamedGroupHandle> only)
-        : m_drawing(drawing), m_doc(doc), m_r12(doc.IsR12()), m_codePage(doc.CodePage())
+                   std::optional<NamedGroupHandle> only, const DxfDocument* source)
+        : m_drawing(drawing), m_doc(doc), m_r12(doc.IsR12()), m_codePage(doc.CodePage()), m_resultsOnly(resultsOnly)
     {
         const DxfTagList tags = doc.Tags();
         uint64_t seed = 0;
@@ -214,10 +216,13 @@ class DocumentWriter {
                     m_editedElements.push_back(e);
                 continue;
             }
-            if (resultsOnly && (!chosen.count(e->id.Value()) || e->kind == ElementKind::Shown))
+            if (resultsOnly && !chosen.count(e->id.Value()))
                 continue;
-            if (e->kind == ElementKind::Shown)
+            if (e->kind == ElementKind::Shown) {
+                if (resultsOnly)
+                    m_shownMembers.push_back(e); // copied from its file's tags below
                 continue; // a kept entity whose document is gone cannot be written again
+            }
             m_newElements.push_back(e);
         }
         const std::vector<DxfEntityRef>& entities = doc.Entities();
@@ -250,11 +255,16 @@ class DocumentWriter {
             }
         for (const DrawingElement* e : m_newElements)
             m_elementHandles[e->id.Value()] = m_handles ? m_next++ : 0;
+        CopyShownMembers(source);
 
         // Layers and line types the file lacks.
         std::set<uint64_t> usedLevels;
         for (const DrawingElement* e : m_newElements)
             usedLevels.insert(e->level.id);
+        if (m_copy)
+            for (const std::string& name : m_copy->Layers())
+                if (auto level = drawing.FindLevelByName(name))
+                    usedLevels.insert(level->id);
         for (const DrawingLevel& level : drawing.LevelTable()) {
             if (resultsOnly && !usedLevels.count(level.handle.id))
                 continue;
@@ -311,7 +321,11 @@ class DocumentWriter {
                 Entities(out, s);
             else if (s.name == "OBJECTS")
                 Objects(out, s);
-            else
+            else if (s.name == "BLOCKS" && m_copy) {
+                out.Raw(m_doc.Raw(s.begin, s.end));
+                m_copy->WriteBlocks(out);
+                out.Raw(m_doc.Raw(s.end, s.end + 1));
+            } else
                 out.Raw(m_doc.Raw(s.begin, s.end + 1));
             at = s.end + 1;
         }
@@ -322,10 +336,37 @@ class DocumentWriter {
         out.Raw(m_doc.Raw(at, m_doc.Tags().size()));
         if (m_groupWarning)
             notes.warnings.push_back(kR12GroupWarning);
+        if (!m_leftOut.empty())
+            notes.warnings.push_back(ResultsLeftOutWarning(m_leftOut));
         return text;
     }
 
   private:
+    // Members kept from the file as they were read (block references, hatches ...) have no form
+    // the drawing could write; a results file copies their own tags, or says which it could not.
+    void CopyShownMembers(const DxfDocument* source)
+    {
+        if (m_shownMembers.empty())
+            return;
+        if (source && !m_r12)
+            m_copy.emplace(*source, m_codePage, [this](std::string_view table, std::string_view name) {
+                const DxfTableRecord* r = m_doc.FindRecord(table, name);
+                return r ? r->handle : std::string();
+            });
+        for (const DrawingElement* e : m_shownMembers) {
+            uint64_t handle = 0;
+            std::vector<uint64_t> reactors;
+            if (auto r = m_reactors.find(e->id.Value()); r != m_reactors.end())
+                reactors = r->second;
+            const bool inFile = source && e->dxfEntity >= 0 && static_cast<size_t>(e->dxfEntity) < source->Entities().size();
+            if (m_copy && inFile &&
+                m_copy->Add(source->Entities()[static_cast<size_t>(e->dxfEntity)], reactors, m_next, handle))
+                m_elementHandles[e->id.Value()] = handle;
+            else
+                ++m_leftOut[e->dxfKind.empty() ? std::string("?") : e->dxfKind];
+        }
+    }
+
     std::string Encode(const std::string& utf8) const { return EncodeDxfText(utf8, m_codePage); }
 
     // The name an element or level's style is written under, adding the line type when the file lacks it.
@@ -337,7 +378,8 @@ class DocumentWriter {
         const std::string name = Encode(DxfLineTypeName(s));
         if (!HasRecord("LTYPE", DxfLineTypeName(s)) && m_doc.FindTable("LTYPE") &&
             std::none_of(m_newLineTypes.begin(), m_newLineTypes.end(),
-                         [&](const NewLineType& t) { return SameIgnoringCase(t.name, name); }))
+                         [&](const NewLineType& t) { return SameIgnoringCase(t.name, name); }) &&
+            !(m_copy && m_copy->Copies("LTYPE", name)))
             m_newLineTypes.push_back({name, &s});
         return name;
     }
@@ -394,7 +436,8 @@ class DocumentWriter {
             if (t.head.begin < s.begin || t.head.begin > s.end)
                 continue;
             const bool layers = SameIgnoringCase(t.name, "LAYER"), lineTypes = SameIgnoringCase(t.name, "LTYPE");
-            const size_t added = layers ? m_newLevels.size() : lineTypes ? m_newLineTypes.size() : 0;
+            const size_t added = (layers ? m_newLevels.size() : lineTypes ? m_newLineTypes.size() : 0) +
+                                 (m_copy ? m_copy->RecordCount(t.name) : 0);
             out.Raw(m_doc.Raw(at, t.head.begin));
             std::string tableHandle;
             for (size_t i = t.head.begin; i < t.head.end; ++i) {
@@ -410,6 +453,8 @@ class DocumentWriter {
                     out.Raw(m_doc.Raw(i, i + 1));
             }
             out.Raw(m_doc.Raw(t.head.end, t.endTab));
+            if (m_copy)
+                m_copy->WriteRecords(out, t.name, tableHandle);
             if (lineTypes)
                 for (size_t k = 0; k < m_newLineTypes.size(); ++k)
                     WriteNewLineType(out, m_r12, m_lineTypeHandles[k], tableHandle, m_newLineTypes[k].name,
@@ -518,6 +563,8 @@ class DocumentWriter {
                 f.text = Encode(e->text.text);
             WriteNewEntity(out, *e, f, m_next);
         }
+        if (m_copy)
+            m_copy->WriteEntities(out, m_modelSpace);
     }
 
     void Entities(DxfOut& out, const DxfSection& s)
@@ -560,7 +607,7 @@ class DocumentWriter {
                 continue;
             }
             const DrawingElement& e = m_drawing.Element({id.Value()});
-            if (!e.dxfHandle.empty() && e.dxfEntity >= 0)
+            if (!m_resultsOnly && !e.dxfHandle.empty() && e.dxfEntity >= 0)
                 members.push_back(e.dxfHandle);
         }
         return members;
@@ -656,7 +703,10 @@ class DocumentWriter {
 
     const InMemoryDrawing& m_drawing;
     const DxfDocument& m_doc;
-    const bool m_r12, m_codePage;
+    const bool m_r12, m_codePage, m_resultsOnly;
+    std::vector<const DrawingElement*> m_shownMembers; // a results file's members kept from the file
+    std::optional<DxfEntityCopy> m_copy;
+    std::map<std::string, int> m_leftOut; // by entity type: members a results file could not copy
     bool m_handles = true;
     bool m_groupWarning = false;
     uint64_t m_next = 1, m_seed = 0, m_firstFree = 1, m_newGroupDictionary = 0, m_newRoot = 0;
@@ -682,7 +732,7 @@ std::string Write(const InMemoryDrawing& drawing, bool resultsOnly, std::optiona
     std::shared_ptr<const DxfDocument> doc = resultsOnly ? nullptr : drawing.Document();
     if (!doc)
         doc = NewDrawingDocument();
-    return DocumentWriter(drawing, *doc, resultsOnly, group).Run(notes);
+    return DocumentWriter(drawing, *doc, resultsOnly, group, drawing.Document().get()).Run(notes);
 }
 
 } // namespace
@@ -738,18 +788,44 @@ bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::
     return WriteDxfFile(drawing, path, error, notes);
 }
 
-std::string WriteResultsDxfText(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group)
+std::string WriteResultsDxfText(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
+                                DxfWriteNotes& notes)
 {
     if (group)
         drawing.Group(*group); // an unknown group is a caller's error, not an empty file
-    DxfWriteNotes notes;
     return Write(drawing, true, group, notes);
+}
+
+std::string WriteResultsDxfText(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group)
+{
+    DxfWriteNotes notes;
+    return WriteResultsDxfText(drawing, group, notes);
+}
+
+bool WriteResultsDxfFile(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
+                         const std::string& path, std::string& error, DxfWriteNotes& notes)
+{
+    return WriteFileReplacing(path, WriteResultsDxfText(drawing, group, notes), error);
 }
 
 bool WriteResultsDxfFile(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
                          const std::string& path, std::string& error)
 {
-    return WriteFileReplacing(path, WriteResultsDxfText(drawing, group), error);
+    DxfWriteNotes notes;
+    return WriteResultsDxfFile(drawing, group, path, error, notes);
+}
+
+std::string ResultsLeftOutWarning(const std::map<std::string, int>& leftOutByType)
+{
+    int total = 0;
+    std::string kinds;
+    for (const auto& [type, count] : leftOutByType) {
+        total += count;
+        kinds += (kinds.empty() ? "" : ", ") + type + " " + std::to_string(count);
+    }
+    return std::to_string(total) + (total == 1 ? " element" : " elements") + " of the group " +
+           (total == 1 ? "is" : "are") + " not in the results file: " + (total == 1 ? "it" : "they") +
+           " could not be copied from " + (total == 1 ? "its" : "their") + " file (" + kinds + ").";
 }
 
 } // namespace velrok::host

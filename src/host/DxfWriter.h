@@ -6,6 +6,7 @@
 
 #include "host/InMemoryDrawing.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,9 +32,20 @@ bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::
 // Only a run's results: the members of that group (or of every group when none is given), their
 // levels and the groups, as a new R2000 drawing in the drawing's coordinates, to attach to the
 // project drawing as an external reference.
+// Members read from a file that the drawing cannot write from its data (block references, hatches,
+// notes, dimensions ...) are copied from the file's own tags with what they need; one that cannot
+// be copied soundly is left out and named in a warning (ResultsLeftOutWarning).
 std::string WriteResultsDxfText(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group);
+std::string WriteResultsDxfText(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
+                                DxfWriteNotes& notes);
 bool WriteResultsDxfFile(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
                          const std::string& path, std::string& error);
+bool WriteResultsDxfFile(const InMemoryDrawing& drawing, std::optional<NamedGroupHandle> group,
+                         const std::string& path, std::string& error, DxfWriteNotes& notes);
+
+// "2 elements of the group are not in the results file: they could not be copied from their
+// file (HATCH 1, INSERT 1)."; by entity type, as many as were left out.
+std::string ResultsLeftOutWarning(const std::map<std::string, int>& leftOutByType);
 
 // Writes text to path through a temporary file in the same folder and a rename.
 bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error);

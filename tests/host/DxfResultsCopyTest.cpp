@@ -1,0 +1,159 @@
+// A results file holds every member of the run's group: members read from the project file that
+// the drawing cannot write from its data are copied from their own tags, with the blocks and
+// styles they need; what cannot be copied soundly is named in a warning.
+#include "host/DxfDocument.h"
+#include "host/DxfReader.h"
+#include "host/DxfWriter.h"
+
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <unistd.h>
+
+namespace velrok::host {
+namespace {
+
+const std::string kDir = VELROK_BINARY_DIR "/tests/ezdxf_results/" + std::to_string(::getpid());
+
+std::string Shell(const std::string& command)
+{
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    std::string output;
+    char buffer[512];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    if (pipe)
+        pclose(pipe);
+    return output;
+}
+
+std::map<std::string, int> ShownKinds(const InMemoryDrawing& d)
+{
+    std::map<std::string, int> kinds;
+    for (const DrawingElement* e : d.ModelElements())
+        if (e->kind == ElementKind::Shown)
+            ++kinds[e->dxfKind];
+    return kinds;
+}
+
+class ResultsOfProject : public ::testing::TestWithParam<const char*> {
+  protected:
+    static void SetUpTestSuite()
+    {
+        if (std::filesystem::exists("/usr/bin/python3"))
+            Shell("/usr/bin/python3 " VELROK_SOURCE_DIR "/tools/make_ezdxf_drawings.py '" + kDir + "'");
+    }
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(Input()))
+            GTEST_SKIP() << "no ezdxf drawings (python3-ezdxf missing)";
+        read = ReadDxfFile(Input());
+        ASSERT_TRUE(read.ok()) << read.error;
+    }
+    std::string Input() const { return kDir + "/project_" + GetParam() + ".dxf"; }
+    bool R12() const { return std::string(GetParam()) == "R12"; }
+    // A group of every element of the drawing, as a user might gather a run with its surroundings.
+    NamedGroupHandle GroupAll()
+    {
+        InMemoryDrawing& d = *read.drawing;
+        const NamedGroupHandle g = d.AddNewNamedGroup("321201208100000");
+        for (const DrawingElement* e : d.ModelElements())
+            d.AddGroupMember(g, ElementHandle{e->id.Value()});
+        return g;
+    }
+    DxfImport read;
+};
+
+TEST_P(ResultsOfProject, EveryMemberIsCopiedOrNamedAndTheFileAuditsClean)
+{
+    InMemoryDrawing& d = *read.drawing;
+    const NamedGroupHandle group = GroupAll();
+    const std::map<std::string, int> shown = ShownKinds(d);
+    ASSERT_TRUE(shown.count("INSERT") && shown.count("DIMENSION") && (R12() || shown.count("HATCH")));
+    const std::string file = kDir + "/results_" + GetParam() + ".dxf";
+    std::string error;
+    DxfWriteNotes notes;
+    ASSERT_TRUE(WriteResultsDxfFile(d, group, file, error, notes)) << error;
+
+    const DxfImport back = ReadDxfFile(file);
+    ASSERT_TRUE(back.ok()) << back.error;
+    ASSERT_EQ(back.drawing->Groups().size(), 1u);
+    if (R12()) {
+        // An R12 file's entities have no form for the new drawing: each kept one is named.
+        ASSERT_EQ(notes.warnings.size(), 1u);
+        EXPECT_EQ(notes.warnings.front(), ResultsLeftOutWarning(shown));
+        EXPECT_TRUE(ShownKinds(*back.drawing).empty());
+    } else {
+        EXPECT_TRUE(notes.warnings.empty()) << notes.warnings.front();
+        EXPECT_EQ(ShownKinds(*back.drawing), shown);
+        // The block references bring their block along, under a record of their own.
+        const DxfDocument& out = *back.drawing->Document();
+        EXPECT_NE(out.FindBlock("TREE"), nullptr);
+        EXPECT_NE(out.FindRecord("BLOCK_RECORD", "TREE"), nullptr);
+        // Fresh handles: none is used twice.
+        std::set<std::string> handles;
+        for (const DxfEntityRef& e : out.Entities())
+            EXPECT_TRUE(handles.insert(std::string(e.handle)).second) << e.type << " " << e.handle;
+    }
+    EXPECT_EQ(back.drawing->Groups()[0].members.size(), back.drawing->ModelElements().size());
+    const size_t left = R12() ? [&] {
+        size_t n = 0;
+        for (const auto& [kind, count] : shown)
+            n += static_cast<size_t>(count);
+        return n;
+    }() : 0u;
+    EXPECT_EQ(back.drawing->ModelElements().size(), d.ModelElements().size() - left);
+
+    const std::string audit = Shell("/usr/bin/python3 " VELROK_SOURCE_DIR "/tools/dxf_audit.py '" + file + "'");
+    EXPECT_NE(audit.find(" 0 errors"), std::string::npos) << audit;
+    EXPECT_NE(audit.find(std::to_string(d.ModelElements().size() - left) + " entities, 1 groups"), std::string::npos)
+        << audit;
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, ResultsOfProject, ::testing::Values("R12", "R2000", "R2007", "R2013", "R2018"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// An image points to its definition among the file's objects, which a results file does not hold:
+// it cannot be copied soundly, and the warning says so.
+TEST(DxfResultsCopy, MemberPointingToAnObjectIsNamedInTheWarning)
+{
+    if (!std::filesystem::exists("/usr/bin/python3"))
+        GTEST_SKIP() << "no /usr/bin/python3 with ezdxf";
+    std::filesystem::create_directories(kDir);
+    const std::string input = kDir + "/image.dxf";
+    Shell("/usr/bin/python3 -c \"import ezdxf; d = ezdxf.new('R2000'); m = d.modelspace(); "
+          "i = d.add_image_def(filename='road.png', size_in_pixel=(100, 100)); "
+          "m.add_image(i, insert=(0, 0), size_in_units=(10, 10)); m.add_line((0, 0), (5, 5)); "
+          "d.saveas('" + input + "')\"");
+    const DxfImport r = ReadDxfFile(input);
+    ASSERT_TRUE(r.ok()) << r.error;
+    InMemoryDrawing& d = *r.drawing;
+    ASSERT_EQ(ShownKinds(d), (std::map<std::string, int>{{"IMAGE", 1}}));
+    const NamedGroupHandle g = d.AddNewNamedGroup("5201208100000");
+    for (const DrawingElement* e : d.ModelElements())
+        d.AddGroupMember(g, ElementHandle{e->id.Value()});
+    const std::string file = kDir + "/image_results.dxf";
+    std::string error;
+    DxfWriteNotes notes;
+    ASSERT_TRUE(WriteResultsDxfFile(d, g, file, error, notes)) << error;
+    ASSERT_EQ(notes.warnings.size(), 1u);
+    EXPECT_EQ(notes.warnings.front(), ResultsLeftOutWarning({{"IMAGE", 1}}));
+    EXPECT_EQ(notes.warnings.front(), "1 element of the group is not in the results file: it could not be copied "
+                                      "from its file (IMAGE 1).");
+    const DxfImport back = ReadDxfFile(file);
+    ASSERT_TRUE(back.ok()) << back.error;
+    ASSERT_EQ(back.drawing->ModelElements().size(), 1u);
+    EXPECT_EQ(back.drawing->ModelElements().front()->kind, ElementKind::Line);
+    ASSERT_EQ(back.drawing->Groups().size(), 1u);
+    EXPECT_EQ(back.drawing->Groups()[0].members.size(), 1u); // no member left pointing to nothing
+    const std::string audit = Shell("/usr/bin/python3 " VELROK_SOURCE_DIR "/tools/dxf_audit.py '" + file + "'");
+    EXPECT_NE(audit.find(" 0 errors"), std::string::npos) << audit;
+}
+
+} // namespace
+} // namespace velrok::host
