@@ -28,6 +28,17 @@ constexpr unsigned kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x
                                       0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
 
+// The Windows-1252 byte of a character, -1 when the code page lacks it.
+int Cp1252Byte(unsigned codepoint)
+{
+    if (codepoint >= 0xA0 && codepoint <= 0xFF)
+        return static_cast<int>(codepoint);
+    for (unsigned k = 0; k < 32; ++k)
+        if (kCp1252High[k] == codepoint && codepoint >= 0x100)
+            return static_cast<int>(0x80 + k);
+    return -1;
+}
+
 } // namespace
 
 std::string DecodeDxfText(std::string_view text, bool codePage)
@@ -74,6 +85,13 @@ std::string EncodeDxfText(std::string_view utf8, bool codePage)
             codepoint = (codepoint << 6) | (static_cast<unsigned char>(utf8[i + j]) & 0x3Fu);
         if (extra == 0 || codepoint > 0xFFFF)
             codepoint = '?'; // four hex digits cannot say more
+        if (const int byte = Cp1252Byte(codepoint); byte >= 0) {
+            // What the code page has is written as its byte: readers that take names as they
+            // stand (a layer name with a backslash is no name to them) read it as meant.
+            out.push_back(static_cast<char>(byte));
+            i += j;
+            continue;
+        }
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "\\U+%04X", codepoint);
         out.append(buffer);

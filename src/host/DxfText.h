@@ -9,8 +9,8 @@
 namespace velrok::host {
 
 std::string DecodeDxfText(std::string_view text, bool codePage);
-// Line breaks become blanks (a value is one line); beyond ASCII: \U+XXXX in a code-page file,
-// UTF-8 as it is in a later one.
+// Line breaks become blanks (a value is one line); beyond ASCII: the code page's byte in a
+// code-page file, \U+XXXX for a character it lacks; UTF-8 as it is in a later one.
 std::string EncodeDxfText(std::string_view utf8, bool codePage);
 
 } // namespace velrok::host

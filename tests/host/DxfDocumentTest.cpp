@@ -292,7 +292,7 @@ TEST(DxfDocumentFuzzFindings, LongLinesReadAndComeBack)
     InMemoryDrawing d;
     std::string name;
     for (int i = 0; i < 150; ++i)
-        name += "\xc3\xa9"; // each written as a 7-byte \U+00E9
+        name += "\xc4\x80"; // each written as a 7-byte \U+0100: the code page lacks it
     LevelHandle level = d.AddLevel(name, 2, d.FindLineStyleByName("0"), 0);
     ElementHandle line = d.CreateLineElement1({{0, 0, 0}, {1, 1, 0}});
     d.SetLevel(line, level);
