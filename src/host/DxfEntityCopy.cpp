@@ -220,12 +220,13 @@ void DxfEntityCopy::ResolvePointers(Plan& plan, const std::vector<Record>& recor
     }
 }
 
-bool DxfEntityCopy::Add(const DxfEntityRef& entity, std::vector<uint64_t> reactors, uint64_t& next, uint64_t& handle)
+bool DxfEntityCopy::Add(const DxfEntityRef& entity, std::vector<uint64_t> reactors, const DxfCommonEdit& edit,
+                        uint64_t& next, uint64_t& handle)
 {
     if (m_from.IsR12())
         return false; // R12 entities have another form than the new drawing's
     Plan plan;
-    Entity e{Split(entity.tags), std::move(reactors)};
+    Entity e{Split(entity.tags), std::move(reactors), edit};
     if (e.records.empty())
         return false;
     Remember(plan, e.records);
@@ -303,7 +304,7 @@ size_t DxfEntityCopy::RecordCount(std::string_view table) const
 }
 
 void DxfEntityCopy::Write(DxfOut& out, const Record& r, const std::string& owner,
-                          const std::vector<uint64_t>& reactors) const
+                          const std::vector<uint64_t>& reactors, const DxfCommonEdit& edit) const
 {
     auto remapped = [&](std::string_view v) -> std::string {
         auto it = m_done.remap.find(UpperAscii(v));
@@ -324,16 +325,19 @@ void DxfEntityCopy::Write(DxfOut& out, const Record& r, const std::string& owner
         out.Raw(out.Eol());
     };
     const std::string_view type = TrimTagValue(m_from.Tag(r.tags.begin).value);
-    out.Raw(m_from.Raw(r.tags.begin, r.tags.begin + 1));
-    out.Handle(type == "DIMSTYLE" ? 105 : 5, r.handle);
-    if (!reactors.empty()) {
-        out.Pair(102, "{ACAD_REACTORS");
-        for (uint64_t g : reactors)
-            out.Handle(330, g);
-        out.Pair(102, "}");
-    }
     bool xdata = false, skip = false, marker = false, ownerDone = false, ownSeen = false;
-    for (size_t i = r.tags.begin + 1; i < r.tags.end; ++i) {
+    auto emit = [&](size_t i) {
+        if (i == r.tags.begin) {
+            out.Raw(m_from.Raw(i, i + 1));
+            out.Handle(type == "DIMSTYLE" ? 105 : 5, r.handle);
+            if (!reactors.empty()) {
+                out.Pair(102, "{ACAD_REACTORS");
+                for (uint64_t g : reactors)
+                    out.Handle(330, g);
+                out.Pair(102, "}");
+            }
+            return;
+        }
         const DxfTag t = m_from.Tag(i);
         const std::string_view v = TrimTagValue(t.value);
         xdata = xdata || t.code == 1001;
@@ -342,7 +346,7 @@ void DxfEntityCopy::Write(DxfOut& out, const Record& r, const std::string& owner
                 out.Pair(1005, remapped(v));
             else
                 copy(i);
-            continue;
+            return;
         }
         if (t.code == 102) {
             if (v == "{ACAD_REACTORS" || v == "{ACAD_XDICTIONARY")
@@ -351,13 +355,13 @@ void DxfEntityCopy::Write(DxfOut& out, const Record& r, const std::string& owner
                 skip = false;
             else if (!skip)
                 copy(i);
-            continue;
+            return;
         }
         if (skip)
-            continue;
+            return;
         if ((t.code == 5 || t.code == 105) && !ownSeen && !marker) {
             ownSeen = true;
-            continue;
+            return;
         }
         if (t.code == 100 && !marker) {
             marker = true;
@@ -369,17 +373,22 @@ void DxfEntityCopy::Write(DxfOut& out, const Record& r, const std::string& owner
             ownerDone = true;
             const std::string mapped = remapped(v);
             out.Pair(330, mapped.empty() ? owner : mapped);
-            continue;
+            return;
         }
         if (IsPointer(t.code) && !v.empty() && v != "0") {
             if (const std::string mapped = remapped(v); !mapped.empty())
                 out.Pair(t.code, mapped);
             else if (!Droppable(t.code))
                 copy(i);
-            continue;
+            return;
         }
         copy(i);
-    }
+    };
+    if (edit.Empty()) {
+        for (size_t i = r.tags.begin; i < r.tags.end; ++i)
+            emit(i);
+    } else
+        WriteEditedEntityTags(out, m_from, r.tags, edit, emit);
 }
 
 void DxfEntityCopy::WriteEntities(DxfOut& out, const std::string& modelSpace) const
@@ -387,7 +396,7 @@ void DxfEntityCopy::WriteEntities(DxfOut& out, const std::string& modelSpace) co
     for (const Entity& e : m_entities)
         for (size_t k = 0; k < e.records.size(); ++k)
             Write(out, e.records[k], k == 0 ? modelSpace : HandleText(e.records.front().handle),
-                  k == 0 ? e.reactors : std::vector<uint64_t>{});
+                  k == 0 ? e.reactors : std::vector<uint64_t>{}, k == 0 ? e.edit : DxfCommonEdit{});
 }
 
 void DxfEntityCopy::WriteBlocks(DxfOut& out) const

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "host/DxfDocument.h"
+#include "host/DxfEntityEdit.h"
 #include "host/DxfEntityWriter.h"
 
 #include <cstdint>
@@ -27,8 +28,10 @@ class DxfEntityCopy {
                   std::function<std::string(std::string_view table, std::string_view name)> target);
 
     // Plans the copy of one entity of the ENTITIES section, taking handles from next; reactors
-    // are the groups it joins. False, and nothing planned, when it cannot be copied soundly.
-    bool Add(const DxfEntityRef& entity, std::vector<uint64_t> reactors, uint64_t& next, uint64_t& handle);
+    // are the groups it joins, edit the attributes the user changed. False, and nothing planned,
+    // when it cannot be copied soundly.
+    bool Add(const DxfEntityRef& entity, std::vector<uint64_t> reactors, const DxfCommonEdit& edit, uint64_t& next,
+             uint64_t& handle);
 
     // The layer names (UTF-8) that the copied tags use.
     std::set<std::string> Layers() const;
@@ -49,6 +52,7 @@ class DxfEntityCopy {
     struct Entity {
         std::vector<Record> records; // the entity, then its sub-entities and SEQEND
         std::vector<uint64_t> reactors;
+        DxfCommonEdit edit;
     };
     struct Block {
         std::string name;
@@ -76,7 +80,8 @@ class DxfEntityCopy {
     void NeedRecord(Plan& plan, std::string_view table, std::string_view name) const;
     void ResolvePointers(Plan& plan, const std::vector<Record>& records) const;
     bool Planned(const Plan& plan, std::string_view table, std::string_view name) const;
-    void Write(DxfOut& out, const Record& r, const std::string& owner, const std::vector<uint64_t>& reactors) const;
+    void Write(DxfOut& out, const Record& r, const std::string& owner, const std::vector<uint64_t>& reactors,
+               const DxfCommonEdit& edit = {}) const;
 
     const DxfDocument& m_from;
     const bool m_recode;

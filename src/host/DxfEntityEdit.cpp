@@ -106,6 +106,15 @@ void HostColorOfEntityAci(int aci, int& color, int& dxfColor)
 void WriteEditedEntityTags(DxfOut& out, const DxfDocument& doc, DxfTagRange main, const DxfCommonEdit& edit,
                            const std::vector<bool>& skip)
 {
+    WriteEditedEntityTags(out, doc, main, edit, [&](size_t i) {
+        if (skip.empty() || !skip[i - main.begin])
+            out.Raw(doc.Raw(i, i + 1));
+    });
+}
+
+void WriteEditedEntityTags(DxfOut& out, const DxfDocument& doc, DxfTagRange main, const DxfCommonEdit& edit,
+                           const std::function<void(size_t tag)>& copy)
+{
     const DxfTagRange group = CommonGroup(doc, main);
     struct Attribute {
         int code;
@@ -146,18 +155,16 @@ void WriteEditedEntityTags(DxfOut& out, const DxfDocument& doc, DxfTagRange main
         const bool inGroup = i >= group.begin && i < group.end;
         if (i == group.begin)
             insertAfter(group.begin - 1);
-        if (skip.empty() || !skip[i - main.begin]) {
-            const int code = doc.Tag(i).code;
-            auto a = std::find_if(attributes.begin(), attributes.end(),
-                                  [&](const Attribute& x) { return x.wanted && x.code == code; });
-            if (inGroup && code == kTrueColor && edit.aci) {
-                // the true colour would override the new colour index
-            } else if (inGroup && a != attributes.end()) {
-                if (a->value)
-                    Replaced(out, doc, i, *a->value);
-            } else
-                out.Raw(doc.Raw(i, i + 1));
-        }
+        const int code = doc.Tag(i).code;
+        auto a = std::find_if(attributes.begin(), attributes.end(),
+                              [&](const Attribute& x) { return x.wanted && x.code == code; });
+        if (inGroup && code == kTrueColor && edit.aci) {
+            // the true colour would override the new colour index
+        } else if (inGroup && a != attributes.end()) {
+            if (a->value)
+                Replaced(out, doc, i, *a->value);
+        } else
+            copy(i);
         if (inGroup)
             insertAfter(i);
     }

@@ -6,6 +6,7 @@
 #include "host/DxfDocument.h"
 #include "host/DxfEntityWriter.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,5 +45,9 @@ void HostColorOfEntityAci(int aci, int& color, int& dxfColor);
 // place DXF gives it: layer, line type, colour, line weight, in that order.
 void WriteEditedEntityTags(DxfOut& out, const DxfDocument& doc, DxfTagRange main, const DxfCommonEdit& edit,
                            const std::vector<bool>& skip);
+// The same, every tag not changed written by copy (which may change it on its way, as a copy
+// into another drawing does with handles).
+void WriteEditedEntityTags(DxfOut& out, const DxfDocument& doc, DxfTagRange main, const DxfCommonEdit& edit,
+                           const std::function<void(size_t tag)>& copy);
 
 } // namespace velrok::host

@@ -261,6 +261,9 @@ class DocumentWriter {
         std::set<uint64_t> usedLevels;
         for (const DrawingElement* e : m_newElements)
             usedLevels.insert(e->level.id);
+        for (const DrawingElement* e : m_shownMembers)
+            if (m_elementHandles.count(e->id.Value()))
+                usedLevels.insert(e->level.id); // the level the user may have moved it to
         if (m_copy)
             for (const std::string& name : m_copy->Layers())
                 if (auto level = drawing.FindLevelByName(name))
@@ -276,7 +279,7 @@ class DocumentWriter {
         for (const DrawingElement* e : m_newElements)
             LineTypeName(e->lineStyle);
         for (const DrawingElement* e : m_editedElements)
-            if (DxfCommonEdit edit = EditOf(*e); !edit.Empty())
+            if (DxfCommonEdit edit = EditOf(*e, m_doc); !edit.Empty())
                 m_edits[e->dxfEntity] = std::move(edit);
         m_groupWarning = m_r12 && std::any_of(m_newGroups.begin(), m_newGroups.end(), [](const NewGroup& g) {
                              return !g.group->members.empty();
@@ -360,7 +363,8 @@ class DocumentWriter {
                 reactors = r->second;
             const bool inFile = source && e->dxfEntity >= 0 && static_cast<size_t>(e->dxfEntity) < source->Entities().size();
             if (m_copy && inFile &&
-                m_copy->Add(source->Entities()[static_cast<size_t>(e->dxfEntity)], reactors, m_next, handle))
+                m_copy->Add(source->Entities()[static_cast<size_t>(e->dxfEntity)], reactors, EditOf(*e, *source),
+                            m_next, handle))
                 m_elementHandles[e->id.Value()] = handle;
             else
                 ++m_leftOut[e->dxfKind.empty() ? std::string("?") : e->dxfKind];
@@ -476,15 +480,19 @@ class DocumentWriter {
 
     // What an element read from the file and edited since must change in its entity's tags:
     // only the attributes whose value is no longer the one the file gives.
-    DxfCommonEdit EditOf(const DrawingElement& e)
+    // file: the document the element was read from (the one written, unless a results file).
+    DxfCommonEdit EditOf(const DrawingElement& e, const DxfDocument& file_)
     {
         DxfCommonEdit edit;
-        const DxfEntityRef& ref = m_doc.Entities()[static_cast<size_t>(e.dxfEntity)];
+        if (e.editedAttributes == 0)
+            return edit;
+        const DxfEntityRef& ref = file_.Entities()[static_cast<size_t>(e.dxfEntity)];
         const DxfTagRange main{ref.tags.begin, ref.subs.empty() ? ref.tags.end : ref.subs.front().begin};
-        const DxfCommonTags file = CommonTagsOf(m_doc, main);
+        const DxfCommonTags file = CommonTagsOf(file_, main);
         if (e.editedAttributes & kEditedLevel) {
             const std::string name = m_drawing.LevelName(e.level);
-            const std::string read = file.layer.empty() ? kDefaultLevelName : DecodeDxfText(file.layer, m_codePage);
+            const std::string read =
+                file.layer.empty() ? kDefaultLevelName : DecodeDxfText(file.layer, file_.CodePage());
             if (!SameNameIgnoringCase(read, name))
                 edit.layer = Encode(name);
         }

@@ -115,6 +115,36 @@ TEST_P(ResultsOfProject, EveryMemberIsCopiedOrNamedAndTheFileAuditsClean)
         << audit;
 }
 
+TEST_P(ResultsOfProject, CopiedMemberKeepsTheAttributesTheUserChanged)
+{
+    if (R12())
+        GTEST_SKIP() << "an R12 file's kept entities are not copied";
+    InMemoryDrawing& d = *read.drawing;
+    const NamedGroupHandle g = d.AddNewNamedGroup("654201208100000");
+    const LevelHandle level = d.AddNewLevel("Velrok_Moved");
+    std::string handle;
+    for (const DrawingElement* e : d.ModelElements())
+        if (e->dxfKind == "INSERT" && handle.empty()) {
+            const ElementHandle h{e->id.Value()};
+            handle = e->dxfHandle;
+            d.SetColor(h, 4); // yellow: colour index 2
+            d.SetLevel(h, level);
+            d.AddGroupMember(g, h);
+        }
+    ASSERT_FALSE(handle.empty());
+    DxfWriteNotes notes;
+    const DxfImport back = ReadDxfText(WriteResultsDxfText(d, g, notes), "moved.dxf");
+    ASSERT_TRUE(back.ok()) << back.error;
+    EXPECT_TRUE(notes.warnings.empty());
+    ASSERT_EQ(back.drawing->ModelElements().size(), 1u);
+    const DrawingElement& copy = *back.drawing->ModelElements().front();
+    EXPECT_EQ(copy.dxfKind, "INSERT");
+    EXPECT_NE(copy.dxfHandle, handle) << "a fresh handle";
+    EXPECT_EQ(back.drawing->LevelName(copy.level), "Velrok_Moved");
+    EXPECT_EQ(copy.color, 4);
+    EXPECT_NE(back.drawing->Document()->FindRecord("LAYER", "Velrok_Moved"), nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, ResultsOfProject, ::testing::Values("R12", "R2000", "R2007", "R2013", "R2018"),
                          [](const auto& info) { return std::string(info.param); });
 
