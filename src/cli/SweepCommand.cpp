@@ -597,10 +597,13 @@ int RunSweep(const SweepOptions& o, const CliContext& context)
         std::optional<host::NamedGroupHandle> run;
         if (results.Group.id != 0)
             run = results.Group;
-        if (!run || !host::WriteResultsDxfFile(*drawing, run, o.resultsOnly, error)) {
+        host::DxfWriteNotes resultNotes;
+        if (!run || !host::WriteResultsDxfFile(*drawing, run, o.resultsOnly, error, resultNotes)) {
             std::cerr << "velrok-cli sweep: " << (run ? error : "the run drew nothing to write") << "\n";
             return kExitFailure;
         }
+        for (const std::string& warning : resultNotes.warnings)
+            std::cerr << "velrok-cli sweep: " << warning << "\n";
     }
     if (!o.svg.empty() && !host::WriteSvgFile(*drawing, o.svg, error)) {
         std::cerr << "velrok-cli sweep: " << error << "\n";

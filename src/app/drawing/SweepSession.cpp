@@ -82,9 +82,15 @@ frmDrawing* SweepSession::CreateDrawingWindow()
     if (!m_drawing) {
         m_drawing = std::make_unique<frmDrawing>(m_registry, m_services.messages, m_services.progId);
         m_drawing->SetResultsDxfExport(
-            [](const host::InMemoryDrawing& drawing, std::optional<host::NamedGroupHandle> group,
-               const std::string& path, std::string& error) {
-                return host::WriteResultsDxfFile(drawing, group, path, error);
+            [this](const host::InMemoryDrawing& drawing, std::optional<host::NamedGroupHandle> group,
+                   const std::string& path, std::string& error) {
+                host::DxfWriteNotes notes;
+                if (!host::WriteResultsDxfFile(drawing, group, path, error, notes))
+                    return false;
+                // Written all the same; the user is told which members it could not hold.
+                for (const std::string& warning : notes.warnings)
+                    m_services.messages.Show(kDrawingTitle, warning, MsgIcon::Exclamation);
+                return true;
             });
         const std::string example = FindExampleDrawing(QCoreApplication::applicationDirPath().toStdString());
         if (!example.empty())
