@@ -27,6 +27,13 @@ bool Droppable(int code)
     return code == 347 || code == 348 || code == 390;
 }
 
+// Groups of back-pointers a copy does without: its new groups, no extension dictionary, and no
+// list of the block's references, which the reading program rebuilds.
+bool DroppedGroup(std::string_view opening)
+{
+    return opening == "{ACAD_REACTORS" || opening == "{ACAD_XDICTIONARY" || opening == "{BLKREFS";
+}
+
 bool IsText(int code)
 {
     return (code >= 1 && code <= 4) || (code >= 6 && code <= 9) || code == 100 || (code >= 300 && code <= 309) ||
@@ -178,6 +185,25 @@ void DxfEntityCopy::NeedRecord(Plan& plan, std::string_view table, std::string_v
     plan.records.push_back(copy);
 }
 
+void DxfEntityCopy::NeedByHandle(Plan& plan, std::string_view handle) const
+{
+    for (const DxfTable& tab : m_from.Tables())
+        for (const DxfTableRecord& rec : tab.records) {
+            if (!SameIgnoringCase(rec.handle, handle))
+                continue;
+            const std::string table = UpperAscii(tab.name);
+            if (table == "BLOCK_RECORD") {
+                // An unusable block is no reason to refuse what only names it in its data.
+                Plan trial = plan;
+                NeedBlock(trial, rec.name);
+                if (trial.sound)
+                    plan = std::move(trial);
+            } else if (OneOf(table, {"LTYPE", "STYLE", "DIMSTYLE", "APPID"}))
+                NeedRecord(plan, table, rec.name);
+            return;
+        }
+}
+
 void DxfEntityCopy::ResolvePointers(Plan& plan, const std::vector<Record>& records) const
 {
     for (const Record& r : records) {
@@ -186,10 +212,15 @@ void DxfEntityCopy::ResolvePointers(Plan& plan, const std::vector<Record>& recor
             const DxfTag t = m_from.Tag(i);
             const std::string_view v = TrimTagValue(t.value);
             xdata = xdata || t.code == 1001;
-            if (xdata)
+            if (xdata) {
+                // A handle in the extended data (a dimension's arrow block) comes along where it
+                // names a table record; where not, the data keeps it as it was.
+                if (t.code == 1005 && !v.empty() && v != "0" && !Known(plan, UpperAscii(v)))
+                    NeedByHandle(plan, v);
                 continue;
+            }
             if (t.code == 102) {
-                if (v == "{ACAD_REACTORS" || v == "{ACAD_XDICTIONARY")
+                if (DroppedGroup(v))
                     skip = true;
                 else if (v == "}")
                     skip = false;
@@ -202,18 +233,7 @@ void DxfEntityCopy::ResolvePointers(Plan& plan, const std::vector<Record>& recor
             }
             if (!IsPointer(t.code) || v.empty() || v == "0" || Known(plan, UpperAscii(v)))
                 continue;
-            const DxfTableRecord* target = nullptr;
-            std::string table;
-            for (const DxfTable& tab : m_from.Tables())
-                for (const DxfTableRecord& rec : tab.records)
-                    if (!target && SameIgnoringCase(rec.handle, v)) {
-                        target = &rec;
-                        table = UpperAscii(tab.name);
-                    }
-            if (target && table == "BLOCK_RECORD")
-                NeedBlock(plan, target->name);
-            else if (target && OneOf(table, {"LTYPE", "STYLE", "DIMSTYLE", "APPID"}))
-                NeedRecord(plan, table, target->name);
+            NeedByHandle(plan, v);
             if (!Known(plan, UpperAscii(v)) && !Droppable(t.code))
                 plan.sound = false; // it points to what the new drawing will not have
         }
@@ -349,7 +369,7 @@ void DxfEntityCopy::Write(DxfOut& out, const Record& r, const std::string& owner
             return;
         }
         if (t.code == 102) {
-            if (v == "{ACAD_REACTORS" || v == "{ACAD_XDICTIONARY")
+            if (DroppedGroup(v))
                 skip = true;
             else if (skip && v == "}")
                 skip = false;

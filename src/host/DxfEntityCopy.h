@@ -78,6 +78,7 @@ class DxfEntityCopy {
     void Scan(Plan& plan, std::vector<Record> records, std::string_view type) const;
     void NeedBlock(Plan& plan, std::string_view name) const;
     void NeedRecord(Plan& plan, std::string_view table, std::string_view name) const;
+    void NeedByHandle(Plan& plan, std::string_view handle) const;
     void ResolvePointers(Plan& plan, const std::vector<Record>& records) const;
     bool Planned(const Plan& plan, std::string_view table, std::string_view name) const;
     void Write(DxfOut& out, const Record& r, const std::string& owner, const std::vector<uint64_t>& reactors,

@@ -185,5 +185,45 @@ TEST(DxfResultsCopy, MemberPointingToAnObjectIsNamedInTheWarning)
     EXPECT_NE(audit.find(" 0 errors"), std::string::npos) << audit;
 }
 
+// What a copy may do without goes (its extension dictionary, its plot style); a pointer to an
+// object the new drawing will not have keeps the member out.
+TEST(DxfResultsCopy, BackPointersAreDroppedAndAPointerToAnObjectIsRefused)
+{
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\nA0\n0\nENDSEC\n"
+        "0\nSECTION\n2\nENTITIES\n"
+        "0\nPOINT\n5\n20\n102\n{ACAD_XDICTIONARY\n360\n90\n102\n}\n330\n1F\n100\nAcDbEntity\n8\n0\n"
+        "390\n91\n100\nAcDbPoint\n10\n1\n20\n2\n30\n0\n"
+        "0\nPOINT\n5\n21\n330\n1F\n100\nAcDbEntity\n8\n0\n100\nAcDbPoint\n10\n3\n20\n4\n30\n0\n340\n92\n"
+        "0\nENDSEC\n0\nEOF\n";
+    const DxfImport r = ReadDxfText(text, "points.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    InMemoryDrawing& d = *r.drawing;
+    ASSERT_EQ(ShownKinds(d), (std::map<std::string, int>{{"POINT", 2}}));
+    const NamedGroupHandle g = d.AddNewNamedGroup("7201208100000");
+    for (const DrawingElement* e : d.ModelElements())
+        d.AddGroupMember(g, ElementHandle{e->id.Value()});
+    DxfWriteNotes notes;
+    const std::string written = WriteResultsDxfText(d, g, notes);
+    ASSERT_EQ(notes.warnings.size(), 1u);
+    EXPECT_EQ(notes.warnings.front(), ResultsLeftOutWarning({{"POINT", 1}}));
+    DxfDocument::Parsed out = DxfDocument::Parse(written);
+    ASSERT_TRUE(out.document) << out.error;
+    std::vector<const DxfEntityRef*> points;
+    for (const DxfEntityRef& e : out.document->Entities())
+        if (e.type == "POINT")
+            points.push_back(&e);
+    ASSERT_EQ(points.size(), 1u);
+    std::map<int, std::vector<std::string>> tags;
+    for (const DxfTag& t : out.document->Span(points[0]->tags))
+        tags[t.code].emplace_back(t.value);
+    EXPECT_FALSE(tags.count(360));
+    EXPECT_FALSE(tags.count(390));
+    EXPECT_EQ(tags[10], std::vector<std::string>{"1"});
+    ASSERT_EQ(tags[330].size(), 2u); // the new group as reactor, then the new model space as owner
+    EXPECT_EQ(tags[330][1], out.document->FindRecord("BLOCK_RECORD", "*Model_Space")->handle);
+    EXPECT_NE(tags[5][0], "20");
+}
+
 } // namespace
 } // namespace velrok::host
