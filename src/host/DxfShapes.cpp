@@ -279,9 +279,13 @@ double CcwSweep(double a0, double a1)
 }
 
 // One bulged segment from a to b (b included, a not): bulge = tan(sweep / 4), positive
-// counter-clockwise. `stretch` turns its radius into world units.
-void AppendBulge(std::vector<Point3d>& out, Point3d a, Point3d b, double bulge, double stretch)
+// counter-clockwise. `stretch` turns its radius into world units. Stops once `out` holds `cap`
+// points: a piece beyond what may still be shown is dropped whole, and building it out first
+// costs the time of every chord of every copy a nest of block references asks for.
+void AppendBulge(std::vector<Point3d>& out, Point3d a, Point3d b, double bulge, double stretch, size_t cap)
 {
+    if (out.size() >= cap)
+        return;
     const double chord = std::hypot(b.x - a.x, b.y - a.y);
     if (!std::isfinite(bulge) || std::abs(bulge) < 1e-12 || !(chord > 0.0)) {
         out.push_back(b);
@@ -295,7 +299,7 @@ void AppendBulge(std::vector<Point3d>& out, Point3d a, Point3d b, double bulge, 
     const Point3d c = (a + b) * 0.5 + left * (chord / 2.0 / std::tan(sweep / 2.0));
     const double a0 = std::atan2(a.y - c.y, a.x - c.x);
     const int chords = ArcChords(sweep, r * stretch);
-    for (int k = 1; k < chords; ++k) {
+    for (int k = 1; k < chords && out.size() < cap; ++k) {
         const double t = a0 + sweep * k / chords;
         out.push_back({c.x + r * std::cos(t), c.y + r * std::sin(t), a.z + (b.z - a.z) * k / chords});
     }
@@ -602,6 +606,9 @@ class Extractor {
     void Dimension(DxfTagSpan t, const Context& ctx);
     void Block(const DxfBlockDef& block, const Context& ctx);
 
+    // Points a piece may still have and be shown (one more tells that it is too many).
+    size_t Room() const { return kMaxShownPoints - std::min(m_budget.points, kMaxShownPoints) + 1; }
+
     const DxfBlockLookup& m_blocks;
     ShownGeometry& m_out;
     Budget m_budget;
@@ -610,8 +617,14 @@ class Extractor {
 void Extractor::WorldPiece(DxfTagSpan tags, const Context& ctx, std::vector<Point3d> world, bool closed,
                            bool filled)
 {
-    if (world.size() < 2 || m_budget.points + world.size() > kMaxShownPoints)
+    if (world.size() < 2)
         return;
+    if (m_budget.points + world.size() > kMaxShownPoints) {
+        // The first piece that does not fit ends the showing: the copies after it would each be
+        // built out only to be dropped in turn.
+        m_budget.points = kMaxShownPoints;
+        return;
+    }
     for (const Point3d& p : world)
         if (!Finite(p))
             return;
@@ -696,7 +709,7 @@ void Extractor::LwPolyline(DxfTagSpan t, const Context& ctx)
     std::vector<Point3d> pts{vertices.front()};
     const size_t segments = closed ? vertices.size() : vertices.size() - 1;
     for (size_t i = 0; i < segments; ++i)
-        AppendBulge(pts, vertices[i], vertices[(i + 1) % vertices.size()], bulges[i], stretch);
+        AppendBulge(pts, vertices[i], vertices[(i + 1) % vertices.size()], bulges[i], stretch, Room());
     if (closed && pts.size() > 2)
         pts.pop_back();
     Piece(t, ctx, ocs, pts, closed && pts.size() > 2);
@@ -769,7 +782,7 @@ void Extractor::Polyline(const DxfEntityTags& e, const Context& ctx)
     const size_t segments = closed ? vertices.size() : vertices.size() - 1;
     for (size_t i = 0; i < segments; ++i)
         AppendBulge(pts, vertices[i].p, vertices[(i + 1) % vertices.size()].p, is3d ? 0.0 : vertices[i].bulge,
-                    stretch);
+                    stretch, Room());
     if (closed && pts.size() > 2)
         pts.pop_back();
     Piece(t, ctx, ocs, pts, closed && pts.size() > 2);
@@ -993,7 +1006,7 @@ void Extractor::Hatch(DxfTagSpan t, const Context& ctx)
             if (!vertices.empty()) {
                 pts.push_back(vertices.front());
                 for (size_t v = 0; v < vertices.size(); ++v)
-                    AppendBulge(pts, vertices[v], vertices[(v + 1) % vertices.size()], bulges[v], stretch);
+                    AppendBulge(pts, vertices[v], vertices[(v + 1) % vertices.size()], bulges[v], stretch, Room());
             }
         } else {
             const int edges = std::max(0, readInt(93, 0));
@@ -1189,6 +1202,8 @@ void Extractor::Dimension(DxfTagSpan t, const Context& ctx)
 
 void Extractor::Entity(const DxfEntityTags& e, const Context& ctx)
 {
+    if (m_budget.points >= kMaxShownPoints) // nothing more can be shown
+        return;
     const DxfTagSpan t = e.main;
     if (Int(t, 60, 0) == 1) // invisible
         return;

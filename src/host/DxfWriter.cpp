@@ -424,10 +424,16 @@ class DocumentWriter {
         for (size_t i = s.begin; i <= s.end; ++i) {
             const std::string_view raw = m_doc.Raw(i, i + 1);
             if (seed && i == *seed && m_next != m_firstFree) {
-                const std::string_view value = m_doc.Tags()[i].value;
-                out.Raw(raw.substr(0, value.data() - raw.data()));
-                out.Raw(fresh);
-                out.Raw(out.Eol());
+                const DxfTag tag = m_doc.Tags()[i];
+                if (tag.code == 5) {
+                    out.Raw(raw.substr(0, tag.value.data() - raw.data()));
+                    out.Raw(fresh);
+                    out.Raw(out.Eol());
+                } else {
+                    // A handle under another group code (a real, say) would be read back as a
+                    // number that is none: the seed is written as the handle it is.
+                    out.Pair(5, fresh);
+                }
             } else
                 out.Raw(raw);
         }

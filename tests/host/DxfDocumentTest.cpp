@@ -331,6 +331,29 @@ TEST(DxfDocumentFuzzFindings, EntitiesOutsideTheEntitiesSectionAreKeptNotDrawn)
     EXPECT_NE(inEntities.error.find("line 10: coordinate 1e300 is out of range"), std::string::npos) << inEntities.error;
 }
 
+// Found by fuzzing: a seed under a real's group code was given the new seed as its value, a handle
+// that is no number, and the saved file could not be read again.
+TEST(DxfDocumentFuzzFindings, ASeedUnderAnotherGroupCodeIsWrittenAsAHandle)
+{
+    const std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n40\n2461383.8962962963\n"
+                             "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n2A\n8\n0\n10\n0\n20\n0\n30\n0\n"
+                             "11\n1\n21\n0\n31\n0\n0\nENDSEC\n0\nEOF\n";
+    const DxfImport r = ReadDxfText(text, "seed.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    DrawRun(*r.drawing, "6201208100000");
+    const DxfImport back = ReadDxfText(WriteDxfText(*r.drawing), "back.dxf");
+    ASSERT_TRUE(back.ok()) << back.error;
+    const DxfDocument& doc = *back.drawing->Document();
+    const auto seed = doc.HeaderVariable("$HANDSEED");
+    ASSERT_TRUE(seed.has_value());
+    EXPECT_EQ(doc.Tags()[*seed].code, 5);
+    uint64_t largest = 0;
+    for (const DrawingElement* e : back.drawing->ModelElements())
+        largest = std::max(largest, HandleValue(e->dxfHandle));
+    EXPECT_GT(largest, 0x2Au); // the run's elements have handles of their own
+    EXPECT_GT(HandleValue(doc.Tags()[*seed].value), largest);
+}
+
 TEST(DxfDocumentFuzzFindings, DamageIsRefusedNamingTheLine)
 {
     const DxfDocument::Parsed p = DxfDocument::Parse("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\nten\n1\n0\nENDSEC\n0\nEOF\n");

@@ -200,6 +200,33 @@ TEST(DxfShapesInsert, HugeArraysAndRecursiveBlocksStopAtTheirCaps)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
+// Found by fuzzing: nested arrays of a block whose polyline is all half circles, drawn so large
+// that every bulge asks for the most chords. Each copy used to be built out in full and only then
+// found too big, so the read took minutes; now the work ends with what can be shown.
+TEST(DxfShapesInsert, CopiesOfHugeBulgedPolylinesStopAtThePointBound)
+{
+    TagStore s;
+    TagStore::List wave{{0, "LWPOLYLINE"}, {70, "0"}};
+    for (int v = 0; v < 60; ++v)
+        wave.insert(wave.end(), {{10, std::to_string(v)}, {20, "0"}, {42, "1"}});
+    s.AddBlock("WAVE", {}, {s.Entity(wave)});
+    auto row = Insert("WAVE", 0, 0, 1e6, 1e6);
+    row.insert(row.end(), {{70, "100"}, {71, "100"}, {44, "1"}, {45, "1"}});
+    s.AddBlock("ROWS", {}, {s.Entity(row)});
+    auto all = Insert("ROWS", 0, 0);
+    all.insert(all.end(), {{70, "100"}, {71, "100"}, {44, "1"}, {45, "1"}});
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto shapes = ShapesOfEntity(s.Entity(all), s);
+    ASSERT_TRUE(shapes);
+    size_t points = 0;
+    for (const auto& piece : shapes->pieces)
+        points += piece.points.size();
+    EXPECT_GT(points, size_t(kMaxChordsPerCurve)); // the first copies are shown
+    EXPECT_LE(points, kMaxShownPoints);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
 TEST(DxfShapesInsert, AttributesShowAsTextsInvisibleOnesAndMissingBlocksDoNot)
 {
     TagStore s;
