@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace velrok {
 
@@ -69,13 +70,60 @@ struct Element {
     Box box;
 };
 
+Extent ExtentOf(const Box& b)
+{
+    return {b.minX, b.minY, b.maxX, b.maxY};
+}
+
+// The hulls of one area in a grid: an element far from all of them is dropped at once, and the
+// station searches look only at the hulls near it.
+class HullIndex {
+  public:
+    explicit HullIndex(const std::vector<SweptHull>& hulls) : m_hulls(&hulls)
+    {
+        std::vector<Extent> boxes;
+        boxes.reserve(hulls.size());
+        double size = 0.0;
+        for (const SweptHull& h : hulls) {
+            boxes.push_back(ExtentOf(h.box));
+            size += std::max(h.box.maxX - h.box.minX, h.box.maxY - h.box.minY);
+        }
+        // Cells about the size of a hull: each hull in a few cells, a few hulls in each cell.
+        const double cell = hulls.empty() ? 1.0 : size / static_cast<double>(hulls.size());
+        m_grid = CellGrid(boxes, cell, [](size_t, const Extent&) { return true; });
+    }
+
+    const std::vector<SweptHull>& Hulls() const { return *m_hulls; }
+
+    // The hulls whose box lies within `within` of `box` (and perhaps a few more), in run order.
+    std::vector<uint32_t> Near(const Box& box, double within) const
+    {
+        return m_grid.Near(ExtentOf(box).Grown(within));
+    }
+
+    bool AnyWithin(const Box& box, double within) const
+    {
+        for (uint32_t i : Near(box, within))
+            if ((*m_hulls)[i].box.Distance(box) <= within)
+                return true;
+        return false;
+    }
+
+    Extent Bounds() const { return m_grid.Bounds(); }
+
+  private:
+    const std::vector<SweptHull>* m_hulls;
+    CellGrid m_grid;
+};
+
 // First and last station of the hulls within `within` of the element, and a point of the element
 // where the first one meets it. False when none does.
-bool StationsOf(const std::vector<SweptHull>& hulls, const Element& e, double within, double& first,
-                double& last, Point2d& marker)
+bool StationsOf(const HullIndex& index, const Element& e, double within, double& first, double& last,
+                Point2d& marker)
 {
     bool found = false;
-    for (const SweptHull& h : hulls) {
+    for (uint32_t id : index.Near(e.box, within)) {
+        const SweptHull& h = index.Hulls()[id];
         if (h.box.Distance(e.box) > within)
             continue;
         for (const LineString2d& line : e.lines->lines) {
@@ -117,7 +165,7 @@ bool StationsOf(const std::vector<SweptHull>& hulls, const Element& e, double wi
 }
 
 // The largest distance from the area's edge of points along the pieces.
-double DepthOf(const PlaneRegion& area, const std::vector<LineString2d>& parts)
+double DepthOf(const PreparedRegion& area, const std::vector<LineString2d>& parts)
 {
     double depth = 0.0;
     for (const LineString2d& part : parts) {
@@ -134,7 +182,7 @@ double DepthOf(const PlaneRegion& area, const std::vector<LineString2d>& parts)
     return depth;
 }
 
-double DistanceOf(const PlaneRegion& area, const Element& e)
+double DistanceOf(const PreparedRegion& area, const Element& e)
 {
     double d = INFINITY;
     for (const LineString2d& line : e.lines->lines)
@@ -142,13 +190,13 @@ double DistanceOf(const PlaneRegion& area, const Element& e)
     return d;
 }
 
-bool IntersectsAny(const PlaneRegion& area, const Element& e)
+bool IntersectsAny(const PreparedRegion& area, const Element& e)
 {
     return std::any_of(e.lines->lines.begin(), e.lines->lines.end(),
                        [&](const LineString2d& line) { return area.Intersects(line); });
 }
 
-std::vector<LineString2d> PartsOf(const PlaneRegion& area, const Element& e)
+std::vector<LineString2d> PartsOf(const PreparedRegion& area, const Element& e)
 {
     std::vector<LineString2d> parts;
     for (const LineString2d& line : e.lines->lines)
@@ -157,8 +205,9 @@ std::vector<LineString2d> PartsOf(const PlaneRegion& area, const Element& e)
     return parts;
 }
 
-// The station of the hull nearest to the region's point closest to the element.
-double NearestStation(const std::vector<SweptHull>& hulls, const PlaneRegion& area, const Element& e)
+// The station of the hull nearest to the region's point closest to the element; of the hulls
+// equally near (to 1e-9), the earliest.
+double NearestStation(const HullIndex& index, const PlaneRegion& area, const Element& e)
 {
     Point2d at;
     double best = INFINITY;
@@ -169,19 +218,31 @@ double NearestStation(const std::vector<SweptHull>& hulls, const PlaneRegion& ar
             at = area.NearestPoint(line);
         }
     }
-    double station = 0.0, nearest = INFINITY;
-    for (const SweptHull& h : hulls) {
-        Box p;
-        p.Add(at);
-        if (h.box.Distance(p) > nearest)
-            continue;
-        const double d = PointHullDistance(h.ring, at);
-        if (d < nearest - 1e-9 || (d <= nearest + 1e-9 && h.station < station)) {
-            nearest = std::min(nearest, d);
-            station = h.station;
+    Box p;
+    p.Add(at);
+    // The point lies on the area's edge, so on or next to some hull: look ever wider around it
+    // until the nearest hull found is nearer than the search reach, with room for the ties.
+    const Extent all = index.Bounds();
+    double reach = 1e-6;
+    for (;;) {
+        double station = 0.0, nearest = INFINITY;
+        for (uint32_t id : index.Near(p, reach)) {
+            const SweptHull& h = index.Hulls()[id];
+            if (h.box.Distance(p) > nearest)
+                continue;
+            const double d = PointHullDistance(h.ring, at);
+            if (d < nearest - 1e-9 || (d <= nearest + 1e-9 && h.station < station)) {
+                nearest = std::min(nearest, d);
+                station = h.station;
+            }
         }
+        const Extent searched = ExtentOf(p).Grown(reach);
+        const bool everything = searched.minX <= all.minX && searched.minY <= all.minY &&
+                                searched.maxX >= all.maxX && searched.maxY >= all.maxY;
+        if (nearest + 1e-6 <= reach || everything)
+            return station;
+        reach = std::isfinite(nearest) ? nearest + 1e-6 : 4.0 * reach + 1.0;
     }
-    return station;
 }
 
 Element Prepare(const host::ElementLines& lines)
@@ -199,6 +260,23 @@ Box BoxOfHulls(const std::vector<SweptHull>& hulls)
         b.Add(h.box);
     return b;
 }
+
+// A region's prepared companion, made on first use: a run without kerbs never prepares the
+// wheel area.
+class LazyPrepared {
+  public:
+    explicit LazyPrepared(const PlaneRegion& region) : m_region(&region) {}
+    const PreparedRegion& operator*()
+    {
+        if (!m_prepared)
+            m_prepared = std::make_unique<PreparedRegion>(*m_region);
+        return *m_prepared;
+    }
+
+  private:
+    const PlaneRegion* m_region;
+    std::unique_ptr<PreparedRegion> m_prepared;
+};
 
 } // namespace
 
@@ -221,13 +299,15 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
     ConflictResult result;
     const Box bodyBox = BoxOfHulls(area.bodyHulls);
     const Box wheelBox = BoxOfHulls(area.wheelHulls);
+    const HullIndex bodyIndex(area.bodyHulls), wheelIndex(area.wheelHulls);
+    LazyPrepared body(area.body), wheels(area.wheels), envelope(clearanceEnvelope);
     const double reach = std::max(clearance, 0.0) + kClearanceSearchReach;
     auto consider = [&](double distance, double station, const std::string& handle) {
         if (!result.least.found || distance < result.least.distance) {
             result.least = {true, distance, station, handle};
         }
     };
-    auto add = [&](Conflict c, const Element& e, const std::vector<SweptHull>& hulls, double within) {
+    auto add = [&](Conflict c, const Element& e, const HullIndex& hulls, double within) {
         for (const LineString2d& p : c.parts)
             c.box.Add(BoxOf(p));
         if (c.box.IsEmpty())
@@ -238,56 +318,59 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
         result.conflicts.push_back(std::move(c));
     };
 
+    // The area lies inside its hulls' boxes, so an element farther than `reach` from all of them
+    // neither conflicts nor counts for the least clearance.
     for (const host::ElementLines& lines : obstacles) {
         const Element e = Prepare(lines);
-        if (e.box.IsEmpty() || e.box.Distance(bodyBox) > reach)
+        if (e.box.IsEmpty() || e.box.Distance(bodyBox) > reach || !bodyIndex.AnyWithin(e.box, reach))
             continue;
-        if (IntersectsAny(area.body, e)) {
+        if (IntersectsAny(*body, e)) {
             Conflict c;
             c.kind = ConflictClass::Obstacle;
             c.handle = lines.handle;
-            c.parts = PartsOf(area.body, e);
-            c.depth = DepthOf(area.body, c.parts);
-            add(std::move(c), e, area.bodyHulls, 0.0);
+            c.parts = PartsOf(*body, e);
+            c.depth = DepthOf(*body, c.parts);
+            add(std::move(c), e, bodyIndex, 0.0);
             continue;
         }
-        const double distance = DistanceOf(area.body, e);
-        if (clearance > 0.0 && distance <= clearance && IntersectsAny(clearanceEnvelope, e)) {
+        const double distance = DistanceOf(*body, e);
+        if (clearance > 0.0 && distance <= clearance && IntersectsAny(*envelope, e)) {
             Conflict c;
             c.kind = ConflictClass::Clearance;
             c.handle = lines.handle;
-            c.parts = PartsOf(clearanceEnvelope, e);
+            c.parts = PartsOf(*envelope, e);
             c.depth = clearance - distance;
             c.leastClearance = distance;
-            add(std::move(c), e, area.bodyHulls, clearance);
+            add(std::move(c), e, bodyIndex, clearance);
             continue;
         }
         if (distance <= reach && (!result.least.found || distance < result.least.distance))
-            consider(distance, NearestStation(area.bodyHulls, area.body, e), lines.handle);
+            consider(distance, NearestStation(bodyIndex, area.body, e), lines.handle);
     }
 
     for (const host::ElementLines& lines : kerbs) {
         const Element e = Prepare(lines);
         if (e.box.IsEmpty() || (e.box.Distance(bodyBox) > reach && e.box.Distance(wheelBox) > reach))
             continue;
-        if (IntersectsAny(area.wheels, e)) {
+        if (!bodyIndex.AnyWithin(e.box, reach) && !wheelIndex.AnyWithin(e.box, reach))
+            continue;
+        if (IntersectsAny(*wheels, e)) {
             Conflict c;
             c.kind = ConflictClass::Kerb;
             c.handle = lines.handle;
-            c.parts = PartsOf(area.wheels, e);
-            c.depth = DepthOf(area.wheels, c.parts);
-            add(std::move(c), e, area.wheelHulls, 0.0);
+            c.parts = PartsOf(*wheels, e);
+            c.depth = DepthOf(*wheels, c.parts);
+            add(std::move(c), e, wheelIndex, 0.0);
             continue;
         }
         // The wheels are what must clear a kerb; the body may overhang it.
-        double distance = DistanceOf(area.body, e);
+        double distance = DistanceOf(*body, e);
         const bool overhung = distance == 0.0;
         if (overhung)
-            distance = DistanceOf(area.wheels, e);
+            distance = DistanceOf(*wheels, e);
         if (distance <= reach && (!result.least.found || distance < result.least.distance))
             consider(distance,
-                     overhung ? NearestStation(area.wheelHulls, area.wheels, e)
-                              : NearestStation(area.bodyHulls, area.body, e),
+                     overhung ? NearestStation(wheelIndex, area.wheels, e) : NearestStation(bodyIndex, area.body, e),
                      lines.handle);
     }
     std::stable_sort(result.conflicts.begin(), result.conflicts.end(),

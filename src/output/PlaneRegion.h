@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/Point.h"
+#include "output/CellGrid.h"
 
 #include <memory>
 #include <stdexcept>
@@ -55,11 +56,41 @@ class PlaneRegion {
     Point2d NearestPoint(const LineString2d& line) const;
     // Distance from a point to the region's boundary.
     double DistanceToBoundary(Point2d p) const;
+    // The point lies in the region or on its boundary.
+    bool Covers(Point2d p) const;
 
   private:
     struct Impl;
     explicit PlaneRegion(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m;
+};
+
+// A region's edges in a grid, for many queries against one large region: each distance or clip
+// looks only at the edges near the line instead of every edge of the region. The answers are
+// those of the region's own queries, to rounding. Keeps a pointer to the region, which must
+// outlive it and stay unchanged.
+class PreparedRegion {
+  public:
+    explicit PreparedRegion(const PlaneRegion& region);
+
+    bool Intersects(const LineString2d& line) const { return m_region->Intersects(line); }
+    double Distance(const LineString2d& line) const;
+    double DistanceToBoundary(Point2d p) const;
+    // The pieces of the line inside the region (boundary included), in the line's direction, cut
+    // wherever the line meets the boundary.
+    std::vector<LineString2d> PartsInside(const LineString2d& line) const;
+
+  private:
+    struct Edge {
+        Point2d a, b;
+    };
+    // The least dist(edge) over the edges, looking outwards from `near` (the query's box) only
+    // as far as needed: dist must be a distance from a geometry inside `near`.
+    template <class Dist> double Nearest(const Extent& near, Dist dist) const;
+
+    const PlaneRegion* m_region;
+    std::vector<Edge> m_edges;
+    CellGrid m_grid;
 };
 
 } // namespace velrok
