@@ -92,19 +92,24 @@ class CellGrid {
     // than once.
     template <class F> void Visit(const Extent& query, F f) const
     {
-        if (IsEmpty() || query.IsEmpty())
-            return;
-        const Extent b = Bounds();
-        if (query.maxX < b.minX || query.minX > b.maxX || query.maxY < b.minY || query.minY > b.maxY)
-            return;
-        int i0, i1, j0, j1;
-        Range(query, i0, i1, j0, j1);
-        for (int j = j0; j <= j1; ++j)
-            for (int i = i0; i <= i1; ++i) {
-                const size_t c = Index(i, j);
-                for (uint32_t k = m_start[c]; k < m_start[c + 1]; ++k)
-                    f(m_items[k]);
-            }
+        ForCells(query, [&](size_t c) {
+            for (uint32_t k = m_start[c]; k < m_start[c + 1]; ++k)
+                f(m_items[k]);
+            return true;
+        });
+    }
+
+    // Whether pred(item) holds for some item listed in a cell that `query` overlaps; stops at
+    // the first.
+    template <class Pred> bool Any(const Extent& query, Pred pred) const
+    {
+        bool found = false;
+        ForCells(query, [&](size_t c) {
+            for (uint32_t k = m_start[c]; k < m_start[c + 1] && !found; ++k)
+                found = pred(m_items[k]);
+            return !found;
+        });
+        return found;
     }
 
     // The items listed near `query`, each once, in increasing order.
@@ -118,6 +123,21 @@ class CellGrid {
     }
 
   private:
+    // Calls cell(index) for each cell `query` overlaps while it returns true.
+    template <class F> void ForCells(const Extent& query, F cell) const
+    {
+        if (IsEmpty() || query.IsEmpty())
+            return;
+        const Extent b = Bounds();
+        if (query.maxX < b.minX || query.minX > b.maxX || query.maxY < b.minY || query.minY > b.maxY)
+            return;
+        int i0, i1, j0, j1;
+        Range(query, i0, i1, j0, j1);
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i)
+                if (!cell(Index(i, j)))
+                    return;
+    }
     size_t Index(int i, int j) const { return static_cast<size_t>(j) * static_cast<size_t>(m_nx) + i; }
     int Clamp(double v, int n) const
     {

@@ -30,7 +30,16 @@ double PointSegmentDistance(Point2d p, Point2d a, Point2d b)
     const double len2 = dx * dx + dy * dy;
     double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
+    return std::sqrt(ex * ex + ey * ey); // not hypot: this runs in the inner loops, and is as exact here
+}
+
+// Whether two boxes lie within `d` of each other, without a square root.
+bool BoxesWithin(const Box& a, const Box& b, double d)
+{
+    const double dx = std::max(0.0, std::max(b.minX - a.maxX, a.minX - b.maxX));
+    const double dy = std::max(0.0, std::max(b.minY - a.maxY, a.minY - b.maxY));
+    return dx * dx + dy * dy <= d * d;
 }
 
 bool SegmentsCross(Point2d a, Point2d b, Point2d c, Point2d d)
@@ -103,10 +112,8 @@ class HullIndex {
 
     bool AnyWithin(const Box& box, double within) const
     {
-        for (uint32_t i : Near(box, within))
-            if ((*m_hulls)[i].box.Distance(box) <= within)
-                return true;
-        return false;
+        return m_grid.Any(ExtentOf(box).Grown(within),
+                          [&](uint32_t i) { return BoxesWithin((*m_hulls)[i].box, box, within); });
     }
 
     Extent Bounds() const { return m_grid.Bounds(); }
@@ -116,52 +123,62 @@ class HullIndex {
     CellGrid m_grid;
 };
 
+// Whether the hull lies within `within` of the element; if so, `marker` is the middle of the
+// piece of the element's first such segment inside the hull, or that segment's end nearest to it.
+bool Meets(const SweptHull& h, const Element& e, double within, Point2d& marker)
+{
+    if (!BoxesWithin(h.box, e.box, within))
+        return false;
+    for (const LineString2d& line : e.lines->lines) {
+        for (size_t i = 0; i + 1 < line.size(); ++i) {
+            Box seg;
+            seg.Add(line[i]);
+            seg.Add(line[i + 1]);
+            if (!BoxesWithin(seg, h.box, within))
+                continue;
+            // A segment reaching into the hull is a hit without a distance.
+            const Point2d d{line[i + 1].x - line[i].x, line[i + 1].y - line[i].y};
+            double t0 = 0.0, t1 = 1.0;
+            if (ClipToConvex(h.ring, line[i], d, t0, t1)) {
+                const double t = 0.5 * (t0 + t1);
+                marker = {line[i].x + t * d.x, line[i].y + t * d.y};
+                return true;
+            }
+            if (SegmentHullDistance(h.ring, line[i], line[i + 1]) > within)
+                continue;
+            marker = PointHullDistance(h.ring, line[i]) <= PointHullDistance(h.ring, line[i + 1]) ? line[i]
+                                                                                                    : line[i + 1];
+            return true;
+        }
+    }
+    return false;
+}
+
 // First and last station of the hulls within `within` of the element, and a point of the element
-// where the first one meets it. False when none does.
+// where the first one meets it (of several hulls at that station, the earliest in run order).
+// False when none does. The nearby hulls are tried by station from each end, so only the first
+// meeting one on each side is worked out in full.
 bool StationsOf(const HullIndex& index, const Element& e, double within, double& first, double& last,
                 Point2d& marker)
 {
-    bool found = false;
-    for (uint32_t id : index.Near(e.box, within)) {
-        const SweptHull& h = index.Hulls()[id];
-        if (h.box.Distance(e.box) > within)
-            continue;
-        for (const LineString2d& line : e.lines->lines) {
-            bool hit = false;
-            for (size_t i = 0; i + 1 < line.size() && !hit; ++i) {
-                Box seg;
-                seg.Add(line[i]);
-                seg.Add(line[i + 1]);
-                if (seg.Distance(h.box) > within || SegmentHullDistance(h.ring, line[i], line[i + 1]) > within)
-                    continue;
-                hit = true;
-                if (!found || h.station < first) {
-                    // The middle of the segment's piece inside the hull, or its end nearest to it.
-                    const Point2d d{line[i + 1].x - line[i].x, line[i + 1].y - line[i].y};
-                    double t0 = 0.0, t1 = 1.0;
-                    if (ClipToConvex(h.ring, line[i], d, t0, t1)) {
-                        const double t = 0.5 * (t0 + t1);
-                        marker = {line[i].x + t * d.x, line[i].y + t * d.y};
-                    } else {
-                        marker = PointHullDistance(h.ring, line[i]) <= PointHullDistance(h.ring, line[i + 1])
-                                     ? line[i]
-                                     : line[i + 1];
-                    }
-                }
-            }
-            if (!hit)
-                continue;
-            if (!found) {
-                first = last = h.station;
-                found = true;
-            } else {
-                first = std::min(first, h.station);
-                last = std::max(last, h.station);
-            }
+    const std::vector<SweptHull>& hulls = index.Hulls();
+    std::vector<uint32_t> near = index.Near(e.box, within);
+    std::sort(near.begin(), near.end(), [&](uint32_t a, uint32_t b) {
+        return hulls[a].station < hulls[b].station || (hulls[a].station == hulls[b].station && a < b);
+    });
+    size_t lo = 0;
+    while (lo < near.size() && !Meets(hulls[near[lo]], e, within, marker))
+        ++lo;
+    if (lo == near.size())
+        return false;
+    first = last = hulls[near[lo]].station;
+    Point2d unused;
+    for (size_t hi = near.size(); hi-- > lo + 1;)
+        if (Meets(hulls[near[hi]], e, within, unused)) {
+            last = hulls[near[hi]].station;
             break;
         }
-    }
-    return found;
+    return true;
 }
 
 // The largest distance from the area's edge of points along the pieces.

@@ -77,16 +77,16 @@ class PreparedRegion {
     double Distance(const LineString2d& line) const;
     double DistanceToBoundary(Point2d p) const;
     // The pieces of the line inside the region (boundary included), in the line's direction, cut
-    // wherever the line meets the boundary.
+    // wherever the line meets the boundary or itself, as the engine cuts them.
     std::vector<LineString2d> PartsInside(const LineString2d& line) const;
 
   private:
     struct Edge {
         Point2d a, b;
     };
-    // The least dist(edge) over the edges, looking outwards from `near` (the query's box) only
-    // as far as needed: dist must be a distance from a geometry inside `near`.
-    template <class Dist> double Nearest(const Extent& near, Dist dist) const;
+    // The least distance over the edges (dist2: squared, from a geometry inside the box `near`),
+    // looking outwards from `near` only as far as needed.
+    template <class Dist2> double Nearest(const Extent& near, Dist2 dist2) const;
 
     const PlaneRegion* m_region;
     std::vector<Edge> m_edges;

@@ -19,13 +19,15 @@ double Cross(Point2d o, Point2d a, Point2d b)
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
-double PointSegmentDistance(Point2d p, Point2d a, Point2d b)
+// Squared distances while searching: one square root per answer, not one per edge.
+double PointSegmentDistance2(Point2d p, Point2d a, Point2d b)
 {
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double len2 = dx * dx + dy * dy;
     double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
+    return ex * ex + ey * ey;
 }
 
 bool SegmentsMeet(Point2d a, Point2d b, Point2d c, Point2d d)
@@ -34,13 +36,13 @@ bool SegmentsMeet(Point2d a, Point2d b, Point2d c, Point2d d)
     return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
 }
 
-double SegmentSegmentDistance(Point2d a, Point2d b, Point2d c, Point2d d)
+double SegmentSegmentDistance2(Point2d a, Point2d b, Point2d c, Point2d d)
 {
     if (SegmentsMeet(a, b, c, d))
         return 0.0;
     // Touching and collinear cases come out as a zero end-point distance.
-    return std::min({PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d), PointSegmentDistance(c, a, b),
-                     PointSegmentDistance(d, a, b)});
+    return std::min({PointSegmentDistance2(a, c, d), PointSegmentDistance2(b, c, d), PointSegmentDistance2(c, a, b),
+                     PointSegmentDistance2(d, a, b)});
 }
 
 Extent ExtentOf(Point2d a, Point2d b)
@@ -82,6 +84,50 @@ void MeetingParameters(Point2d a, Point2d b, Point2d c, Point2d d, std::vector<d
     out.push_back(std::clamp(t1, 0.0, 1.0));
 }
 
+// Where each segment of the line meets another segment of it (the engine cuts a line there
+// too), as parameters along that segment; adjacent segments meeting only at their common point
+// do not count.
+std::vector<std::vector<double>> SelfMeetings(const LineString2d& line)
+{
+    const size_t n = line.size() - 1;
+    std::vector<std::vector<double>> cuts(n);
+    std::vector<Extent> boxes(n);
+    for (size_t i = 0; i < n; ++i)
+        boxes[i] = ExtentOf(line[i], line[i + 1]);
+    auto meet = [&](size_t i, size_t j) {
+        if (i == j)
+            return;
+        std::vector<double> t;
+        MeetingParameters(line[i], line[i + 1], line[j], line[j + 1], t);
+        for (double u : t) {
+            if ((j == i + 1 && u >= 1.0 - kSameParameter) || (i == j + 1 && u <= kSameParameter))
+                continue;
+            cuts[i].push_back(u);
+        }
+    };
+    auto meets = [](const Extent& p, const Extent& q) {
+        return p.minX <= q.maxX && q.minX <= p.maxX && p.minY <= q.maxY && q.minY <= p.maxY;
+    };
+    // A long line is gridded so that the check does not grow with the square of its length.
+    constexpr size_t kBruteForceSegments = 32;
+    if (n <= kBruteForceSegments) {
+        for (size_t i = 0; i < n; ++i)
+            for (size_t j = 0; j < n; ++j)
+                if (meets(boxes[i], boxes[j]))
+                    meet(i, j);
+        return cuts;
+    }
+    double length = 0.0;
+    for (size_t i = 0; i < n; ++i)
+        length += std::hypot(line[i + 1].x - line[i].x, line[i + 1].y - line[i].y);
+    const CellGrid grid(boxes, 2.0 * length / static_cast<double>(n), [](size_t, const Extent&) { return true; });
+    for (size_t i = 0; i < n; ++i)
+        for (uint32_t j : grid.Near(boxes[i]))
+            if (meets(boxes[i], boxes[j]))
+                meet(i, j);
+    return cuts;
+}
+
 } // namespace
 
 PreparedRegion::PreparedRegion(const PlaneRegion& region) : m_region(&region)
@@ -112,11 +158,11 @@ PreparedRegion::PreparedRegion(const PlaneRegion& region) : m_region(&region)
         // A cell the edge passes through: its centre within half a diagonal of the edge.
         const Point2d centre{0.5 * (c.minX + c.maxX), 0.5 * (c.minY + c.maxY)};
         const double half = 0.5 * std::hypot(c.maxX - c.minX, c.maxY - c.minY);
-        return PointSegmentDistance(centre, m_edges[id].a, m_edges[id].b) <= half * (1.0 + 1e-9);
+        return PointSegmentDistance2(centre, m_edges[id].a, m_edges[id].b) <= half * half * (1.0 + 1e-9);
     });
 }
 
-template <class Dist> double PreparedRegion::Nearest(const Extent& near, Dist dist) const
+template <class Dist2> double PreparedRegion::Nearest(const Extent& near, Dist2 dist2) const
 {
     if (m_grid.IsEmpty())
         return INFINITY;
@@ -126,8 +172,9 @@ template <class Dist> double PreparedRegion::Nearest(const Extent& near, Dist di
         // Every edge within `reach` of the query has a point in this box, so is listed in a cell
         // the visit covers: a best distance up to `reach` is the least of all.
         const Extent searched = near.Grown(reach);
-        double best = INFINITY;
-        m_grid.Visit(searched, [&](uint32_t id) { best = std::min(best, dist(m_edges[id])); });
+        double best2 = INFINITY;
+        m_grid.Visit(searched, [&](uint32_t id) { best2 = std::min(best2, dist2(m_edges[id])); });
+        const double best = std::sqrt(best2);
         const bool everything = searched.minX <= all.minX && searched.minY <= all.minY &&
                                 searched.maxX >= all.maxX && searched.maxY >= all.maxY;
         if (best <= reach || everything)
@@ -140,7 +187,7 @@ double PreparedRegion::DistanceToBoundary(Point2d p) const
 {
     if (m_region->IsEmpty())
         return INFINITY;
-    return Nearest(ExtentOf(p, p), [&](const Edge& e) { return PointSegmentDistance(p, e.a, e.b); });
+    return Nearest(ExtentOf(p, p), [&](const Edge& e) { return PointSegmentDistance2(p, e.a, e.b); });
 }
 
 double PreparedRegion::Distance(const LineString2d& line) const
@@ -151,7 +198,7 @@ double PreparedRegion::Distance(const LineString2d& line) const
     for (size_t i = 0; i + 1 < line.size() && best > 0.0; ++i) {
         const Point2d a = line[i], b = line[i + 1];
         best = std::min(best, Nearest(ExtentOf(a, b), [&](const Edge& e) {
-                            return SegmentSegmentDistance(a, b, e.a, e.b);
+                            return SegmentSegmentDistance2(a, b, e.a, e.b);
                         }));
     }
     // Meeting no edge, the line lies wholly inside or wholly outside.
@@ -171,12 +218,13 @@ std::vector<LineString2d> PreparedRegion::PartsInside(const LineString2d& line) 
             out.push_back(std::move(piece));
         piece.clear();
     };
-    bool nodeAtStart = false; // the boundary passes through the current segment's start
+    const std::vector<std::vector<double>> selfCuts = SelfMeetings(line);
+    bool nodeAtStart = false; // the boundary or the line itself passes through the segment's start
     for (size_t i = 0; i + 1 < line.size(); ++i) {
         const Point2d a = line[i], b = line[i + 1];
         if (a == b)
             continue;
-        std::vector<double> meet;
+        std::vector<double> meet = selfCuts[i];
         m_grid.Visit(ExtentOf(a, b), [&](uint32_t id) { MeetingParameters(a, b, m_edges[id].a, m_edges[id].b, meet); });
         std::sort(meet.begin(), meet.end());
         meet.erase(std::unique(meet.begin(), meet.end(),
