@@ -85,10 +85,12 @@ Extent ExtentOf(const Box& b)
 }
 
 // The hulls of one area in a grid: an element far from all of them is dropped at once, and the
-// station searches look only at the hulls near it.
+// station searches look only at the hulls near it. Holds scratch space for its searches, so one
+// index serves one thread.
 class HullIndex {
   public:
-    explicit HullIndex(const std::vector<SweptHull>& hulls) : m_hulls(&hulls)
+    // `reach`: the farthest any AnyWithin asks about.
+    HullIndex(const std::vector<SweptHull>& hulls, double reach) : m_hulls(&hulls), m_reach(reach)
     {
         std::vector<Extent> boxes;
         boxes.reserve(hulls.size());
@@ -100,18 +102,36 @@ class HullIndex {
         // Cells about the size of a hull: each hull in a few cells, a few hulls in each cell.
         const double cell = hulls.empty() ? 1.0 : size / static_cast<double>(hulls.size());
         m_grid = CellGrid(boxes, cell, [](size_t, const Extent&) { return true; });
+        m_seen.assign(hulls.size(), 0);
+        BuildReachMask(boxes);
     }
 
     const std::vector<SweptHull>& Hulls() const { return *m_hulls; }
 
-    // The hulls whose box lies within `within` of `box` (and perhaps a few more), in run order.
+    // The hulls whose box lies within `within` of `box`, in run order.
     std::vector<uint32_t> Near(const Box& box, double within) const
     {
-        return m_grid.Near(ExtentOf(box).Grown(within));
+        std::vector<uint32_t> ids;
+        if (++m_round == 0) { // the stamps wrapped round: start them afresh
+            std::fill(m_seen.begin(), m_seen.end(), 0);
+            m_round = 1;
+        }
+        m_grid.Visit(ExtentOf(box).Grown(within), [&](uint32_t i) {
+            if (m_seen[i] == m_round)
+                return;
+            m_seen[i] = m_round;
+            if (BoxesWithin((*m_hulls)[i].box, box, within))
+                ids.push_back(i);
+        });
+        std::sort(ids.begin(), ids.end());
+        return ids;
     }
 
+    // Whether some hull's box lies within `within` (at most the reach given) of `box`.
     bool AnyWithin(const Box& box, double within) const
     {
+        if (!MaybeWithinReach(box))
+            return false;
         return m_grid.Any(ExtentOf(box).Grown(within),
                           [&](uint32_t i) { return BoxesWithin((*m_hulls)[i].box, box, within); });
     }
@@ -119,8 +139,84 @@ class HullIndex {
     Extent Bounds() const { return m_grid.Bounds(); }
 
   private:
+    // A coarse bitmap of the cells that may lie within the reach of some hull box: each box's
+    // cells, widened by the reach in whole cells. Most far elements need one look at it.
+    void BuildReachMask(const std::vector<Extent>& boxes)
+    {
+        Extent all;
+        for (const Extent& e : boxes) {
+            all.Add(e.minX, e.minY);
+            all.Add(e.maxX, e.maxY);
+        }
+        if (all.IsEmpty())
+            return;
+        m_maskCell = std::max(m_reach / 4.0, 1e-3);
+        const int r = static_cast<int>(std::ceil(m_reach / m_maskCell)) + 1;
+        m_maskX0 = all.minX - (r + 1) * m_maskCell;
+        m_maskY0 = all.minY - (r + 1) * m_maskCell;
+        m_maskW = static_cast<int>((all.maxX - m_maskX0) / m_maskCell) + r + 2;
+        m_maskH = static_cast<int>((all.maxY - m_maskY0) / m_maskCell) + r + 2;
+        if (static_cast<double>(m_maskW) * m_maskH > kMaxGridCells) { // too fine: no mask, every box passes
+            m_maskW = m_maskH = 0;
+            return;
+        }
+        std::vector<uint8_t> hit(static_cast<size_t>(m_maskW) * m_maskH, 0);
+        for (const Extent& e : boxes)
+            for (int j = MaskY(e.minY); j <= MaskY(e.maxY); ++j)
+                for (int i = MaskX(e.minX); i <= MaskX(e.maxX); ++i)
+                    hit[static_cast<size_t>(j) * m_maskW + i] = 1;
+        // Widen by r cells along x, then along y, with running counts.
+        auto widen = [&](std::vector<uint8_t>& in, bool alongX) {
+            std::vector<uint8_t> out(in.size(), 0);
+            const int n = alongX ? m_maskW : m_maskH, lines = alongX ? m_maskH : m_maskW;
+            for (int l = 0; l < lines; ++l) {
+                auto at = [&](int k) -> size_t {
+                    return alongX ? static_cast<size_t>(l) * m_maskW + k : static_cast<size_t>(k) * m_maskW + l;
+                };
+                int count = 0;
+                for (int k = 0; k < std::min(r, n); ++k)
+                    count += in[at(k)];
+                for (int k = 0; k < n; ++k) {
+                    if (k + r < n)
+                        count += in[at(k + r)];
+                    if (k - r - 1 >= 0)
+                        count -= in[at(k - r - 1)];
+                    out[at(k)] = count > 0;
+                }
+            }
+            in.swap(out);
+        };
+        widen(hit, true);
+        widen(hit, false);
+        m_mask.swap(hit);
+    }
+    int MaskX(double x) const
+    {
+        return static_cast<int>(std::clamp(std::floor((x - m_maskX0) / m_maskCell), 0.0, m_maskW - 1.0));
+    }
+    int MaskY(double y) const
+    {
+        return static_cast<int>(std::clamp(std::floor((y - m_maskY0) / m_maskCell), 0.0, m_maskH - 1.0));
+    }
+    bool MaybeWithinReach(const Box& box) const
+    {
+        if (m_maskW == 0)
+            return true;
+        for (int j = MaskY(box.minY); j <= MaskY(box.maxY); ++j)
+            for (int i = MaskX(box.minX); i <= MaskX(box.maxX); ++i)
+                if (m_mask[static_cast<size_t>(j) * m_maskW + i])
+                    return true;
+        return false;
+    }
+
     const std::vector<SweptHull>* m_hulls;
+    double m_reach;
     CellGrid m_grid;
+    mutable std::vector<uint32_t> m_seen; // the search round that last met each hull
+    mutable uint32_t m_round = 0;
+    std::vector<uint8_t> m_mask;
+    double m_maskX0 = 0.0, m_maskY0 = 0.0, m_maskCell = 1.0;
+    int m_maskW = 0, m_maskH = 0;
 };
 
 // Whether the hull lies within `within` of the element; if so, `marker` is the middle of the
@@ -316,9 +412,9 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
     ConflictResult result;
     const Box bodyBox = BoxOfHulls(area.bodyHulls);
     const Box wheelBox = BoxOfHulls(area.wheelHulls);
-    const HullIndex bodyIndex(area.bodyHulls), wheelIndex(area.wheelHulls);
+        const double reach = std::max(clearance, 0.0) + kClearanceSearchReach;
+    const HullIndex bodyIndex(area.bodyHulls, reach), wheelIndex(area.wheelHulls, reach);
     LazyPrepared body(area.body), wheels(area.wheels), envelope(clearanceEnvelope);
-    const double reach = std::max(clearance, 0.0) + kClearanceSearchReach;
     auto consider = [&](double distance, double station, const std::string& handle) {
         if (!result.least.found || distance < result.least.distance) {
             result.least = {true, distance, station, handle};
