@@ -48,20 +48,26 @@ bool SegmentsCross(Point2d a, Point2d b, Point2d c, Point2d d)
     return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0));
 }
 
-// Distance from segment a-b to a convex ring (0 when they meet).
-double SegmentHullDistance(const Ring& ring, Point2d a, Point2d b)
+// Whether segment a-b comes within `within` of a convex ring, without square roots.
+bool SegmentHullWithin(const Ring& ring, Point2d a, Point2d b, double within)
 {
     if (InsideConvex(ring, a) || InsideConvex(ring, b))
-        return 0.0;
-    double best = INFINITY;
+        return true;
+    auto d2 = [](Point2d p, Point2d u, Point2d v) {
+        const double dx = v.x - u.x, dy = v.y - u.y;
+        const double len2 = dx * dx + dy * dy;
+        const double t = len2 > 0.0 ? std::clamp(((p.x - u.x) * dx + (p.y - u.y) * dy) / len2, 0.0, 1.0) : 0.0;
+        const double ex = p.x - u.x - t * dx, ey = p.y - u.y - t * dy;
+        return ex * ex + ey * ey;
+    };
+    const double w2 = within * within;
     for (size_t i = 0; i < ring.size(); ++i) {
         const Point2d c = ring[i], d = ring[(i + 1) % ring.size()];
-        if (SegmentsCross(a, b, c, d))
-            return 0.0;
-        best = std::min({best, PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d),
-                         PointSegmentDistance(c, a, b), PointSegmentDistance(d, a, b)});
+        if (SegmentsCross(a, b, c, d) || d2(a, c, d) <= w2 || d2(b, c, d) <= w2 || d2(c, a, b) <= w2 ||
+            d2(d, a, b) <= w2)
+            return true;
     }
-    return best;
+    return false;
 }
 
 double PointHullDistance(const Ring& ring, Point2d p)
@@ -240,7 +246,8 @@ bool Meets(const SweptHull& h, const Element& e, double within, Point2d& marker)
                 marker = {line[i].x + t * d.x, line[i].y + t * d.y};
                 return true;
             }
-            if (SegmentHullDistance(h.ring, line[i], line[i + 1]) > within)
+            // Missing the closed hull, the segment is clear of it; only a clearance asks how far.
+            if (within <= 0.0 || !SegmentHullWithin(h.ring, line[i], line[i + 1], within))
                 continue;
             marker = PointHullDistance(h.ring, line[i]) <= PointHullDistance(h.ring, line[i + 1]) ? line[i]
                                                                                                     : line[i + 1];
@@ -295,11 +302,12 @@ double DepthOf(const PreparedRegion& area, const std::vector<LineString2d>& part
     return depth;
 }
 
-double DistanceOf(const PreparedRegion& area, const Element& e)
+// Exact up to `beyond`; above it, some distance above it.
+double DistanceOf(const PreparedRegion& area, const Element& e, double beyond)
 {
     double d = INFINITY;
     for (const LineString2d& line : e.lines->lines)
-        d = std::min(d, area.Distance(line));
+        d = std::min(d, area.Distance(line, beyond));
     return d;
 }
 
@@ -412,8 +420,13 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
     ConflictResult result;
     const Box bodyBox = BoxOfHulls(area.bodyHulls);
     const Box wheelBox = BoxOfHulls(area.wheelHulls);
-        const double reach = std::max(clearance, 0.0) + kClearanceSearchReach;
-    const HullIndex bodyIndex(area.bodyHulls, reach), wheelIndex(area.wheelHulls, reach);
+    const double reach = std::max(clearance, 0.0) + kClearanceSearchReach;
+    if (obstacles.empty() && kerbs.empty())
+        return result;
+    // The wheel hulls are indexed only for kerbs.
+    const std::vector<SweptHull> noHulls;
+    const HullIndex bodyIndex(area.bodyHulls, reach);
+    const HullIndex wheelIndex(kerbs.empty() ? noHulls : area.wheelHulls, reach);
     LazyPrepared body(area.body), wheels(area.wheels), envelope(clearanceEnvelope);
     auto consider = [&](double distance, double station, const std::string& handle) {
         if (!result.least.found || distance < result.least.distance) {
@@ -446,7 +459,7 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
             add(std::move(c), e, bodyIndex, 0.0);
             continue;
         }
-        const double distance = DistanceOf(*body, e);
+        const double distance = DistanceOf(*body, e, reach);
         if (clearance > 0.0 && distance <= clearance && IntersectsAny(*envelope, e)) {
             Conflict c;
             c.kind = ConflictClass::Clearance;
@@ -477,10 +490,10 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
             continue;
         }
         // The wheels are what must clear a kerb; the body may overhang it.
-        double distance = DistanceOf(*body, e);
+        double distance = DistanceOf(*body, e, reach);
         const bool overhung = distance == 0.0;
         if (overhung)
-            distance = DistanceOf(*wheels, e);
+            distance = DistanceOf(*wheels, e, reach);
         if (distance <= reach && (!result.least.found || distance < result.least.distance))
             consider(distance,
                      overhung ? NearestStation(wheelIndex, area.wheels, e) : NearestStation(bodyIndex, area.body, e),

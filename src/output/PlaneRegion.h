@@ -6,6 +6,7 @@
 #include "common/Point.h"
 #include "output/CellGrid.h"
 
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -74,7 +75,8 @@ class PreparedRegion {
     explicit PreparedRegion(const PlaneRegion& region);
 
     bool Intersects(const LineString2d& line) const { return m_region->Intersects(line); }
-    double Distance(const LineString2d& line) const;
+    // Exact when at most `beyond`; otherwise some value above `beyond` (the search stops there).
+    double Distance(const LineString2d& line, double beyond = INFINITY) const;
     double DistanceToBoundary(Point2d p) const;
     // The pieces of the line inside the region (boundary included), in the line's direction, cut
     // wherever the line meets the boundary or itself, as the engine cuts them.
@@ -85,8 +87,8 @@ class PreparedRegion {
         Point2d a, b;
     };
     // The least distance over the edges (dist2: squared, from a geometry inside the box `near`),
-    // looking outwards from `near` only as far as needed.
-    template <class Dist2> double Nearest(const Extent& near, Dist2 dist2) const;
+    // looking outwards from `near` only as far as needed, and no farther than `beyond`.
+    template <class Dist2> double Nearest(const Extent& near, Dist2 dist2, double beyond = INFINITY) const;
 
     const PlaneRegion* m_region;
     std::vector<Edge> m_edges;

@@ -162,12 +162,12 @@ PreparedRegion::PreparedRegion(const PlaneRegion& region) : m_region(&region)
     });
 }
 
-template <class Dist2> double PreparedRegion::Nearest(const Extent& near, Dist2 dist2) const
+template <class Dist2> double PreparedRegion::Nearest(const Extent& near, Dist2 dist2, double beyond) const
 {
     if (m_grid.IsEmpty())
         return INFINITY;
     const Extent all = m_grid.Bounds();
-    double reach = m_grid.Cell();
+    double reach = std::min(m_grid.Cell(), beyond);
     for (;;) {
         // Every edge within `reach` of the query has a point in this box, so is listed in a cell
         // the visit covers: a best distance up to `reach` is the least of all.
@@ -177,9 +177,9 @@ template <class Dist2> double PreparedRegion::Nearest(const Extent& near, Dist2 
         const double best = std::sqrt(best2);
         const bool everything = searched.minX <= all.minX && searched.minY <= all.minY &&
                                 searched.maxX >= all.maxX && searched.maxY >= all.maxY;
-        if (best <= reach || everything)
+        if (best <= reach || everything || reach >= beyond)
             return best;
-        reach = std::isfinite(best) ? best : 2.0 * reach;
+        reach = std::min(beyond, std::isfinite(best) ? best : 2.0 * reach);
     }
 }
 
@@ -190,7 +190,7 @@ double PreparedRegion::DistanceToBoundary(Point2d p) const
     return Nearest(ExtentOf(p, p), [&](const Edge& e) { return PointSegmentDistance2(p, e.a, e.b); });
 }
 
-double PreparedRegion::Distance(const LineString2d& line) const
+double PreparedRegion::Distance(const LineString2d& line, double beyond) const
 {
     if (m_region->IsEmpty() || line.size() < 2)
         return INFINITY;
@@ -199,7 +199,7 @@ double PreparedRegion::Distance(const LineString2d& line) const
         const Point2d a = line[i], b = line[i + 1];
         best = std::min(best, Nearest(ExtentOf(a, b), [&](const Edge& e) {
                             return SegmentSegmentDistance2(a, b, e.a, e.b);
-                        }));
+                        }, std::min(best, beyond)));
     }
     // Meeting no edge, the line lies wholly inside or wholly outside.
     if (best > 0.0 && m_region->Covers(line[0]))
