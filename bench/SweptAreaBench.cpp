@@ -64,13 +64,22 @@ void BM_Conflicts100k(benchmark::State& state)
         const Point2d a{x(random), y(random)};
         obstacles.push_back({std::to_string(i), {{a, {a.x + step(random), a.y + step(random)}}}});
     }
-    size_t conflicts = 0;
+    ConflictResult r;
     for (auto _ : state) {
-        const ConflictResult r = FindConflicts(area, envelope, kDefaultClearance, obstacles, {});
-        conflicts = r.conflicts.size();
+        r = FindConflicts(area, envelope, kDefaultClearance, obstacles, {});
         benchmark::DoNotOptimize(r);
     }
-    state.counters["conflicts"] = static_cast<double>(conflicts);
+    // Sums that any change of result would show, to compare one build with another.
+    double depth = 0.0, stations = 0.0;
+    for (const Conflict& c : r.conflicts) {
+        depth += c.depth;
+        stations += c.firstStation + c.lastStation;
+    }
+    state.counters["conflicts"] = static_cast<double>(r.conflicts.size());
+    state.counters["depth_sum"] = depth;
+    state.counters["station_sum"] = stations;
+    state.counters["least"] = r.least.distance;
+    state.counters["least_station"] = r.least.station;
 }
 BENCHMARK(BM_Conflicts100k)->Unit(benchmark::kMillisecond)->Iterations(2);
 

@@ -56,7 +56,8 @@ bool SegmentHullWithin(const Ring& ring, Point2d a, Point2d b, double within)
     auto d2 = [](Point2d p, Point2d u, Point2d v) {
         const double dx = v.x - u.x, dy = v.y - u.y;
         const double len2 = dx * dx + dy * dy;
-        const double t = len2 > 0.0 ? std::clamp(((p.x - u.x) * dx + (p.y - u.y) * dy) / len2, 0.0, 1.0) : 0.0;
+        const double t =
+            len2 > 0.0 ? std::clamp(((p.x - u.x) * dx + (p.y - u.y) * dy) / len2, 0.0, 1.0) : 0.0;
         const double ex = p.x - u.x - t * dx, ey = p.y - u.y - t * dy;
         return ex * ex + ey * ey;
     };
@@ -177,7 +178,8 @@ class HullIndex {
             const int n = alongX ? m_maskW : m_maskH, lines = alongX ? m_maskH : m_maskW;
             for (int l = 0; l < lines; ++l) {
                 auto at = [&](int k) -> size_t {
-                    return alongX ? static_cast<size_t>(l) * m_maskW + k : static_cast<size_t>(k) * m_maskW + l;
+                    return alongX ? static_cast<size_t>(l) * m_maskW + k
+                                  : static_cast<size_t>(k) * m_maskW + l;
                 };
                 int count = 0;
                 for (int k = 0; k < std::min(r, n); ++k)
@@ -249,8 +251,9 @@ bool Meets(const SweptHull& h, const Element& e, double within, Point2d& marker)
             // Missing the closed hull, the segment is clear of it; only a clearance asks how far.
             if (within <= 0.0 || !SegmentHullWithin(h.ring, line[i], line[i + 1], within))
                 continue;
-            marker = PointHullDistance(h.ring, line[i]) <= PointHullDistance(h.ring, line[i + 1]) ? line[i]
-                                                                                                    : line[i + 1];
+            marker = PointHullDistance(h.ring, line[i]) <= PointHullDistance(h.ring, line[i + 1])
+                         ? line[i]
+                         : line[i + 1];
             return true;
         }
     }
@@ -295,7 +298,8 @@ double DepthOf(const PreparedRegion& area, const std::vector<LineString2d>& part
             const int n = std::clamp(static_cast<int>(std::ceil(len / kDepthSampleStep)), 1, 2000);
             for (int k = 0; k <= n; ++k) {
                 const double t = static_cast<double>(k) / n;
-                depth = std::max(depth, area.DistanceToBoundary({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}));
+                depth =
+                    std::max(depth, area.DistanceToBoundary({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}));
             }
         }
     }
@@ -439,8 +443,9 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
         if (c.box.IsEmpty())
             c.box = e.box;
         if (!StationsOf(hulls, e, within, c.firstStation, c.lastStation, c.marker))
-            c.marker = c.parts.empty() || c.parts.front().empty() ? Point2d{e.box.minX, e.box.minY}
-                                                                  : c.parts.front()[c.parts.front().size() / 2];
+            c.marker = c.parts.empty() || c.parts.front().empty()
+                           ? Point2d{e.box.minX, e.box.minY}
+                           : c.parts.front()[c.parts.front().size() / 2];
         result.conflicts.push_back(std::move(c));
     };
 
@@ -496,7 +501,8 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
             distance = DistanceOf(*wheels, e, reach);
         if (distance <= reach && (!result.least.found || distance < result.least.distance))
             consider(distance,
-                     overhung ? NearestStation(wheelIndex, area.wheels, e) : NearestStation(bodyIndex, area.body, e),
+                     overhung ? NearestStation(wheelIndex, area.wheels, e)
+                              : NearestStation(bodyIndex, area.body, e),
                      lines.handle);
     }
     std::stable_sort(result.conflicts.begin(), result.conflicts.end(),
@@ -509,8 +515,9 @@ std::string ConflictReportLine(const ConflictResult& result, char sep)
     if (result.conflicts.empty()) {
         if (!result.least.found)
             return "Conflicts: none";
-        return "Conflicts: none, least clearance " + FormatNumber(RoundHalfEven(result.least.distance, 2), sep) +
-               " at station " + FormatNumber(RoundHalfEven(result.least.station, 1), sep);
+        return "Conflicts: none, least clearance " +
+               FormatNumber(RoundHalfEven(result.least.distance, 2), sep) + " at station " +
+               FormatNumber(RoundHalfEven(result.least.station, 1), sep);
     }
     int counts[3] = {0, 0, 0};
     double first = result.conflicts.front().firstStation;

@@ -41,8 +41,8 @@ double SegmentSegmentDistance2(Point2d a, Point2d b, Point2d c, Point2d d)
     if (SegmentsMeet(a, b, c, d))
         return 0.0;
     // Touching and collinear cases come out as a zero end-point distance.
-    return std::min({PointSegmentDistance2(a, c, d), PointSegmentDistance2(b, c, d), PointSegmentDistance2(c, a, b),
-                     PointSegmentDistance2(d, a, b)});
+    return std::min({PointSegmentDistance2(a, c, d), PointSegmentDistance2(b, c, d),
+                     PointSegmentDistance2(c, a, b), PointSegmentDistance2(d, a, b)});
 }
 
 Extent ExtentOf(Point2d a, Point2d b)
@@ -120,7 +120,8 @@ std::vector<std::vector<double>> SelfMeetings(const LineString2d& line)
     double length = 0.0;
     for (size_t i = 0; i < n; ++i)
         length += std::hypot(line[i + 1].x - line[i].x, line[i + 1].y - line[i].y);
-    const CellGrid grid(boxes, 2.0 * length / static_cast<double>(n), [](size_t, const Extent&) { return true; });
+    const CellGrid grid(boxes, 2.0 * length / static_cast<double>(n),
+                        [](size_t, const Extent&) { return true; });
     for (size_t i = 0; i < n; ++i)
         for (uint32_t j : grid.Near(boxes[i]))
             if (meets(boxes[i], boxes[j]))
@@ -197,9 +198,10 @@ double PreparedRegion::Distance(const LineString2d& line, double beyond) const
     double best = INFINITY;
     for (size_t i = 0; i + 1 < line.size() && best > 0.0; ++i) {
         const Point2d a = line[i], b = line[i + 1];
-        best = std::min(best, Nearest(ExtentOf(a, b), [&](const Edge& e) {
-                            return SegmentSegmentDistance2(a, b, e.a, e.b);
-                        }, std::min(best, beyond)));
+        best = std::min(best, Nearest(
+                                  ExtentOf(a, b),
+                                  [&](const Edge& e) { return SegmentSegmentDistance2(a, b, e.a, e.b); },
+                                  std::min(best, beyond)));
     }
     // Meeting no edge, the line lies wholly inside or wholly outside.
     if (best > 0.0 && m_region->Covers(line[0]))
@@ -225,11 +227,12 @@ std::vector<LineString2d> PreparedRegion::PartsInside(const LineString2d& line) 
         if (a == b)
             continue;
         std::vector<double> meet = selfCuts[i];
-        m_grid.Visit(ExtentOf(a, b), [&](uint32_t id) { MeetingParameters(a, b, m_edges[id].a, m_edges[id].b, meet); });
+        m_grid.Visit(ExtentOf(a, b),
+                     [&](uint32_t id) { MeetingParameters(a, b, m_edges[id].a, m_edges[id].b, meet); });
         std::sort(meet.begin(), meet.end());
-        meet.erase(std::unique(meet.begin(), meet.end(),
-                               [](double p, double q) { return q - p <= kSameParameter; }),
-                   meet.end());
+        meet.erase(
+            std::unique(meet.begin(), meet.end(), [](double p, double q) { return q - p <= kSameParameter; }),
+            meet.end());
         const bool nodeAtEnd = !meet.empty() && meet.back() >= 1.0 - kSameParameter;
         if (!meet.empty() && meet.front() <= kSameParameter)
             nodeAtStart = true;

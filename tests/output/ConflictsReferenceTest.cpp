@@ -87,7 +87,8 @@ bool StationsOf(const std::vector<SweptHull>& hulls, const Element& e, double wi
                 Box seg;
                 seg.Add(line[i]);
                 seg.Add(line[i + 1]);
-                if (seg.Distance(h.box) > within || SegmentHullDistance(h.ring, line[i], line[i + 1]) > within)
+                if (seg.Distance(h.box) > within ||
+                    SegmentHullDistance(h.ring, line[i], line[i + 1]) > within)
                     continue;
                 hit = true;
                 if (!found || h.station < first) {
@@ -130,7 +131,8 @@ double DepthOf(const PlaneRegion& area, const std::vector<LineString2d>& parts)
             const int n = std::clamp(static_cast<int>(std::ceil(len / kDepthSampleStep)), 1, 2000);
             for (int k = 0; k <= n; ++k) {
                 const double t = static_cast<double>(k) / n;
-                depth = std::max(depth, area.DistanceToBoundary({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}));
+                depth =
+                    std::max(depth, area.DistanceToBoundary({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}));
             }
         }
     }
@@ -203,9 +205,9 @@ Box BoxOfHulls(const std::vector<SweptHull>& hulls)
     return b;
 }
 
-ConflictResult ReferenceConflicts(const SweptArea& area, const PlaneRegion& clearanceEnvelope, double clearance,
-                             const std::vector<host::ElementLines>& obstacles,
-                             const std::vector<host::ElementLines>& kerbs)
+ConflictResult ReferenceConflicts(const SweptArea& area, const PlaneRegion& clearanceEnvelope,
+                                  double clearance, const std::vector<host::ElementLines>& obstacles,
+                                  const std::vector<host::ElementLines>& kerbs)
 {
     ConflictResult result;
     const Box bodyBox = BoxOfHulls(area.bodyHulls);
@@ -222,8 +224,9 @@ ConflictResult ReferenceConflicts(const SweptArea& area, const PlaneRegion& clea
         if (c.box.IsEmpty())
             c.box = e.box;
         if (!StationsOf(hulls, e, within, c.firstStation, c.lastStation, c.marker))
-            c.marker = c.parts.empty() || c.parts.front().empty() ? Point2d{e.box.minX, e.box.minY}
-                                                                  : c.parts.front()[c.parts.front().size() / 2];
+            c.marker = c.parts.empty() || c.parts.front().empty()
+                           ? Point2d{e.box.minX, e.box.minY}
+                           : c.parts.front()[c.parts.front().size() / 2];
         result.conflicts.push_back(std::move(c));
     };
 
@@ -348,7 +351,8 @@ TEST(ConflictsReference, IndexedChecksGiveTheResultsOfTheFullScan)
     const auto obstacles = Scatter(run.stations, 300, 17, "O");
     const auto kerbs = Scatter(run.stations, 200, 29, "K");
     const ConflictResult fast = FindConflicts(run.area, run.envelope, kDefaultClearance, obstacles, kerbs);
-    const ConflictResult ref = ReferenceConflicts(run.area, run.envelope, kDefaultClearance, obstacles, kerbs);
+    const ConflictResult ref =
+        ReferenceConflicts(run.area, run.envelope, kDefaultClearance, obstacles, kerbs);
 
     ASSERT_EQ(fast.conflicts.size(), ref.conflicts.size());
     int counts[3] = {0, 0, 0};

@@ -1,8 +1,8 @@
 // The prepared region against the region's own engine queries: distances, distances to the
 // boundary and clipped pieces on random lines, on a region with a hole and on a union of many
 // small pieces; lines along an edge and through a corner; the grid alone.
-#include "output/CellGrid.h"
 #include "output/PlaneRegion.h"
+#include "output/CellGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -155,8 +155,8 @@ TEST(CellGrid, VisitsEveryItemWhoseBoxMeetsTheQuery)
         const std::vector<uint32_t> near = grid.Near(query);
         for (size_t i = 0; i < items.size(); ++i) {
             const Extent& e = items[i];
-            const bool meets = e.minX <= query.maxX && query.minX <= e.maxX && e.minY <= query.maxY &&
-                               query.minY <= e.maxY;
+            const bool meets =
+                e.minX <= query.maxX && query.minX <= e.maxX && e.minY <= query.maxY && query.minY <= e.maxY;
             if (meets) {
                 EXPECT_TRUE(std::binary_search(near.begin(), near.end(), static_cast<uint32_t>(i)))
                     << "query " << q << " missed item " << i;
