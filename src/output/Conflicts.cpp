@@ -91,6 +91,49 @@ Extent ExtentOf(const Box& b)
     return {b.minX, b.minY, b.maxX, b.maxY};
 }
 
+// A hull's extent across and along its longest edge: a rectangle hugging a slanted hull far
+// closer than its box, so that most hulls near an element but clear of it fail a cheap test.
+struct Slab {
+    Point2d u;
+    double u0 = 0.0, u1 = 0.0, v0 = 0.0, v1 = 0.0;
+
+    explicit Slab(const Ring& ring)
+    {
+        double longest = -1.0;
+        for (size_t i = 0; i < ring.size(); ++i) {
+            const Point2d a = ring[i], b = ring[(i + 1) % ring.size()];
+            const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+            if (len2 > longest) {
+                longest = len2;
+                u = {dx, dy};
+            }
+        }
+        const double len = std::sqrt(std::max(longest, 0.0));
+        u = len > 0.0 ? Point2d{u.x / len, u.y / len} : Point2d{1.0, 0.0};
+        u0 = v0 = INFINITY;
+        u1 = v1 = -INFINITY;
+        for (Point2d p : ring) {
+            const double pu = p.x * u.x + p.y * u.y, pv = p.y * u.x - p.x * u.y;
+            u0 = std::min(u0, pu);
+            u1 = std::max(u1, pu);
+            v0 = std::min(v0, pv);
+            v1 = std::max(v1, pv);
+        }
+    }
+    // False only when segment a-b lies more than `within` off the rectangle along u or v.
+    bool MayMeet(Point2d a, Point2d b, double within) const
+    {
+        // A little slack, so rounding never parts what the exact test would join.
+        const double w =
+            within + 1e-9 * (1.0 + std::fabs(u0) + std::fabs(u1) + std::fabs(v0) + std::fabs(v1));
+        const double au = a.x * u.x + a.y * u.y, bu = b.x * u.x + b.y * u.y;
+        if (std::max(au, bu) < u0 - w || std::min(au, bu) > u1 + w)
+            return false;
+        const double av = a.y * u.x - a.x * u.y, bv = b.y * u.x - b.x * u.y;
+        return !(std::max(av, bv) < v0 - w || std::min(av, bv) > v1 + w);
+    }
+};
+
 // The hulls of one area in a grid: an element far from all of them is dropped at once, and the
 // station searches look only at the hulls near it. Holds scratch space for its searches, so one
 // index serves one thread.
@@ -110,10 +153,14 @@ class HullIndex {
         const double cell = hulls.empty() ? 1.0 : size / static_cast<double>(hulls.size());
         m_grid = CellGrid(boxes, cell, [](size_t, const Extent&) { return true; });
         m_seen.assign(hulls.size(), 0);
+        m_slabs.reserve(hulls.size());
+        for (const SweptHull& h : hulls)
+            m_slabs.emplace_back(h.ring);
         BuildReachMask(boxes);
     }
 
     const std::vector<SweptHull>& Hulls() const { return *m_hulls; }
+    const Slab& SlabOf(uint32_t hull) const { return m_slabs[hull]; }
 
     // The hulls whose box lies within `within` of `box`, in run order.
     std::vector<uint32_t> Near(const Box& box, double within) const
@@ -218,6 +265,7 @@ class HullIndex {
     }
 
     const std::vector<SweptHull>* m_hulls;
+    std::vector<Slab> m_slabs;
     double m_reach;
     CellGrid m_grid;
     mutable std::vector<uint32_t> m_seen; // the search round that last met each hull
@@ -229,7 +277,7 @@ class HullIndex {
 
 // Whether the hull lies within `within` of the element; if so, `marker` is the middle of the
 // piece of the element's first such segment inside the hull, or that segment's end nearest to it.
-bool Meets(const SweptHull& h, const Element& e, double within, Point2d& marker)
+bool Meets(const SweptHull& h, const Slab& slab, const Element& e, double within, Point2d& marker)
 {
     if (!BoxesWithin(h.box, e.box, within))
         return false;
@@ -238,7 +286,7 @@ bool Meets(const SweptHull& h, const Element& e, double within, Point2d& marker)
             Box seg;
             seg.Add(line[i]);
             seg.Add(line[i + 1]);
-            if (!BoxesWithin(seg, h.box, within))
+            if (!BoxesWithin(seg, h.box, within) || !slab.MayMeet(line[i], line[i + 1], within))
                 continue;
             // A segment reaching into the hull is a hit without a distance.
             const Point2d d{line[i + 1].x - line[i].x, line[i + 1].y - line[i].y};
@@ -273,14 +321,14 @@ bool StationsOf(const HullIndex& index, const Element& e, double within, double&
         return hulls[a].station < hulls[b].station || (hulls[a].station == hulls[b].station && a < b);
     });
     size_t lo = 0;
-    while (lo < near.size() && !Meets(hulls[near[lo]], e, within, marker))
+    while (lo < near.size() && !Meets(hulls[near[lo]], index.SlabOf(near[lo]), e, within, marker))
         ++lo;
     if (lo == near.size())
         return false;
     first = last = hulls[near[lo]].station;
     Point2d unused;
     for (size_t hi = near.size(); hi-- > lo + 1;)
-        if (Meets(hulls[near[hi]], e, within, unused)) {
+        if (Meets(hulls[near[hi]], index.SlabOf(near[hi]), e, within, unused)) {
             last = hulls[near[hi]].station;
             break;
         }
