@@ -219,30 +219,34 @@ class HullIndex {
             for (int j = MaskY(e.minY); j <= MaskY(e.maxY); ++j)
                 for (int i = MaskX(e.minX); i <= MaskX(e.maxX); ++i)
                     hit[static_cast<size_t>(j) * m_maskW + i] = 1;
-        // Widen by r cells along x, then along y, with running counts.
-        auto widen = [&](std::vector<uint8_t>& in, bool alongX) {
-            std::vector<uint8_t> out(in.size(), 0);
-            const int n = alongX ? m_maskW : m_maskH, lines = alongX ? m_maskH : m_maskW;
-            for (int l = 0; l < lines; ++l) {
-                auto at = [&](int k) -> size_t {
-                    return alongX ? static_cast<size_t>(l) * m_maskW + k
-                                  : static_cast<size_t>(k) * m_maskW + l;
-                };
-                int count = 0;
-                for (int k = 0; k < std::min(r, n); ++k)
-                    count += in[at(k)];
-                for (int k = 0; k < n; ++k) {
-                    if (k + r < n)
-                        count += in[at(k + r)];
-                    if (k - r - 1 >= 0)
-                        count -= in[at(k - r - 1)];
-                    out[at(k)] = count > 0;
+        // Widen by the reach, round: cell (x, y) is kept when a hit cell (x + dx, y + dy) may hold
+        // a point within the reach of one of its own, i.e. when the cells' nearest points are,
+        // (|dx| - 1, |dy| - 1) cells apart at the least. Row sums make each row offset one look.
+        const size_t w1 = static_cast<size_t>(m_maskW) + 1;
+        std::vector<int> sums(static_cast<size_t>(m_maskH) * w1, 0);
+        for (int y = 0; y < m_maskH; ++y)
+            for (int x = 0; x < m_maskW; ++x)
+                sums[y * w1 + x + 1] = sums[y * w1 + x] + hit[static_cast<size_t>(y) * m_maskW + x];
+        const double cells = m_reach / m_maskCell;
+        std::vector<int> halfWidth(static_cast<size_t>(2 * r + 1), -1);
+        for (int dy = -r; dy <= r; ++dy) {
+            const double gap = std::max(0, std::abs(dy) - 1);
+            const double rest = cells * cells - gap * gap;
+            if (rest >= 0.0)
+                halfWidth[dy + r] = std::min(r, 1 + static_cast<int>(std::floor(std::sqrt(rest))));
+        }
+        std::vector<uint8_t> out(hit.size(), 0);
+        for (int y = 0; y < m_maskH; ++y)
+            for (int x = 0; x < m_maskW; ++x)
+                for (int dy = -r; dy <= r && !out[static_cast<size_t>(y) * m_maskW + x]; ++dy) {
+                    const int row = y + dy, w = halfWidth[dy + r];
+                    if (row < 0 || row >= m_maskH || w < 0)
+                        continue;
+                    const int lo = std::max(0, x - w), hi = std::min(m_maskW - 1, x + w);
+                    if (sums[row * w1 + hi + 1] - sums[row * w1 + lo] > 0)
+                        out[static_cast<size_t>(y) * m_maskW + x] = 1;
                 }
-            }
-            in.swap(out);
-        };
-        widen(hit, true);
-        widen(hit, false);
+        hit.swap(out);
         m_mask.swap(hit);
     }
     int MaskX(double x) const
