@@ -169,18 +169,28 @@ template <class Dist2> double PreparedRegion::Nearest(const Extent& near, Dist2 
         return INFINITY;
     const Extent all = m_grid.Bounds();
     double reach = std::min(m_grid.Cell(), beyond);
+    double best2 = INFINITY;
+    const auto visit = [&](const Extent& box) {
+        m_grid.Visit(box, [&](uint32_t id) { best2 = std::min(best2, dist2(m_edges[id])); });
+    };
+    Extent searched = near.Grown(reach);
+    visit(searched);
     for (;;) {
-        // Every edge within `reach` of the query has a point in this box, so is listed in a cell
-        // the visit covers: a best distance up to `reach` is the least of all.
-        const Extent searched = near.Grown(reach);
-        double best2 = INFINITY;
-        m_grid.Visit(searched, [&](uint32_t id) { best2 = std::min(best2, dist2(m_edges[id])); });
+        // Every edge within `reach` of the query has a point in the searched box, so is listed in
+        // a cell the visits covered: a best distance up to `reach` is the least of all.
         const double best = std::sqrt(best2);
         const bool everything = searched.minX <= all.minX && searched.minY <= all.minY &&
                                 searched.maxX >= all.maxX && searched.maxY >= all.maxY;
         if (best <= reach || everything || reach >= beyond)
             return best;
         reach = std::min(beyond, std::isfinite(best) ? best : 2.0 * reach);
+        // Only the frame between the old box and the grown one is new.
+        const Extent p = searched, n = near.Grown(reach);
+        visit({n.minX, n.minY, n.maxX, p.minY});
+        visit({n.minX, p.maxY, n.maxX, n.maxY});
+        visit({n.minX, p.minY, p.minX, p.maxY});
+        visit({p.maxX, p.minY, n.maxX, p.maxY});
+        searched = n;
     }
 }
 
