@@ -295,13 +295,10 @@ struct SampleRun {
     std::vector<Point2d> stations;
 };
 
-SampleRun SemiTrailerRun()
+SampleRun RunOf(const std::vector<SegmentSpec>& units, int vType, const testing::PathBuilder& path)
 {
-    testing::PathBuilder path({0.0, 0.0}, 0.2);
-    path.Line(20.0).Arc(12.0, kPi / 2.0).Line(10.0).Arc(15.0, -0.6 * kPi).Line(20.0);
     testing::NullMessages messages;
-    const auto units = testing::SemiTrailer();
-    const auto run = testing::DragAlongPath(units, path.Stations(), 2, messages);
+    const auto run = testing::DragAlongPath(units, path.Stations(), vType, messages);
     EXPECT_EQ(run.cannotFollow, 0);
     SweptFootprints f;
     for (size_t s = 0; s < run.corners.size(); ++s)
@@ -312,6 +309,22 @@ SampleRun SemiTrailerRun()
     out.envelope = out.area.body.Buffered(kDefaultClearance);
     out.stations = path.Stations();
     return out;
+}
+
+SampleRun SemiTrailerRun()
+{
+    testing::PathBuilder path({0.0, 0.0}, 0.2);
+    path.Line(20.0).Arc(12.0, kPi / 2.0).Line(10.0).Arc(15.0, -0.6 * kPi).Line(20.0);
+    return RunOf(testing::SemiTrailer(), 2, path);
+}
+
+// A truck turning back on itself: late hulls lie over early ones, so an element's first and last
+// stations come from far apart in the run.
+SampleRun TruckUTurnRun()
+{
+    testing::PathBuilder path({0.0, 0.0}, 0.0);
+    path.Line(15.0).Arc(9.0, kPi).Line(15.0);
+    return RunOf(testing::Truck(), 1, path);
 }
 
 // Short lines and polylines (some closed) scattered within 8 units of the path.
@@ -345,11 +358,10 @@ std::vector<host::ElementLines> Scatter(const std::vector<Point2d>& path, int co
 // of a drawing unit covers many times over.
 constexpr double kSame = 1e-9;
 
-TEST(ConflictsReference, IndexedChecksGiveTheResultsOfTheFullScan)
+void ExpectSameAsFullScan(const SampleRun& run, unsigned seed)
 {
-    const SampleRun run = SemiTrailerRun();
-    const auto obstacles = Scatter(run.stations, 300, 17, "O");
-    const auto kerbs = Scatter(run.stations, 200, 29, "K");
+    const auto obstacles = Scatter(run.stations, 300, seed, "O");
+    const auto kerbs = Scatter(run.stations, 200, seed + 12, "K");
     const ConflictResult fast = FindConflicts(run.area, run.envelope, kDefaultClearance, obstacles, kerbs);
     const ConflictResult ref =
         ReferenceConflicts(run.area, run.envelope, kDefaultClearance, obstacles, kerbs);
@@ -384,6 +396,16 @@ TEST(ConflictsReference, IndexedChecksGiveTheResultsOfTheFullScan)
     EXPECT_EQ(fast.least.handle, ref.least.handle);
     EXPECT_NEAR(fast.least.distance, ref.least.distance, kSame);
     EXPECT_NEAR(fast.least.station, ref.least.station, kSame);
+}
+
+TEST(ConflictsReference, IndexedChecksGiveTheResultsOfTheFullScan)
+{
+    ExpectSameAsFullScan(SemiTrailerRun(), 17);
+}
+
+TEST(ConflictsReference, IndexedChecksGiveTheResultsOfTheFullScanOnAUTurn)
+{
+    ExpectSameAsFullScan(TruckUTurnRun(), 53);
 }
 
 // The least clearance alone, element by element: the nearest one of each pair decides, so each
