@@ -81,6 +81,10 @@ double PointHullDistance(const Ring& ring, Point2d p)
     return best;
 }
 
+// An indexed distance above this (drawing units, far beyond its rounding) means the element
+// misses the area; at or below it the engine's exact test decides.
+constexpr double kTouchDoubt = 1e-9;
+
 struct Element {
     const host::ElementLines* lines = nullptr;
     Box box;
@@ -507,7 +511,9 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
         const Element e = Prepare(lines);
         if (e.box.IsEmpty() || e.box.Distance(bodyBox) > reach || !bodyIndex.AnyWithin(e.box, reach))
             continue;
-        if (IntersectsAny(*body, e)) {
+        // The indexed distance settles most elements; the engine decides the touching ones.
+        const double distance = DistanceOf(*body, e, reach);
+        if (distance <= kTouchDoubt && IntersectsAny(*body, e)) {
             Conflict c;
             c.kind = ConflictClass::Obstacle;
             c.handle = lines.handle;
@@ -516,7 +522,6 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
             add(std::move(c), e, bodyIndex, 0.0);
             continue;
         }
-        const double distance = DistanceOf(*body, e, reach);
         if (clearance > 0.0 && distance <= clearance && IntersectsAny(*envelope, e)) {
             Conflict c;
             c.kind = ConflictClass::Clearance;
@@ -537,7 +542,8 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
             continue;
         if (!bodyIndex.AnyWithin(e.box, reach) && !wheelIndex.AnyWithin(e.box, reach))
             continue;
-        if (IntersectsAny(*wheels, e)) {
+        const double wheelDistance = DistanceOf(*wheels, e, reach);
+        if (wheelDistance <= kTouchDoubt && IntersectsAny(*wheels, e)) {
             Conflict c;
             c.kind = ConflictClass::Kerb;
             c.handle = lines.handle;
@@ -550,7 +556,7 @@ ConflictResult FindConflicts(const SweptArea& area, const PlaneRegion& clearance
         double distance = DistanceOf(*body, e, reach);
         const bool overhung = distance == 0.0;
         if (overhung)
-            distance = DistanceOf(*wheels, e, reach);
+            distance = wheelDistance;
         if (distance <= reach && (!result.least.found || distance < result.least.distance))
             consider(distance,
                      overhung ? NearestStation(wheelIndex, area.wheels, e)
