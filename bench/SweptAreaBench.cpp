@@ -46,6 +46,19 @@ void BM_SweptArea998(benchmark::State& state)
 }
 BENCHMARK(BM_SweptArea998)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The clearance envelope of the worst case's body area: made once per run before the checks.
+void BM_ClearanceEnvelope998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const SweptArea area =
+        ComputeSweptArea(w.footprints, w.run.track, std::hypot(testing::kTripleTrailerLength, 2.6));
+    for (auto _ : state) {
+        const PlaneRegion envelope = area.body.Buffered(kDefaultClearance);
+        benchmark::DoNotOptimize(envelope);
+    }
+}
+BENCHMARK(BM_ClearanceEnvelope998)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // The conflict checks alone, on an area and clearance envelope worked out once, against 100 000
 // short obstacle lines. Each iteration is one FindConflicts call as a run makes it, so it includes
 // indexing the hulls and preparing the regions, which the call does afresh; it leaves out
