@@ -339,4 +339,18 @@ double PlaneRegion::DistanceToBoundary(Point2d p) const
     return d;
 }
 
+bool PlaneRegion::Covers(Point2d p) const
+{
+    if (IsEmpty())
+        return false;
+    GEOSGeometry* g = GEOSGeom_createPointFromXY_r(m->h(), p.x, p.y);
+    if (!g)
+        m->ctx->Fail("Point");
+    const char r = GEOSPreparedIntersects_r(m->h(), m->Prepared(), g);
+    GEOSGeom_destroy_r(m->h(), g);
+    if (r == 2)
+        m->ctx->Fail("Intersects");
+    return r == 1;
+}
+
 } // namespace velrok

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "common/Point.h"
+#include "output/CellGrid.h"
 
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -55,11 +57,42 @@ class PlaneRegion {
     Point2d NearestPoint(const LineString2d& line) const;
     // Distance from a point to the region's boundary.
     double DistanceToBoundary(Point2d p) const;
+    // The point lies in the region or on its boundary.
+    bool Covers(Point2d p) const;
 
   private:
     struct Impl;
     explicit PlaneRegion(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m;
+};
+
+// A region's edges in a grid, for many queries against one large region: each distance or clip
+// looks only at the edges near the line instead of every edge of the region. The answers are
+// those of the region's own queries, to rounding. Keeps a pointer to the region, which must
+// outlive it and stay unchanged.
+class PreparedRegion {
+  public:
+    explicit PreparedRegion(const PlaneRegion& region);
+
+    bool Intersects(const LineString2d& line) const { return m_region->Intersects(line); }
+    // Exact when at most `beyond`; otherwise some value above `beyond` (the search stops there).
+    double Distance(const LineString2d& line, double beyond = INFINITY) const;
+    double DistanceToBoundary(Point2d p) const;
+    // The pieces of the line inside the region (boundary included), in the line's direction, cut
+    // wherever the line meets the boundary or itself, as the engine cuts them.
+    std::vector<LineString2d> PartsInside(const LineString2d& line) const;
+
+  private:
+    struct Edge {
+        Point2d a, b;
+    };
+    // The least distance over the edges (dist2: squared, from a geometry inside the box `near`),
+    // looking outwards from `near` only as far as needed, and no farther than `beyond`.
+    template <class Dist2> double Nearest(const Extent& near, Dist2 dist2, double beyond = INFINITY) const;
+
+    const PlaneRegion* m_region;
+    std::vector<Edge> m_edges;
+    CellGrid m_grid;
 };
 
 } // namespace velrok

@@ -1,0 +1,165 @@
+// A uniform grid over axis-aligned boxes: each item is listed in every cell its box overlaps, so
+// that a query visits only the items near a box instead of all of them. Used for the swept hulls
+// and for the edges of a plane region.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace velrok {
+
+struct Extent {
+    double minX = std::numeric_limits<double>::infinity();
+    double minY = std::numeric_limits<double>::infinity();
+    double maxX = -std::numeric_limits<double>::infinity();
+    double maxY = -std::numeric_limits<double>::infinity();
+
+    bool IsEmpty() const { return minX > maxX; }
+    void Add(double x, double y)
+    {
+        minX = std::min(minX, x);
+        minY = std::min(minY, y);
+        maxX = std::max(maxX, x);
+        maxY = std::max(maxY, y);
+    }
+    Extent Grown(double d) const { return {minX - d, minY - d, maxX + d, maxY + d}; }
+};
+
+// No grid gets more cells than this, whatever the cell size asked: a bound on memory.
+inline constexpr double kMaxGridCells = 4.0e6;
+
+class CellGrid {
+  public:
+    CellGrid() = default;
+
+    // `cell` > 0 is the wished cell size; it grows when the extent would need too many cells.
+    // `keep(item, cellExtent)` may refuse a cell that the item's box overlaps but the item itself
+    // does not reach (a long slanted edge); it must keep every cell the item touches.
+    template <class Keep> CellGrid(const std::vector<Extent>& items, double cell, Keep keep)
+    {
+        Extent all;
+        for (const Extent& e : items)
+            if (!e.IsEmpty()) {
+                all.Add(e.minX, e.minY);
+                all.Add(e.maxX, e.maxY);
+            }
+        if (all.IsEmpty())
+            return;
+        const double w = all.maxX - all.minX, h = all.maxY - all.minY;
+        m_cell = std::max({cell, std::sqrt(w * h / kMaxGridCells), std::max(w, h) / 65536.0, 1e-9});
+        m_x0 = all.minX;
+        m_y0 = all.minY;
+        m_nx = static_cast<int>(std::floor(w / m_cell)) + 1;
+        m_ny = static_cast<int>(std::floor(h / m_cell)) + 1;
+        std::vector<uint32_t> count(static_cast<size_t>(m_nx) * static_cast<size_t>(m_ny) + 1, 0);
+        // Two passes, counting then filling, so the lists lie in one array.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (size_t id = 0; id < items.size(); ++id) {
+                if (items[id].IsEmpty())
+                    continue;
+                int i0, i1, j0, j1;
+                Range(items[id], i0, i1, j0, j1);
+                for (int j = j0; j <= j1; ++j)
+                    for (int i = i0; i <= i1; ++i) {
+                        if (!keep(id, CellExtent(i, j)))
+                            continue;
+                        const size_t c = Index(i, j);
+                        if (pass == 0)
+                            ++count[c + 1];
+                        else
+                            m_items[m_start[c] + count[c]++] = static_cast<uint32_t>(id);
+                    }
+            }
+            if (pass == 0) {
+                for (size_t c = 1; c < count.size(); ++c)
+                    count[c] += count[c - 1];
+                m_start = count;
+                m_items.resize(m_start.back());
+                std::fill(count.begin(), count.end(), 0);
+            }
+        }
+    }
+
+    bool IsEmpty() const { return m_nx == 0; }
+    double Cell() const { return m_cell; }
+    // The whole gridded extent.
+    Extent Bounds() const { return {m_x0, m_y0, m_x0 + m_nx * m_cell, m_y0 + m_ny * m_cell}; }
+
+    // Calls f(item) for each item listed in a cell that `query` overlaps; an item may come more
+    // than once.
+    template <class F> void Visit(const Extent& query, F f) const
+    {
+        ForCells(query, [&](size_t c) {
+            for (uint32_t k = m_start[c]; k < m_start[c + 1]; ++k)
+                f(m_items[k]);
+            return true;
+        });
+    }
+
+    // Whether pred(item) holds for some item listed in a cell that `query` overlaps; stops at
+    // the first.
+    template <class Pred> bool Any(const Extent& query, Pred pred) const
+    {
+        bool found = false;
+        ForCells(query, [&](size_t c) {
+            for (uint32_t k = m_start[c]; k < m_start[c + 1] && !found; ++k)
+                found = pred(m_items[k]);
+            return !found;
+        });
+        return found;
+    }
+
+    // The items listed near `query`, each once, in increasing order.
+    std::vector<uint32_t> Near(const Extent& query) const
+    {
+        std::vector<uint32_t> ids;
+        Visit(query, [&](uint32_t id) { ids.push_back(id); });
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        return ids;
+    }
+
+  private:
+    // Calls cell(index) for each cell `query` overlaps while it returns true.
+    template <class F> void ForCells(const Extent& query, F cell) const
+    {
+        if (IsEmpty() || query.IsEmpty())
+            return;
+        const Extent b = Bounds();
+        if (query.maxX < b.minX || query.minX > b.maxX || query.maxY < b.minY || query.minY > b.maxY)
+            return;
+        int i0, i1, j0, j1;
+        Range(query, i0, i1, j0, j1);
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i)
+                if (!cell(Index(i, j)))
+                    return;
+    }
+    size_t Index(int i, int j) const { return static_cast<size_t>(j) * static_cast<size_t>(m_nx) + i; }
+    int Clamp(double v, int n) const
+    {
+        // Clamped as a double first: a query may reach far beyond the grid.
+        return static_cast<int>(std::clamp(std::floor(v / m_cell), 0.0, static_cast<double>(n - 1)));
+    }
+    void Range(const Extent& e, int& i0, int& i1, int& j0, int& j1) const
+    {
+        i0 = Clamp(e.minX - m_x0, m_nx);
+        i1 = Clamp(e.maxX - m_x0, m_nx);
+        j0 = Clamp(e.minY - m_y0, m_ny);
+        j1 = Clamp(e.maxY - m_y0, m_ny);
+    }
+    Extent CellExtent(int i, int j) const
+    {
+        return {m_x0 + i * m_cell, m_y0 + j * m_cell, m_x0 + (i + 1) * m_cell, m_y0 + (j + 1) * m_cell};
+    }
+
+    double m_x0 = 0.0, m_y0 = 0.0, m_cell = 1.0;
+    int m_nx = 0, m_ny = 0;
+    std::vector<uint32_t> m_start; // per cell, where its items begin in m_items; one more at the end
+    std::vector<uint32_t> m_items;
+};
+
+} // namespace velrok
