@@ -135,6 +135,7 @@ class Importer {
         LineTypes();
         Layers();
         std::vector<DxfEntityRef>& entities = m_doc.MutableEntities();
+        m_allowance = ShapeAllowance::ForEntities(entities.size());
         for (size_t i = 0; i < entities.size(); ++i) {
             DxfEntityRef& e = entities[i];
             if (e.paperSpace)
@@ -263,7 +264,7 @@ class Importer {
         const bool mirrored = c.extrusion.z < 0.0;
         DrawingElement e;
         if (!IsModelledKind(ref.type)) {
-            const std::optional<ShownGeometry> shown = ShapesOfEntity(view, m_doc);
+            const std::optional<ShownGeometry> shown = ShapesOfEntity(view, m_doc, m_allowance);
             if (!shown || (shown->pieces.empty() && shown->texts.empty())) {
                 ++result.keptNotShown;
                 ++result.skippedEntities;
@@ -424,6 +425,7 @@ class Importer {
     InMemoryDrawing& m_drawing;
     DxfDocument& m_doc;
     std::vector<DxfTag> m_storage; // the tags of the entity being read
+    ShapeAllowance m_allowance;    // what the shown entities may still cost
 };
 
 DxfImport Refused(const std::string& fileName, const std::string& what)

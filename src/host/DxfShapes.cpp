@@ -19,7 +19,7 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kDegToRad = kPi / 180.0;
 
 // Entities read inside block definitions, over all expansions of one entity.
-constexpr size_t kMaxEntityVisits = 2'000'000;
+constexpr size_t kMaxEntityVisits = 1'000'000;
 // Subdivision depth of one parameter interval of a spline.
 constexpr int kMaxSplineRefineDepth = 12;
 // At least this many chords a full turn, so small circles still look round when zoomed in.
@@ -558,7 +558,10 @@ struct Context {
 
 class Extractor {
   public:
-    Extractor(const DxfBlockLookup& blocks, ShownGeometry& out) : m_blocks(blocks), m_out(out) {}
+    Extractor(const DxfBlockLookup& blocks, ShownGeometry& out, ShapeAllowance& allowance)
+        : m_blocks(blocks), m_out(out), m_allowance(allowance)
+    {
+    }
     void Entity(const DxfEntityTags& entity, const Context& ctx);
 
   private:
@@ -607,10 +610,14 @@ class Extractor {
     void Block(const DxfBlockDef& block, const Context& ctx);
 
     // Points a piece may still have and be shown (one more tells that it is too many).
-    size_t Room() const { return kMaxShownPoints - std::min(m_budget.points, kMaxShownPoints) + 1; }
+    size_t Room() const
+    {
+        return std::min(kMaxShownPoints - std::min(m_budget.points, kMaxShownPoints), m_allowance.points) + 1;
+    }
 
     const DxfBlockLookup& m_blocks;
     ShownGeometry& m_out;
+    ShapeAllowance& m_allowance;
     Budget m_budget;
 };
 
@@ -619,7 +626,7 @@ void Extractor::WorldPiece(DxfTagSpan tags, const Context& ctx, std::vector<Poin
 {
     if (world.size() < 2)
         return;
-    if (m_budget.points + world.size() > kMaxShownPoints) {
+    if (m_budget.points + world.size() > kMaxShownPoints || world.size() > m_allowance.points) {
         // The first piece that does not fit ends the showing: the copies after it would each be
         // built out only to be dropped in turn.
         m_budget.points = kMaxShownPoints;
@@ -629,6 +636,7 @@ void Extractor::WorldPiece(DxfTagSpan tags, const Context& ctx, std::vector<Poin
         if (!Finite(p))
             return;
     m_budget.points += world.size();
+    m_allowance.points -= world.size();
     m_out.pieces.push_back({LayerOf(tags, ctx), AciOf(tags, ctx), std::move(world), closed, filled});
 }
 
@@ -648,7 +656,7 @@ void Extractor::Piece(DxfTagSpan tags, const Context& ctx, const Affine& xf,
 void Extractor::TextPiece(DxfTagSpan tags, const Context& ctx, const Affine& xf, Point3d origin,
                           double height, double rotation, std::string text)
 {
-    if (text.empty() || m_budget.points >= kMaxShownPoints)
+    if (text.empty() || m_budget.points >= kMaxShownPoints || m_allowance.points == 0)
         return;
     const Affine full = ctx.xf * xf;
     const Point3d o = full(origin);
@@ -659,6 +667,7 @@ void Extractor::TextPiece(DxfTagSpan tags, const Context& ctx, const Affine& xf,
     if (!Finite(shown.origin) || !std::isfinite(shown.height) || !std::isfinite(shown.rotation))
         return;
     ++m_budget.points;
+    --m_allowance.points;
     m_out.texts.push_back(std::move(shown));
 }
 
@@ -1142,8 +1151,9 @@ void Extractor::ClipOutline(DxfTagSpan t, const Context& ctx)
 void Extractor::Block(const DxfBlockDef& block, const Context& ctx)
 {
     for (const DxfEntityTags& e : block.entities) {
-        if (++m_budget.visits > kMaxEntityVisits)
+        if (++m_budget.visits > kMaxEntityVisits || m_allowance.visits == 0)
             return;
+        --m_allowance.visits;
         Entity(e, ctx);
     }
 }
@@ -1202,7 +1212,7 @@ void Extractor::Dimension(DxfTagSpan t, const Context& ctx)
 
 void Extractor::Entity(const DxfEntityTags& e, const Context& ctx)
 {
-    if (m_budget.points >= kMaxShownPoints) // nothing more can be shown
+    if (m_budget.points >= kMaxShownPoints || m_allowance.points == 0) // nothing more can be shown
         return;
     const DxfTagSpan t = e.main;
     if (Int(t, 60, 0) == 1) // invisible
@@ -1250,8 +1260,15 @@ void Extractor::Entity(const DxfEntityTags& e, const Context& ctx)
 
 std::optional<ShownGeometry> ShapesOfEntity(const DxfEntityTags& entity, const DxfBlockLookup& blocks)
 {
+    ShapeAllowance allowance;
+    return ShapesOfEntity(entity, blocks, allowance);
+}
+
+std::optional<ShownGeometry> ShapesOfEntity(const DxfEntityTags& entity, const DxfBlockLookup& blocks,
+                                            ShapeAllowance& allowance)
+{
     ShownGeometry out;
-    Extractor(blocks, out).Entity(entity, Context{});
+    Extractor(blocks, out, allowance).Entity(entity, Context{});
     if (out.pieces.empty() && out.texts.empty())
         return std::nullopt;
     return out;

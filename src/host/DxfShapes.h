@@ -31,6 +31,24 @@ inline constexpr int kMaxInsertCopies = 10000;
 inline constexpr size_t kMaxShownPoints = 2'000'000;
 inline constexpr size_t kMaxBlockExpansions = 200'000;
 
+// What the entities of one drawing may cost together: entities read inside blocks and points
+// shown. Without it a small file of a few references to a large nest would take as long as
+// its copies multiply; with it the work stays in proportion to what the file holds.
+inline constexpr size_t kDrawingVisitsBase = 1'000'000;
+inline constexpr size_t kDrawingVisitsPerEntity = 16;
+inline constexpr size_t kDrawingPointsBase = 4'000'000;
+inline constexpr size_t kDrawingPointsPerEntity = 64;
+struct ShapeAllowance {
+    size_t visits = kDrawingVisitsBase;
+    size_t points = kDrawingPointsBase;
+    // For a drawing of `entities` entities.
+    static ShapeAllowance ForEntities(size_t entities)
+    {
+        return {kDrawingVisitsBase + kDrawingVisitsPerEntity * entities,
+                kDrawingPointsBase + kDrawingPointsPerEntity * entities};
+    }
+};
+
 struct ShownPiece {
     std::string layer; // pieces on layer "0" inside a block take the reference's layer
     int aci =
@@ -60,7 +78,11 @@ struct ShownGeometry {
 
 // The pieces one entity of the model space shows, nested block references expanded; nothing for
 // a kind that is kept but not shown.
+// What it shows is taken from `allowance`; once that is spent, what is left of the entity and the
+// entities after it show nothing more.
 std::optional<ShownGeometry> ShapesOfEntity(const DxfEntityTags& entity, const DxfBlockLookup& blocks);
+std::optional<ShownGeometry> ShapesOfEntity(const DxfEntityTags& entity, const DxfBlockLookup& blocks,
+                                            ShapeAllowance& allowance);
 
 // An MTEXT value with its formatting codes resolved: \P as a line feed, stacked fractions \S1^2;
 // as "1/2", font, colour and height switches and braces removed, %%c %%d %%p as their symbols.

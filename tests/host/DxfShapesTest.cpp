@@ -227,6 +227,33 @@ TEST(DxfShapesInsert, CopiesOfHugeBulgedPolylinesStopAtThePointBound)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
+// The drawing's allowance is shared: what one entity spends, the next one no longer has.
+TEST(DxfShapesInsert, EntitiesOfOneDrawingShareTheirAllowance)
+{
+    TagStore s;
+    s.AddBlock("L", {}, {s.Entity(Line(0, 0, 1, 0)), s.Entity(Line(0, 1, 1, 1))});
+    auto grid = Insert("L", 0, 0);
+    grid.insert(grid.end(), {{70, "10"}, {71, "10"}, {44, "2"}, {45, "2"}});
+    const DxfEntityTags e = s.Entity(grid);
+
+    ShapeAllowance allowance{150, 1'000'000};
+    const auto first = ShapesOfEntity(e, s, allowance);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->pieces.size(), 150u); // 100 copies of two lines are 200 entities to read
+    EXPECT_EQ(allowance.visits, 0u);
+    EXPECT_FALSE(ShapesOfEntity(e, s, allowance)); // nothing left for the next one
+
+    ShapeAllowance fewPoints{1'000'000, 7};
+    const auto second = ShapesOfEntity(e, s, fewPoints);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->pieces.size(), 3u); // two points a line
+    EXPECT_LE(fewPoints.points, 1u);
+    // An entity on its own has the whole allowance of a drawing.
+    const auto alone = ShapesOfEntity(e, s);
+    ASSERT_TRUE(alone);
+    EXPECT_EQ(alone->pieces.size(), 200u);
+}
+
 TEST(DxfShapesInsert, AttributesShowAsTextsInvisibleOnesAndMissingBlocksDoNot)
 {
     TagStore s;
