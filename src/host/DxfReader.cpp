@@ -135,6 +135,7 @@ class Importer {
         LineTypes();
         Layers();
         std::vector<DxfEntityRef>& entities = m_doc.MutableEntities();
+        m_drawing.ReserveElements(entities.size());
         for (size_t i = 0; i < entities.size(); ++i) {
             DxfEntityRef& e = entities[i];
             if (e.paperSpace)
@@ -299,14 +300,14 @@ class Importer {
                 e.arc.centre.x = -e.arc.centre.x;
         } else if (ref.type == "ELLIPSE") {
             e.kind = ElementKind::Ellipse;
-            e.ellipse.centre = PointOf(tags, 10);
-            e.ellipse.majorAxis = PointOf(tags, 11);
-            e.ellipse.ratio = RealOf(tags, 40, 1.0);
-            e.ellipse.startParam = RealOf(tags, 41, 0.0);
-            e.ellipse.endParam = RealOf(tags, 42, 2 * std::numbers::pi);
+            e.ellipse->centre = PointOf(tags, 10);
+            e.ellipse->majorAxis = PointOf(tags, 11);
+            e.ellipse->ratio = RealOf(tags, 40, 1.0);
+            e.ellipse->startParam = RealOf(tags, 41, 0.0);
+            e.ellipse->endParam = RealOf(tags, 42, 2 * std::numbers::pi);
             const double len = std::hypot(c.extrusion.x, c.extrusion.y, c.extrusion.z);
             if (len > 0.0)
-                e.ellipse.normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
+                e.ellipse->normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
         } else if (ref.type == "TEXT") {
             e.kind = ElementKind::Text;
             std::string text;
@@ -350,7 +351,7 @@ class Importer {
             }
         } else if (ref.type == "SPLINE") {
             e.kind = ElementKind::Spline;
-            SplineData& s = e.spline;
+            SplineData& s = *e.spline;
             s.degree = static_cast<int>(IntegerOf(tags, 71, 3));
             for (const DxfTag& t : tags) {
                 if (t.code == 40)

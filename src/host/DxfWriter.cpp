@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <system_error>
@@ -200,7 +201,7 @@ class DocumentWriter {
             m_modelSpace = ms->handle;
 
         // Which entities and groups of the file are still in the drawing.
-        std::set<long> present;
+        std::vector<bool> present(doc.Entities().size(), false);
         std::set<uint64_t> chosen;
         for (const DrawingGroup& g : drawing.Groups())
             if (!only || g.handle == *only)
@@ -208,7 +209,7 @@ class DocumentWriter {
                     chosen.insert(id.Value());
         for (const DrawingElement* e : drawing.ModelElements()) {
             if (!resultsOnly && e->dxfEntity >= 0) {
-                present.insert(e->dxfEntity);
+                present.at(static_cast<size_t>(e->dxfEntity)) = true;
                 continue;
             }
             if (resultsOnly && (!chosen.count(e->id.Value()) || e->kind == ElementKind::Shown))
@@ -220,7 +221,7 @@ class DocumentWriter {
         const std::vector<DxfEntityRef>& entities = doc.Entities();
         m_keep.assign(entities.size(), true);
         for (size_t i = 0; i < entities.size(); ++i)
-            if (entities[i].imported && !present.count(static_cast<long>(i))) {
+            if (entities[i].imported && !present[i]) {
                 m_keep[i] = false;
                 if (!entities[i].handle.empty())
                     m_omitted.insert(UpperAscii(entities[i].handle));
@@ -267,11 +268,13 @@ class DocumentWriter {
                          });
     }
 
-    std::string Run(DxfWriteNotes& notes)
+    // With a sink the text goes there as it is made and the result is empty.
+    std::string Run(DxfWriteNotes& notes, std::ostream* sink = nullptr)
     {
         std::string text;
-        text.reserve(m_doc.Raw(0, m_doc.Tags().size()).size() + 256 * m_newElements.size() + 4096);
-        DxfOut out(text, m_doc.LineEnd());
+        if (!sink)
+            text.reserve(m_doc.Raw(0, m_doc.Tags().size()).size() + 256 * m_newElements.size() + 4096);
+        DxfOut out = sink ? DxfOut(text, m_doc.LineEnd(), *sink) : DxfOut(text, m_doc.LineEnd());
         const std::vector<DxfSection>& sections = m_doc.Sections();
         // For the handles of the new tables, layers and line types: all are given out before the
         // header is written, whose $HANDSEED must pass them.
@@ -314,6 +317,7 @@ class DocumentWriter {
         if (needObjects)
             NewObjectsSection(out);
         out.Raw(m_doc.Raw(at, m_doc.Tags().size()));
+        out.Flush();
         if (m_groupWarning)
             notes.warnings.push_back(kR12GroupWarning);
         return text;
@@ -475,7 +479,7 @@ class DocumentWriter {
             f.aci = e->color == kColorByLevel && e->dxfColor > 0 ? e->dxfColor : HostColorToAci(e->color);
             f.lineweight = WeightToLineweight(e->weight);
             if (e->kind == ElementKind::Text)
-                f.text = Encode(e->text.text);
+                f.text = Encode(e->text->text);
             WriteNewEntity(out, *e, f, m_next);
         }
     }
@@ -633,28 +637,17 @@ class DocumentWriter {
 };
 
 std::string Write(const InMemoryDrawing& drawing, bool resultsOnly, std::optional<NamedGroupHandle> group,
-                  DxfWriteNotes& notes)
+                  DxfWriteNotes& notes, std::ostream* sink = nullptr)
 {
     std::shared_ptr<const DxfDocument> doc = resultsOnly ? nullptr : drawing.Document();
     if (!doc)
         doc = NewDrawingDocument();
-    return DocumentWriter(drawing, *doc, resultsOnly, group).Run(notes);
+    return DocumentWriter(drawing, *doc, resultsOnly, group).Run(notes, sink);
 }
 
-} // namespace
-
-std::string WriteDxfText(const InMemoryDrawing& drawing, DxfWriteNotes& notes)
-{
-    return Write(drawing, false, std::nullopt, notes);
-}
-
-std::string WriteDxfText(const InMemoryDrawing& drawing)
-{
-    DxfWriteNotes notes;
-    return WriteDxfText(drawing, notes);
-}
-
-bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error)
+// Writes to path through a temporary file in the same folder and a rename; a failure, or an
+// exception from write, leaves the old file as it was.
+bool ReplaceFile(const std::string& path, const std::function<void(std::ostream&)>& write, std::string& error)
 {
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -662,8 +655,15 @@ bool WriteFileReplacing(const std::string& path, const std::string& text, std::s
                                                   std::to_string(static_cast<long>(::getpid())) + ".tmp");
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (out)
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        try {
+            if (out)
+                write(out);
+        } catch (...) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            throw;
+        }
         out.flush();
         if (!out) {
             std::error_code ignored;
@@ -683,9 +683,29 @@ bool WriteFileReplacing(const std::string& path, const std::string& text, std::s
     return true;
 }
 
+} // namespace
+
+std::string WriteDxfText(const InMemoryDrawing& drawing, DxfWriteNotes& notes)
+{
+    return Write(drawing, false, std::nullopt, notes);
+}
+
+std::string WriteDxfText(const InMemoryDrawing& drawing)
+{
+    DxfWriteNotes notes;
+    return WriteDxfText(drawing, notes);
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error)
+{
+    return ReplaceFile(
+        path, [&](std::ostream& out) { out.write(text.data(), static_cast<std::streamsize>(text.size())); }, error);
+}
+
 bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::string& error, DxfWriteNotes& notes)
 {
-    return WriteFileReplacing(path, WriteDxfText(drawing, notes), error);
+    return ReplaceFile(
+        path, [&](std::ostream& out) { Write(drawing, false, std::nullopt, notes, &out); }, error);
 }
 
 bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::string& error)

@@ -1,6 +1,7 @@
 // The DXF document: a project drawing drawn by another program (ezdxf here) comes back from a
 // save with everything it held, byte for byte where nothing changed, plus the run's results.
 #include "host/DxfDocument.h"
+#include "host/DxfEntityWriter.h"
 #include "host/DxfLineTypes.h"
 #include "host/DxfReader.h"
 #include "host/DxfWriter.h"
@@ -311,7 +312,7 @@ TEST(DxfDocumentFuzzFindings, LongLinesReadAndComeBack)
                                            "\n0\nENDSEC\n0\nEOF\n",
                                        "huge.dxf");
     ASSERT_TRUE(huge.ok()) << huge.error;
-    EXPECT_EQ(huge.drawing->ModelElements().front()->text.text.size(), big.size());
+    EXPECT_EQ(huge.drawing->ModelElements().front()->text->text.size(), big.size());
 }
 
 TEST(DxfDocumentFuzzFindings, EntitiesOutsideTheEntitiesSectionAreKeptNotDrawn)
@@ -407,6 +408,45 @@ TEST(DxfFileWrite, ReplacesThroughATemporaryFileAndAFailureKeepsTheOld)
     EXPECT_EQ(Slurp((blocked / "inside.txt").string()), "keep");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     EXPECT_FALSE(WriteDxfFile(d, (dir / "no_such_folder" / "x.dxf").string(), error));
+}
+
+// A saved file is streamed out as it is made, in pieces; the pieces must join up to the same
+// bytes as the text made whole, for a file far larger than one piece, with kept, deleted and new
+// entities and a header whose handle seed moves.
+TEST(DxfFileWrite, StreamedFileIsTheSameBytesAsTheText)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(VELROK_BINARY_DIR) / "tests" / "dxf_stream" / std::to_string(::getpid());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n2000\n0\nENDSEC\n"
+                       "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < 4000; ++i)
+        text += "0\nLINE\n5\n" + HandleText(0x200 + i) + "\n100\nAcDbEntity\n8\nKERB\n100\nAcDbLine\n10\n" +
+                std::to_string(i) + ".5\n20\n0\n11\n" + std::to_string(i) + ".5\n21\n7\n";
+    text += "0\nENDSEC\n0\nEOF\n";
+    ASSERT_GT(text.size(), 4 * DxfOut::kSpillBytes);
+    DxfImport r = ReadDxfText(text, "big.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    InMemoryDrawing& d = *r.drawing;
+    const std::string unchanged = (dir / "unchanged.dxf").string();
+    std::string error;
+    ASSERT_TRUE(WriteDxfFile(d, unchanged, error)) << error;
+    // Compared whole, not diffed: a diff of two 300 kB texts is too big to print. (The file has no
+    // layer table, so even unchanged it gains one.)
+    const std::string unchangedText = WriteDxfText(d);
+    EXPECT_TRUE(Slurp(unchanged) == unchangedText) << Slurp(unchanged).size() << " bytes for " << unchangedText.size();
+
+    d.DeleteElement(*d.FindElementByDxfHandle("201"));
+    d.DeleteElement(*d.FindElementByDxfHandle("F9F"));
+    DrawRun(d, "1201208100000");
+    const std::string edited = (dir / "edited.dxf").string();
+    ASSERT_TRUE(WriteDxfFile(d, edited, error)) << error;
+    const std::string whole = WriteDxfText(d);
+    EXPECT_TRUE(whole != text);
+    EXPECT_EQ(whole.find("\n5\n201\n"), std::string::npos);
+    EXPECT_TRUE(Slurp(edited) == whole) << Slurp(edited).size() << " bytes for " << whole.size();
+    fs::remove_all(dir);
 }
 
 TEST(DxfResultsOnly, HoldsOnlyTheRunsLevelsElementsAndGroups)

@@ -207,8 +207,8 @@ class DrawingWindowTest : public QObject {
         const host::DrawingElement& e = *d.ModelElements().front();
         QCOMPARE(e.vertices.size(), size_t(3));
         const double pixel = 1.0 / canvas->View().Scale();
-        QVERIFY2(std::abs(e.curve.Length() - 100.0) < 4 * pixel,
-                 qPrintable(QString::number(e.curve.Length())));
+        QVERIFY2(std::abs(host::CurveOf(e).Length() - 100.0) < 4 * pixel,
+                 qPrintable(QString::number(host::CurveOf(e).Length())));
         QCOMPARE(canvas->PathPoints().size(), size_t(0));
     }
 
