@@ -140,7 +140,8 @@ class Importer {
             DxfEntityRef& e = entities[i];
             if (e.paperSpace)
                 continue; // paper space stays in the file; paths are taken in the model
-            if (e.type == "SEQEND" || e.type == "VERTEX" || e.type == "ATTRIB")
+            const std::string_view type = m_doc.EntityType(e);
+            if (type == "SEQEND" || type == "VERTEX" || type == "ATTRIB")
                 continue; // strays of a damaged sequence are kept as they are
             e.imported = Entity(e, static_cast<long>(i));
         }
@@ -239,7 +240,7 @@ class Importer {
             e.dxfColor = c.aci;
         e.lineStyle = StyleFor(c.lineType, false);
         e.weight = LineweightToWeight(c.lineweight);
-        e.dxfHandle = std::string(ref.handle);
+        e.dxfHandle = std::string(m_doc.EntityHandle(ref));
         e.dxfEntity = index;
     }
 
@@ -259,11 +260,12 @@ class Importer {
         m_storage.clear();
         const DxfEntityTags view = m_doc.EntityTags(ref, m_storage);
         const DxfTagSpan tags = view.main;
+        const std::string_view type = m_doc.EntityType(ref);
         const Common c = CommonOf(tags);
         // Seen from below (extrusion pointing down) x runs the other way in plan.
         const bool mirrored = c.extrusion.z < 0.0;
         DrawingElement e;
-        if (!IsModelledKind(ref.type)) {
+        if (!IsModelledKind(type)) {
             const std::optional<ShownGeometry> shown = ShapesOfEntity(view, m_doc);
             if (!shown || (shown->pieces.empty() && shown->texts.empty())) {
                 ++result.keptNotShown;
@@ -273,17 +275,17 @@ class Importer {
             Begin(e, ref, c, index);
             e.kind = ElementKind::Shown;
             e.shown = *shown;
-            e.dxfKind = std::string(ref.type);
+            e.dxfKind = std::string(type);
             if (!Add(std::move(e)))
                 return false;
             ++result.shownEntities;
             return true;
         }
         Begin(e, ref, c, index);
-        if (ref.type == "LINE") {
+        if (type == "LINE") {
             e.kind = ElementKind::Line;
             e.vertices = {PointOf(tags, 10), PointOf(tags, 11)};
-        } else if (ref.type == "ARC") {
+        } else if (type == "ARC") {
             e.kind = ElementKind::Arc;
             const double a1 = RealOf(tags, 50, 0.0) * kDegToRad, a2 = RealOf(tags, 51, 0.0) * kDegToRad;
             e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), a1, a2};
@@ -293,12 +295,12 @@ class Importer {
                 e.arc.startAngle = std::numbers::pi - a2;
                 e.arc.endAngle = std::numbers::pi - a1;
             }
-        } else if (ref.type == "CIRCLE") {
+        } else if (type == "CIRCLE") {
             e.kind = ElementKind::Circle;
             e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), 0.0, 0.0};
             if (mirrored)
                 e.arc.centre.x = -e.arc.centre.x;
-        } else if (ref.type == "ELLIPSE") {
+        } else if (type == "ELLIPSE") {
             e.kind = ElementKind::Ellipse;
             e.ellipse->centre = PointOf(tags, 10);
             e.ellipse->majorAxis = PointOf(tags, 11);
@@ -308,14 +310,14 @@ class Importer {
             const double len = std::hypot(c.extrusion.x, c.extrusion.y, c.extrusion.z);
             if (len > 0.0)
                 e.ellipse->normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
-        } else if (ref.type == "TEXT") {
+        } else if (type == "TEXT") {
             e.kind = ElementKind::Text;
             std::string text;
             for (const DxfTag& t : tags)
                 if (t.code == 1)
                     text = Decode(t.value);
             e.text = {text, PointOf(tags, 10), RealOf(tags, 40, kDefaultTextHeight), RealOf(tags, 50, 0.0) * kDegToRad};
-        } else if (ref.type == "LWPOLYLINE") {
+        } else if (type == "LWPOLYLINE") {
             e.kind = ElementKind::Polyline;
             e.closed = (IntegerOf(tags, 70, 0) & 1) != 0;
             const double z = RealOf(tags, 38, 0.0);
@@ -329,7 +331,7 @@ class Importer {
                 else if (t.code == 42 && !e.bulges.empty())
                     e.bulges.back() = mirrored ? -Real(t.value) : Real(t.value);
             }
-        } else if (ref.type == "POLYLINE") {
+        } else if (type == "POLYLINE") {
             const long long flags = IntegerOf(tags, 70, 0);
             if (flags & (16 | 64)) { // meshes and polyface meshes are surfaces, not paths
                 ++result.skippedEntities;
@@ -349,7 +351,7 @@ class Importer {
                 e.vertices.push_back(p);
                 e.bulges.push_back(flip ? -bulge : bulge);
             }
-        } else if (ref.type == "SPLINE") {
+        } else if (type == "SPLINE") {
             e.kind = ElementKind::Spline;
             SplineData& s = *e.spline;
             s.degree = static_cast<int>(IntegerOf(tags, 71, 3));

@@ -67,8 +67,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
         return out;
     }
     out.codeStart.reserve(lines / 2 + 2);
-    out.valueStart.reserve(lines / 2 + 1);
-    out.code.reserve(lines / 2 + 1);
 
     size_t pos = 0, lineNo = 0;
     auto nextLine = [&](std::string_view& line) {
@@ -89,8 +87,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
     auto fail = [&](size_t line, const std::string& what) {
         out.error = "line " + std::to_string(line) + ": " + what;
         out.codeStart = {};
-        out.valueStart = {};
-        out.code = {};
         return std::move(out);
     };
 
@@ -112,7 +108,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
                 return fail(codeLineNo, "this is not a DXF drawing (it does not start with group codes)");
             return fail(codeLineNo, "\"" + Shown(codeText) + "\" is not a DXF group code");
         }
-        const size_t valueStart = pos;
         if (!nextLine(value))
             return fail(codeLineNo, "the file ends after group code " + std::to_string(code) + " (truncated)");
         const std::string_view v = Trim(value);
@@ -147,8 +142,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
                                         " does not fit the file (group code " + std::to_string(code) + ")");
         }
         out.codeStart.push_back(static_cast<uint32_t>(codeStart));
-        out.valueStart.push_back(static_cast<uint32_t>(valueStart));
-        out.code.push_back(static_cast<uint16_t>(code));
 
         if (expectSectionName) {
             if (code != 2)

@@ -18,12 +18,11 @@ namespace velrok::host {
 inline constexpr double kMaxDxfCoordinate = 1e12;
 inline constexpr int kMaxGroupCode = 1071;
 
-// Ten bytes a tag, whatever the lengths of its lines: a drawing of short lines costs little more
-// than its file. Offsets are 32-bit, so files of 4 GB and more are refused.
+// Four bytes a tag, whatever the lengths of its lines: a drawing of short lines costs little more
+// than its file. The value line follows the code line, and the code is read again from the text
+// when needed. Offsets are 32-bit, so files of 4 GB and more are refused.
 struct DxfTagStream {
-    std::vector<uint32_t> codeStart;  // byte offset of each tag's code line; one more: the end
-    std::vector<uint32_t> valueStart; // byte offset of each tag's value line
-    std::vector<uint16_t> code;
+    std::vector<uint32_t> codeStart; // byte offset of each tag's code line; one more: the end
     bool crlf = false; // the file's lines end in CR LF
     std::string error; // "line N: ..." when the file is refused
 };

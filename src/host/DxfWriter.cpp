@@ -223,8 +223,8 @@ class DocumentWriter {
         for (size_t i = 0; i < entities.size(); ++i)
             if (entities[i].imported && !present[i]) {
                 m_keep[i] = false;
-                if (!entities[i].handle.empty())
-                    m_omitted.insert(UpperAscii(entities[i].handle));
+                if (const std::string_view handle = doc.EntityHandle(entities[i]); !handle.empty())
+                    m_omitted.insert(UpperAscii(handle));
             }
         std::set<std::string> keptGroups;
         for (const DrawingGroup& g : drawing.Groups()) {
@@ -431,19 +431,20 @@ class DocumentWriter {
     void Entity(DxfOut& out, const DxfEntityRef& e)
     {
         const DxfTagList tags = m_doc.Tags();
-        const size_t mainEnd = e.subs.empty() ? e.tags.end : e.subs.front().begin;
+        const std::span<const DxfTagRange> subs = m_doc.EntitySubs(e);
+        const size_t mainEnd = subs.empty() ? e.end : subs.front().begin;
         bool filter = false, inReactors = false;
-        for (size_t i = e.tags.begin; i < mainEnd && !filter; ++i) {
+        for (size_t i = e.begin; i < mainEnd && !filter; ++i) {
             if (tags[i].code == 102)
                 inReactors = TrimTagValue(tags[i].value) == "{ACAD_REACTORS";
             else if (inReactors && tags[i].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[i].value))))
                 filter = true;
         }
         if (!filter) {
-            out.Raw(m_doc.Raw(e.tags));
+            out.Raw(m_doc.Raw(e.Tags()));
             return;
         }
-        for (size_t i = e.tags.begin; i < mainEnd; ++i) {
+        for (size_t i = e.begin; i < mainEnd; ++i) {
             if (tags[i].code == 102 && TrimTagValue(tags[i].value) == "{ACAD_REACTORS") {
                 size_t close = i + 1;
                 std::vector<size_t> kept;
@@ -461,7 +462,7 @@ class DocumentWriter {
             }
             out.Raw(m_doc.Raw(i, i + 1));
         }
-        out.Raw(m_doc.Raw(mainEnd, e.tags.end));
+        out.Raw(m_doc.Raw(mainEnd, e.end));
     }
 
     void NewEntities(DxfOut& out)
@@ -490,12 +491,12 @@ class DocumentWriter {
         size_t at = s.begin;
         for (size_t i = 0; i < entities.size(); ++i) {
             const DxfEntityRef& e = entities[i];
-            if (e.tags.begin < s.begin || e.tags.begin > s.end)
+            if (e.begin < s.begin || e.begin > s.end)
                 continue;
-            out.Raw(m_doc.Raw(at, e.tags.begin));
+            out.Raw(m_doc.Raw(at, e.begin));
             if (m_keep[i])
                 Entity(out, e);
-            at = e.tags.end;
+            at = e.end;
         }
         out.Raw(m_doc.Raw(at, s.end));
         if (&s == m_doc.FindSection("ENTITIES"))

@@ -119,13 +119,13 @@ TEST_P(EzdxfProject, SaveAfterARunKeepsEveryEntityAndAddsTheRun)
     // Every input entity is written with its handle and the same tags; the run adds two.
     std::map<std::string, const DxfEntityRef*> byHandle;
     for (const DxfEntityRef& e : out->Entities())
-        byHandle[std::string(e.handle)] = &e;
+        byHandle[std::string(out->EntityHandle(e))] = &e;
     ASSERT_EQ(out->Entities().size(), in->Entities().size() + 2);
     for (const DxfEntityRef& e : in->Entities()) {
-        ASSERT_FALSE(e.handle.empty()) << e.type;
-        auto found = byHandle.find(std::string(e.handle));
-        ASSERT_NE(found, byHandle.end()) << e.type << " " << e.handle;
-        EXPECT_EQ(TagsOf(*out, found->second->tags), TagsOf(*in, e.tags)) << e.type << " " << e.handle;
+        ASSERT_FALSE(in->EntityHandle(e).empty()) << in->EntityType(e);
+        auto found = byHandle.find(std::string(in->EntityHandle(e)));
+        ASSERT_NE(found, byHandle.end()) << in->EntityType(e) << " " << in->EntityHandle(e);
+        EXPECT_EQ(TagsOf(*out, found->second->Tags()), TagsOf(*in, e.Tags())) << in->EntityType(e) << " " << in->EntityHandle(e);
     }
     // Blocks, classes and every table record the file had are there as they were.
     for (const DxfTable& t : in->Tables())
@@ -149,12 +149,12 @@ TEST_P(EzdxfProject, SaveAfterARunKeepsEveryEntityAndAddsTheRun)
     EXPECT_GT(newSeed, out->MaxHandle());
     std::set<std::string> inputHandles;
     for (const DxfEntityRef& e : in->Entities())
-        inputHandles.insert(std::string(e.handle));
+        inputHandles.insert(std::string(in->EntityHandle(e)));
     int added = 0;
     for (const DxfEntityRef& e : out->Entities())
-        if (!inputHandles.count(std::string(e.handle))) {
+        if (!inputHandles.count(std::string(out->EntityHandle(e)))) {
             ++added;
-            EXPECT_GE(HandleValue(e.handle), oldSeed) << e.type;
+            EXPECT_GE(HandleValue(out->EntityHandle(e)), oldSeed) << out->EntityType(e);
         }
     EXPECT_EQ(added, 2);
 
@@ -222,9 +222,9 @@ TEST(DxfDocumentEdit, DeletingAPastRunLeavesItAndItsGroupOut)
     const std::shared_ptr<DxfDocument> out = Parse(saved);
     ASSERT_TRUE(out);
     for (const DxfEntityRef& e : out->Entities()) {
-        EXPECT_NE(e.handle, "32");
+        EXPECT_NE(out->EntityHandle(e), "32");
         for (const std::string& h : deleted)
-            EXPECT_NE(e.handle, h);
+            EXPECT_NE(out->EntityHandle(e), h);
     }
     EXPECT_EQ(out->Entities().size(), past.drawing->Document()->Entities().size() - 3);
     int groups = 0;
@@ -363,17 +363,17 @@ TEST(DxfDocumentViews, BlocksAndSubEntities)
         std::vector<DxfTag> storage;
         const DxfEntityTags view = doc.EntityTags(e, storage);
         EXPECT_EQ(view.main.front().code, 0);
-        EXPECT_EQ(view.main.front().value, e.type);
+        EXPECT_EQ(view.main.front().value, doc.EntityType(e));
         for (const DxfTag& t : view.main)
-            EXPECT_FALSE(t.code == 0 && &t != &view.main.front()) << e.type;
+            EXPECT_FALSE(t.code == 0 && &t != &view.main.front()) << doc.EntityType(e);
         for (const DxfTagSpan& sub : view.subs)
             EXPECT_NE(sub.front().value, "SEQEND");
-        if (e.type == "INSERT" && !view.subs.empty()) {
+        if (doc.EntityType(e) == "INSERT" && !view.subs.empty()) {
             ++inserts;
             EXPECT_EQ(view.subs.size(), 1u);
             EXPECT_EQ(view.subs[0].front().value, "ATTRIB");
         }
-        if (e.type == "POLYLINE") {
+        if (doc.EntityType(e) == "POLYLINE") {
             ++polylines;
             EXPECT_EQ(view.subs.size(), 3u);
         }
