@@ -88,14 +88,21 @@ size_t DxfTagList::size() const
     return m_doc.TagCount();
 }
 
-// The reader checked every code line, so it holds an integer between blanks.
-int DxfDocument::CodeOf(size_t i) const
+int DxfTagList::Code(size_t i) const
 {
-    const char* p = m_text.data() + m_codeStart[i];
+    return m_doc.TagCode(i);
+}
+
+// The reader checked every code line, so it holds an integer between blanks.
+int DxfDocument::TagCode(size_t i) const
+{
+    // The text ends in a NUL, so the scan stops at the latest there.
+    const char* p = m_text.c_str() + m_codeStart[i];
     while (*p == ' ' || *p == '\t')
         ++p;
     int code = 0;
-    std::from_chars(p, m_text.data() + m_codeStart[i + 1], code);
+    for (; *p >= '0' && *p <= '9'; ++p)
+        code = code * 10 + (*p - '0');
     return code;
 }
 
@@ -110,7 +117,7 @@ DxfTag DxfDocument::Tag(size_t i) const
         --end;
     if (end > begin && m_text[end - 1] == '\r')
         --end;
-    return {CodeOf(i), std::string_view(m_text).substr(begin, end - begin)};
+    return {TagCode(i), std::string_view(m_text).substr(begin, end - begin)};
 }
 
 std::string_view DxfDocument::EntityType(const DxfEntityRef& entity) const
@@ -213,7 +220,7 @@ namespace {
 size_t NextZero(const DxfTagList& tags, size_t begin, size_t limit)
 {
     size_t i = begin + 1;
-    while (i < limit && tags[i].code != 0)
+    while (i < limit && tags.Code(i) != 0)
         ++i;
     return i;
 }
@@ -236,13 +243,16 @@ void DxfDocument::IndexEntities(size_t begin, size_t limit, std::vector<DxfEntit
         const std::string_view type = TrimTagValue(tags[i].value);
         size_t end = NextZero(tags, i, limit);
         for (size_t k = i + 1; k < end; ++k) {
-            const DxfTag t = tags[k];
-            if (t.code == 5 && e.handleTag == 0 && !TrimTagValue(t.value).empty())
+            const int code = TagCode(k);
+            if (code != 5 && code != 8 && code != 67)
+                continue;
+            const std::string_view value = TrimTagValue(tags[k].value);
+            if (code == 5 && e.handleTag == 0 && !value.empty())
                 e.handleTag = static_cast<uint32_t>(k);
-            else if (t.code == 8 && e.layerTag == 0 && !TrimTagValue(t.value).empty())
+            else if (code == 8 && e.layerTag == 0 && !value.empty())
                 e.layerTag = static_cast<uint32_t>(k);
-            else if (t.code == 67)
-                e.paperSpace = TrimTagValue(t.value) == "1";
+            else if (code == 67)
+                e.paperSpace = value == "1";
         }
         e.firstSub = static_cast<uint32_t>(m_subs.size());
         while (end < limit && IsSubEntity(type, TrimTagValue(tags[end].value))) {
@@ -265,13 +275,13 @@ std::string DxfDocument::Index()
     const DxfTagList tags = Tags();
     const size_t n = tags.size();
     for (size_t i = 0; i < n; ++i) {
-        if (tags[i].code != 0 || TrimTagValue(tags[i].value) != "SECTION")
+        if (tags.Code(i) != 0 || TrimTagValue(tags[i].value) != "SECTION")
             continue;
         DxfSection s;
         s.begin = i;
         s.name = std::string(TrimTagValue(tags[i + 1].value));
         size_t j = i + 2;
-        while (j < n && !(tags[j].code == 0 && TrimTagValue(tags[j].value) == "ENDSEC"))
+        while (j < n && !(tags.Code(j) == 0 && TrimTagValue(tags[j].value) == "ENDSEC"))
             ++j;
         s.end = j;
         m_sections.push_back(s);
@@ -282,7 +292,7 @@ std::string DxfDocument::Index()
     for (const DxfSection& s : m_sections)
         if (s.name != "HEADER")
             for (size_t i = s.begin; i < s.end; ++i)
-                if (tags[i].code == 5 || tags[i].code == 105)
+                if (const int code = TagCode(i); code == 5 || code == 105)
                     m_maxHandle = std::max(m_maxHandle, HandleValue(tags[i].value));
 
     // Block views point into one copy of the BLOCKS tags, sized once so it never moves.
@@ -378,7 +388,7 @@ std::string DxfDocument::Index()
             // Sized once: at most one entity per 0 tag.
             size_t zeros = 0;
             for (size_t i = first; i < s.end; ++i)
-                zeros += CodeOf(i) == 0 ? 1 : 0;
+                zeros += TagCode(i) == 0 ? 1 : 0;
             m_entities.reserve(m_entities.size() + zeros);
             IndexEntities(first, s.end, m_entities);
         } else if (s.name == "OBJECTS") {

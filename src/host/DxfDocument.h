@@ -85,6 +85,7 @@ class DxfTagList {
   public:
     explicit DxfTagList(const DxfDocument& doc) : m_doc(doc) {}
     DxfTag operator[](size_t i) const;
+    int Code(size_t i) const; // the group code alone
     size_t size() const;
 
   private:
@@ -101,6 +102,8 @@ class DxfDocument : public DxfBlockLookup {
     DxfTagList Tags() const { return DxfTagList(*this); }
     size_t TagCount() const { return m_codeStart.size() - 1; }
     DxfTag Tag(size_t i) const;
+    // A tag's group code alone, without finding its value.
+    int TagCode(size_t i) const;
     // The file's bytes of the tags [begin, end), line ends included, as they were read.
     std::string_view Raw(size_t begin, size_t end) const;
     std::string_view Raw(DxfTagRange range) const { return Raw(range.begin, range.end); }
@@ -141,7 +144,6 @@ class DxfDocument : public DxfBlockLookup {
     DxfDocument() = default;
     std::string Index(); // fills the index; returns an error text
     void IndexEntities(size_t begin, size_t limit, std::vector<DxfEntityRef>& entities);
-    int CodeOf(size_t tag) const;
 
     std::string m_text;
     // The byte offset of each tag's code line, plus one past the end: all a tag costs. Its code

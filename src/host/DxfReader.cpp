@@ -220,7 +220,7 @@ class Importer {
     }
 
     // Fills the attributes; false when the element cannot be placed on a level.
-    void Begin(DrawingElement& e, const DxfEntityRef& ref, const Common& c, long index)
+    void Begin(DrawingElement& e, const Common& c, long index)
     {
         const std::string layer = c.layer.empty() ? std::string(kDefaultLevelName) : Decode(c.layer);
         auto level = m_drawing.FindLevelByName(layer);
@@ -240,7 +240,6 @@ class Importer {
             e.dxfColor = c.aci;
         e.lineStyle = StyleFor(c.lineType, false);
         e.weight = LineweightToWeight(c.lineweight);
-        e.dxfHandle = std::string(m_doc.EntityHandle(ref));
         e.dxfEntity = index;
     }
 
@@ -272,7 +271,7 @@ class Importer {
                 ++result.skippedEntities;
                 return false;
             }
-            Begin(e, ref, c, index);
+            Begin(e, c, index);
             e.kind = ElementKind::Shown;
             e.shown = *shown;
             e.dxfKind = std::string(type);
@@ -281,7 +280,7 @@ class Importer {
             ++result.shownEntities;
             return true;
         }
-        Begin(e, ref, c, index);
+        Begin(e, c, index);
         if (type == "LINE") {
             e.kind = ElementKind::Line;
             e.vertices = {PointOf(tags, 10), PointOf(tags, 11)};
@@ -452,6 +451,8 @@ DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
         return Refused(fileName, parsed.error);
 
     auto drawing = std::make_shared<InMemoryDrawing>();
+    // Set first: the elements read take their handles from it.
+    drawing->SetDocument(parsed.document);
     Importer importer(*drawing, *parsed.document);
     try {
         importer.Run();
@@ -459,7 +460,6 @@ DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
         return Refused(fileName, e.what());
     }
     DxfImport result = std::move(importer.result);
-    drawing->SetDocument(std::move(parsed.document));
     drawing->SetCaption(fileName);
     result.drawing = std::move(drawing);
     return result;

@@ -523,8 +523,8 @@ class DocumentWriter {
                 continue;
             }
             const DrawingElement& e = m_drawing.Element({id.Value()});
-            if (!e.dxfHandle.empty() && e.dxfEntity >= 0)
-                members.push_back(e.dxfHandle);
+            if (const std::string_view handle = m_drawing.DxfHandle(e); !handle.empty() && e.dxfEntity >= 0)
+                members.push_back(std::string(handle));
         }
         return members;
     }

@@ -203,13 +203,13 @@ try {
         Level(element.level);
     element.id = ElementId::FromValue(kFirstElementId + m_elements.size());
     const uint64_t key = element.id.Value();
-    if (!element.dxfHandle.empty()) {
-        if (const uint64_t value = PlainHandleValue(element.dxfHandle)) {
+    if (const std::string handle(DxfHandle(element)); !handle.empty()) {
+        if (const uint64_t value = PlainHandleValue(handle)) {
             if (!m_byHandleValue.empty() && m_byHandleValue.back().first > value)
                 m_byHandleSorted = false;
             m_byHandleValue.emplace_back(value, key);
         } else {
-            m_byHandleText[UpperHandle(element.dxfHandle)] = key;
+            m_byHandleText[UpperHandle(handle)] = key;
         }
     }
     m_elements.push_back(std::move(element));
@@ -448,8 +448,8 @@ ElementHandle InMemoryDrawing::AddNewElement(DrawingElement element)
 void InMemoryDrawing::DeleteElement(ElementHandle element)
 {
     DrawingElement& e = Mutable(element);
-    if (!e.dxfHandle.empty() && !PlainHandleValue(e.dxfHandle))
-        m_byHandleText.erase(UpperHandle(e.dxfHandle));
+    if (const std::string handle(DxfHandle(e)); !handle.empty() && !PlainHandleValue(handle))
+        m_byHandleText.erase(UpperHandle(handle));
     // An entry by handle value is left: a lookup finds the element gone.
     if (m_selectedIds.erase(element.id))
         std::erase(m_selection, element.id);
@@ -474,6 +474,16 @@ std::vector<const DrawingElement*> InMemoryDrawing::ModelElements() const
 void InMemoryDrawing::ReserveElements(size_t count)
 {
     m_byHandleValue.reserve(m_byHandleValue.size() + count);
+}
+
+std::string_view InMemoryDrawing::DxfHandle(const DrawingElement& element) const
+{
+    if (element.dxfHandle.IsSet())
+        return *element.dxfHandle;
+    if (m_document && element.dxfEntity >= 0 &&
+        static_cast<size_t>(element.dxfEntity) < m_document->Entities().size())
+        return m_document->EntityHandle(m_document->Entities()[static_cast<size_t>(element.dxfEntity)]);
+    return {};
 }
 
 std::optional<ElementHandle> InMemoryDrawing::FindElementByDxfHandle(const std::string& handle) const

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -29,7 +30,7 @@ inline constexpr const char* kDefaultLevelName = "0";
 
 // Shown: an entity kept from a DXF file that the drawing shows by its pieces (a block reference,
 // a hatch, a multi-line text ...) but never offers as a path.
-enum class ElementKind { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text, Shown };
+enum class ElementKind : uint8_t { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text, Shown };
 
 struct ArcData {
     Point3d centre;
@@ -95,26 +96,30 @@ class OutOfLine {
     std::unique_ptr<T> m_value;
 };
 
+// Fields are ordered so the small ones share words: a drawing holds a million elements.
 struct DrawingElement {
     ElementId id;
-    ElementKind kind = ElementKind::LineString;
     std::vector<Point3d> vertices; // line string, line (two), polyline
     std::vector<double> bulges;    // polyline: per vertex, to the next one
-    bool closed = false;
-    ArcData arc; // arc and circle
+    ArcData arc;                   // arc and circle
     OutOfLine<SplineData> spline;
     OutOfLine<EllipseData> ellipse;
     OutOfLine<TextData> text;
     OutOfLine<ShownGeometry> shown; // Shown: what it shows, in world coordinates
     OutOfLine<std::string> dxfKind; // Shown: the DXF entity type ("INSERT", "HATCH" ...)
 
-    int color = kColorByLevel; // host colour number
-    int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for
     LevelHandle level;
     std::optional<LineStyleHandle> lineStyle; // none: as the level's
+    // An element read from the drawing's file is that file's entity number dxfEntity and has the
+    // entity's handle (InMemoryDrawing::DxfHandle); dxfHandle is only for a handle given by
+    // whoever made the element otherwise. dxfEntity is -1 for what the program drew.
+    long dxfEntity = -1;
+    OutOfLine<std::string> dxfHandle;
+    int color = kColorByLevel; // host colour number
+    int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for
     int weight = kWeightByLevel;
-    std::string dxfHandle; // the entity handle of an imported element
-    long dxfEntity = -1;   // its index among the document's entities; -1 for what the program drew
+    ElementKind kind = ElementKind::LineString;
+    bool closed = false;
     bool inModel = false;
 };
 
@@ -201,6 +206,8 @@ class InMemoryDrawing : public CadHost {
     std::vector<const DrawingElement*> ModelElements() const;
     const DrawingElement& Element(ElementHandle element) const;
     std::optional<ElementHandle> FindElementByDxfHandle(const std::string& handle) const;
+    // The entity handle of an element: its file entity's, or the one it was given; empty for none.
+    std::string_view DxfHandle(const DrawingElement& element) const;
     // Room for this many more elements read from a file, so the indexes grow once.
     void ReserveElements(size_t count);
     const std::vector<DrawingLevel>& LevelTable() const { return m_levels; }
@@ -244,6 +251,7 @@ class InMemoryDrawing : public CadHost {
     const DrawingElement* Find(uint64_t id) const { return const_cast<InMemoryDrawing*>(this)->Find(id); }
     DrawingElement& Mutable(ElementHandle element);
     const PathCurve& Curve(const DrawingElement& element) const;
+    std::string ElementName(const DrawingElement& element) const;
     std::optional<LineStyleHandle> LevelStyle(std::optional<LineStyleHandle> style) const;
     ElementHandle Store(DrawingElement element);
     void Changed(bool edit = true);

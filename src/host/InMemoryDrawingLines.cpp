@@ -71,16 +71,17 @@ std::vector<Point2d> LinesOfElement(const DrawingElement& e)
     }
 }
 
-std::string HandleText(const DrawingElement& e)
+} // namespace
+
+// An element by its entity handle, or by its identifier in hexadecimal when it has none.
+std::string InMemoryDrawing::ElementName(const DrawingElement& e) const
 {
-    if (!e.dxfHandle.empty())
-        return e.dxfHandle;
+    if (const std::string_view handle = DxfHandle(e); !handle.empty())
+        return std::string(handle);
     char text[24];
     std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(e.id.Value()));
     return text;
 }
-
-} // namespace
 
 std::vector<ElementLines> InMemoryDrawing::LinesOnLevels(const std::vector<std::string>& levels) const
 {
@@ -95,7 +96,7 @@ std::vector<ElementLines> InMemoryDrawing::LinesOnLevels(const std::vector<std::
         if (e.id.IsZero() || !e.inModel || e.kind == ElementKind::Text)
             continue;
         const bool onLevel = named(Level(e.level).name);
-        ElementLines lines{HandleText(e), {}};
+        ElementLines lines{ElementName(e), {}};
         if (e.kind == ElementKind::Shown) {
             for (const ShownPiece& piece : e.shown->pieces) {
                 if (piece.points.size() < 2 || !(onLevel || named(piece.layer)))
