@@ -269,7 +269,8 @@ class InMemoryDrawing : public CadHost {
     mutable bool m_byHandleSorted = true;
     std::map<std::string, uint64_t> m_byHandleText;
     // The path curve of the element last asked for its length or a point: the sweep asks the
-    // same path thousands of times, and no element keeps its curve.
+    // same path thousands of times, and no element keeps its curve. (Kept in const calls: the
+    // drawing is used from one thread, as the whole program is.)
     mutable uint64_t m_curveId = 0;
     mutable PathCurve m_curve;
     std::vector<DrawingLevel> m_levels;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <numbers>
 #include <random>
@@ -328,6 +329,37 @@ TEST(DxfText, VertexCountBeyondTheFileIsRefused)
     const DxfImport ok = ReadDxfText(fine, "count.dxf");
     ASSERT_TRUE(ok.ok()) << ok.error;
     EXPECT_NEAR(CurveOf(*ok.drawing->ModelElements().front()).Length(), 1.0, 1e-15);
+}
+
+// Elements read from a file keep no copy of their handle: it is read from the document, found
+// without regard to case, and an entity without one (R12) is named by its identifier instead.
+TEST(DxfHandles, ElementsAreKnownByTheirEntityHandles)
+{
+    const std::string text = "0\nSECTION\n2\nENTITIES\n"
+                             "0\nLINE\n5\n1a\n8\nKERB\n10\n0\n20\n0\n11\n4\n21\n0\n"
+                             "0\nLINE\n8\nKERB\n10\n0\n20\n1\n11\n5\n21\n1\n"
+                             "0\nLINE\n5\n  2B\n8\nKERB\n10\n0\n20\n2\n11\n6\n21\n2\n"
+                             "0\nENDSEC\n0\nEOF\n";
+    const DxfImport r = ReadDxfText(text, "handles.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    const InMemoryDrawing& d = *r.drawing;
+    const std::vector<const DrawingElement*> elements = d.ModelElements();
+    ASSERT_EQ(elements.size(), 3u);
+    EXPECT_EQ(d.DxfHandle(*elements[0]), "1a");
+    EXPECT_EQ(d.DxfHandle(*elements[1]), "");
+    EXPECT_EQ(d.DxfHandle(*elements[2]), "2B"); // blanks around a value are not part of it
+    EXPECT_FALSE(elements[0]->dxfHandle.IsSet());
+    EXPECT_EQ(d.FindElementByDxfHandle("1A")->id, elements[0]->id.Value());
+    EXPECT_EQ(d.FindElementByDxfHandle("2b")->id, elements[2]->id.Value());
+    EXPECT_DOUBLE_EQ(d.Length(*d.FindElementByDxfHandle("2B")), 6.0);
+
+    const std::vector<ElementLines> lines = d.LinesOnLevels({"kerb"});
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].handle, "1a");
+    char id[24];
+    std::snprintf(id, sizeof id, "%llX", static_cast<unsigned long long>(elements[1]->id.Value()));
+    EXPECT_EQ(lines[1].handle, id);
+    EXPECT_EQ(lines[2].handle, "2B");
 }
 
 } // namespace
