@@ -209,7 +209,8 @@ class DocumentWriter {
                     chosen.insert(id.Value());
         for (const DrawingElement* e : drawing.ModelElements()) {
             if (!resultsOnly && e->dxfEntity >= 0) {
-                present.at(static_cast<size_t>(e->dxfEntity)) = true;
+                if (static_cast<size_t>(e->dxfEntity) < present.size())
+                    present[static_cast<size_t>(e->dxfEntity)] = true;
                 continue;
             }
             if (resultsOnly && (!chosen.count(e->id.Value()) || e->kind == ElementKind::Shown))
