@@ -64,6 +64,8 @@ DxfDocument::Parsed DxfDocument::Parse(std::string text)
         return result;
     }
     doc->m_codeStart = std::move(stream.codeStart);
+    doc->m_maxHandle = stream.maxHandle;
+    doc->m_entityZeros = stream.entityZeros;
     doc->m_crlf = stream.crlf;
     result.error = doc->Index();
     if (result.error.empty())
@@ -288,12 +290,6 @@ std::string DxfDocument::Index()
         i = j;
     }
 
-    // The header's $HANDSEED is the next free handle, not one in use.
-    for (const DxfSection& s : m_sections)
-        if (s.name != "HEADER")
-            for (size_t i = s.begin; i < s.end; ++i)
-                if (const int code = TagCode(i); code == 5 || code == 105)
-                    m_maxHandle = std::max(m_maxHandle, HandleValue(tags[i].value));
 
     // Block views point into one copy of the BLOCKS tags, sized once so it never moves.
     size_t blockTags = 0;
@@ -386,10 +382,7 @@ std::string DxfDocument::Index()
             }
         } else if (s.name == "ENTITIES") {
             // Sized once: at most one entity per 0 tag.
-            size_t zeros = 0;
-            for (size_t i = first; i < s.end; ++i)
-                zeros += TagCode(i) == 0 ? 1 : 0;
-            m_entities.reserve(m_entities.size() + zeros);
+            m_entities.reserve(m_entityZeros);
             IndexEntities(first, s.end, m_entities);
         } else if (s.name == "OBJECTS") {
             size_t i = first;

@@ -161,7 +161,8 @@ class DxfDocument : public DxfBlockLookup {
     std::map<std::string, size_t, std::less<>> m_blockByName; // upper-case name -> m_blockDefs
     std::vector<DxfEntityRef> m_entities;
     std::vector<DxfObjectRef> m_objects;
-    uint64_t m_maxHandle = 0;
+    uint64_t m_maxHandle = 0; // the header's $HANDSEED is the next free handle, not one in use
+    size_t m_entityZeros = 0;
 };
 
 struct DxfDocument::Parsed {

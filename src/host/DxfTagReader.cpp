@@ -1,6 +1,8 @@
 // The tag reader: a single forward pass over the file's lines.
 #include "host/DxfTagReader.h"
 
+#include "host/DxfDocument.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -142,6 +144,10 @@ DxfTagStream ReadDxfTags(std::string_view text)
                                         " does not fit the file (group code " + std::to_string(code) + ")");
         }
         out.codeStart.push_back(static_cast<uint32_t>(codeStart));
+        if ((code == 5 || code == 105) && inSection && section != "HEADER")
+            out.maxHandle = std::max(out.maxHandle, HandleValue(v));
+        else if (code == 0 && section == "ENTITIES")
+            ++out.entityZeros;
 
         if (expectSectionName) {
             if (code != 2)

@@ -24,6 +24,9 @@ inline constexpr int kMaxGroupCode = 1071;
 struct DxfTagStream {
     std::vector<uint32_t> codeStart; // byte offset of each tag's code line; one more: the end
     bool crlf = false; // the file's lines end in CR LF
+    // Found on the way, so the document need not read every tag again for them:
+    uint64_t maxHandle = 0;  // the largest handle (code 5 or 105) outside the header
+    size_t entityZeros = 0;  // 0 tags in ENTITIES sections: at most that many entities
     std::string error; // "line N: ..." when the file is refused
 };
 
