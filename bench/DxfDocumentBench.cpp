@@ -76,6 +76,24 @@ std::string ProjectDrawing(int entities)
     return t;
 }
 
+// Nothing but short plain lines, as a survey export holds them: about 70 bytes an entity, so the
+// elements weigh more against the file than in a mixed drawing.
+std::string LinesDrawing(int entities)
+{
+    std::string t;
+    t.reserve(static_cast<size_t>(entities) * 80 + 256);
+    t += "0\nSECTION\n2\nENTITIES\n";
+    char buffer[160];
+    for (int i = 0; i < entities; ++i) {
+        const double x = (i % 1000) * 1.25, y = (i / 1000) * 0.75;
+        const int n = std::snprintf(buffer, sizeof buffer, "0\nLINE\n5\n%X\n8\nKERB\n10\n%.3f\n20\n%.3f\n11\n%.3f\n21\n%.3f\n",
+                                    i + 0x100, x, y, x + 1.0, y + 0.5);
+        t.append(buffer, static_cast<size_t>(n));
+    }
+    t += "0\nENDSEC\n0\nEOF\n";
+    return t;
+}
+
 void Report(benchmark::State& state, double before, size_t fileBytes)
 {
     const double file = static_cast<double>(fileBytes) / 1e6;
@@ -130,5 +148,32 @@ void BM_LoadAndSave(benchmark::State& state)
     Report(state, before, bytes);
 }
 BENCHMARK(BM_LoadAndSave)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(250'000)->Arg(1'000'000);
+
+void BM_LoadAndSaveLines(benchmark::State& state)
+{
+    const std::string path = "/tmp/velrok-bench-lines-" + std::to_string(::getpid()) + ".dxf";
+    const double before = ResidentMegabytes();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string text = LinesDrawing(static_cast<int>(state.range(0)));
+        bytes = text.size();
+        state.ResumeTiming();
+        DxfImport r = ReadDxfBuffer(std::move(text), "lines.dxf");
+        if (!r.ok()) {
+            state.SkipWithError(r.error.c_str());
+            break;
+        }
+        std::string error;
+        if (!WriteDxfFile(*r.drawing, path, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+    }
+    std::remove(path.c_str());
+    Report(state, before, bytes);
+}
+BENCHMARK(BM_LoadAndSaveLines)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(1'000'000);
+
 
 } // namespace
