@@ -1,7 +1,8 @@
-// Loading and saving a large project drawing kept whole: a generated 100 MB file of one million
-// entities. Run each benchmark in a process of its own (--benchmark_filter) so the peak memory
-// counter, the process's peak resident size above what it held before the file was made,
-// belongs to that benchmark alone.
+// Loading and saving a large project drawing kept whole: a generated file of a quarter million
+// and of one million entities (100 MB), to show that time and memory grow linearly. Run each
+// benchmark and size in a process of its own (--benchmark_filter='BM_LoadAndSave/1000000$') so
+// the peak memory counter, the process's peak resident size above what it held before the file
+// was made, belongs to that run alone.
 #include "host/DxfDocument.h"
 #include "host/DxfReader.h"
 #include "host/DxfWriter.h"
@@ -18,7 +19,6 @@ namespace {
 
 using namespace velrok::host;
 
-constexpr int kEntities = 1'000'000;
 
 double ResidentMegabytes()
 {
@@ -37,16 +37,16 @@ double PeakMegabytes()
 
 // Kerbs, trees and notes as a project drawing holds them: lines and arcs with handles, owners,
 // layers and XDATA, block references and points, padded to about 100 bytes an entity.
-std::string ProjectDrawing()
+std::string ProjectDrawing(int entities)
 {
     std::string t;
-    t.reserve(static_cast<size_t>(kEntities) * 112 + 4096);
+    t.reserve(static_cast<size_t>(entities) * 112 + 4096);
     t += "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\nFFFFFF\n0\nENDSEC\n"
          "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n5\n2\n70\n2\n0\nLAYER\n5\n10\n2\nKERB\n70\n0\n62\n8\n6\n"
          "CONTINUOUS\n0\nLAYER\n5\n11\n2\nTREES\n70\n0\n62\n3\n6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n"
          "0\nSECTION\n2\nENTITIES\n";
     char buffer[256];
-    for (int i = 0; i < kEntities; ++i) {
+    for (int i = 0; i < entities; ++i) {
         const double x = (i % 1000) * 1.25, y = (i / 1000) * 0.75;
         int n = 0;
         switch (i % 4) {
@@ -76,6 +76,24 @@ std::string ProjectDrawing()
     return t;
 }
 
+// Nothing but short plain lines, as a survey export holds them: about 70 bytes an entity, so the
+// elements weigh more against the file than in a mixed drawing.
+std::string LinesDrawing(int entities)
+{
+    std::string t;
+    t.reserve(static_cast<size_t>(entities) * 80 + 256);
+    t += "0\nSECTION\n2\nENTITIES\n";
+    char buffer[160];
+    for (int i = 0; i < entities; ++i) {
+        const double x = (i % 1000) * 1.25, y = (i / 1000) * 0.75;
+        const int n = std::snprintf(buffer, sizeof buffer, "0\nLINE\n5\n%X\n8\nKERB\n10\n%.3f\n20\n%.3f\n11\n%.3f\n21\n%.3f\n",
+                                    i + 0x100, x, y, x + 1.0, y + 0.5);
+        t.append(buffer, static_cast<size_t>(n));
+    }
+    t += "0\nENDSEC\n0\nEOF\n";
+    return t;
+}
+
 void Report(benchmark::State& state, double before, size_t fileBytes)
 {
     const double file = static_cast<double>(fileBytes) / 1e6;
@@ -85,13 +103,13 @@ void Report(benchmark::State& state, double before, size_t fileBytes)
 }
 
 // The document alone: one buffer of the file and the tags as views into it.
-void BM_DocumentParse1MEntities(benchmark::State& state)
+void BM_DocumentParse(benchmark::State& state)
 {
     const double before = ResidentMegabytes();
     size_t bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        std::string text = ProjectDrawing();
+        std::string text = ProjectDrawing(static_cast<int>(state.range(0)));
         bytes = text.size();
         state.ResumeTiming();
         DxfDocument::Parsed p = DxfDocument::Parse(std::move(text));
@@ -101,16 +119,18 @@ void BM_DocumentParse1MEntities(benchmark::State& state)
     }
     Report(state, before, bytes);
 }
-BENCHMARK(BM_DocumentParse1MEntities)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DocumentParse)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(250'000)->Arg(1'000'000);
 
-// What opening and saving costs the user: the drawing with its elements built, then written.
-void BM_LoadAndSave1MEntities(benchmark::State& state)
+// What opening and saving costs the user: the drawing with its elements built, then saved to a
+// file as the drawing window saves it.
+void BM_LoadAndSave(benchmark::State& state)
 {
+    const std::string path = "/tmp/velrok-bench-" + std::to_string(::getpid()) + ".dxf";
     const double before = ResidentMegabytes();
     size_t bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        std::string text = ProjectDrawing();
+        std::string text = ProjectDrawing(static_cast<int>(state.range(0)));
         bytes = text.size();
         state.ResumeTiming();
         DxfImport r = ReadDxfBuffer(std::move(text), "big.dxf");
@@ -118,11 +138,42 @@ void BM_LoadAndSave1MEntities(benchmark::State& state)
             state.SkipWithError(r.error.c_str());
             break;
         }
-        const std::string saved = WriteDxfText(*r.drawing);
-        benchmark::DoNotOptimize(saved.size());
+        std::string error;
+        if (!WriteDxfFile(*r.drawing, path, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
     }
+    std::remove(path.c_str());
     Report(state, before, bytes);
 }
-BENCHMARK(BM_LoadAndSave1MEntities)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LoadAndSave)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(250'000)->Arg(1'000'000);
+
+void BM_LoadAndSaveLines(benchmark::State& state)
+{
+    const std::string path = "/tmp/velrok-bench-lines-" + std::to_string(::getpid()) + ".dxf";
+    const double before = ResidentMegabytes();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string text = LinesDrawing(static_cast<int>(state.range(0)));
+        bytes = text.size();
+        state.ResumeTiming();
+        DxfImport r = ReadDxfBuffer(std::move(text), "lines.dxf");
+        if (!r.ok()) {
+            state.SkipWithError(r.error.c_str());
+            break;
+        }
+        std::string error;
+        if (!WriteDxfFile(*r.drawing, path, error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+    }
+    std::remove(path.c_str());
+    Report(state, before, bytes);
+}
+BENCHMARK(BM_LoadAndSaveLines)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(1'000'000);
+
 
 } // namespace

@@ -301,7 +301,8 @@ std::string Candidates(const host::InMemoryDrawing& drawing, const std::vector<h
     std::string text;
     for (host::ElementHandle h : elements) {
         const host::DrawingElement& e = drawing.Element(h);
-        text += "\n  " + (e.dxfHandle.empty() ? std::string("-") : e.dxfHandle) + "  " + KindName(e.kind) +
+        const std::string_view handle = drawing.DxfHandle(e);
+        text += "\n  " + (handle.empty() ? std::string("-") : std::string(handle)) + "  " + KindName(e.kind) +
                 "  layer " + drawing.Level(e.level).name + "  length " +
                 FormatNumber(RoundHalfEven(drawing.Length(h), 3), '.');
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <cstdio>
 
 namespace velrok::host {
@@ -63,8 +64,8 @@ DxfDocument::Parsed DxfDocument::Parse(std::string text)
         return result;
     }
     doc->m_codeStart = std::move(stream.codeStart);
-    doc->m_valueStart = std::move(stream.valueStart);
-    doc->m_code = std::move(stream.code);
+    doc->m_maxHandle = stream.maxHandle;
+    doc->m_entityZeros = stream.entityZeros;
     doc->m_crlf = stream.crlf;
     result.error = doc->Index();
     if (result.error.empty())
@@ -89,15 +90,56 @@ size_t DxfTagList::size() const
     return m_doc.TagCount();
 }
 
+int DxfTagList::Code(size_t i) const
+{
+    return m_doc.TagCode(i);
+}
+
+// The reader checked every code line, so it holds an integer between blanks.
+int DxfDocument::TagCode(size_t i) const
+{
+    // The text ends in a NUL, so the scan stops at the latest there.
+    const char* p = m_text.c_str() + m_codeStart[i];
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    int code = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        code = code * 10 + (*p - '0');
+    return code;
+}
+
 DxfTag DxfDocument::Tag(size_t i) const
 {
-    const size_t begin = m_valueStart[i];
-    size_t end = std::max<size_t>(begin, m_codeStart[i + 1]);
+    // The value line starts after the code line's line feed.
+    const size_t lineStart = m_codeStart[i], next = m_codeStart[i + 1];
+    const void* nl = std::memchr(m_text.data() + lineStart, '\n', next - lineStart);
+    const size_t begin = nl ? static_cast<size_t>(static_cast<const char*>(nl) - m_text.data()) + 1 : next;
+    size_t end = std::max(begin, next);
     if (end > begin && m_text[end - 1] == '\n')
         --end;
     if (end > begin && m_text[end - 1] == '\r')
         --end;
-    return {m_code[i], std::string_view(m_text).substr(begin, end - begin)};
+    return {TagCode(i), std::string_view(m_text).substr(begin, end - begin)};
+}
+
+std::string_view DxfDocument::EntityType(const DxfEntityRef& entity) const
+{
+    return TrimTagValue(Tag(entity.begin).value);
+}
+
+std::string_view DxfDocument::EntityHandle(const DxfEntityRef& entity) const
+{
+    return entity.handleTag == 0 ? std::string_view() : TrimTagValue(Tag(entity.handleTag).value);
+}
+
+std::string_view DxfDocument::EntityLayer(const DxfEntityRef& entity) const
+{
+    return entity.layerTag == 0 ? std::string_view() : TrimTagValue(Tag(entity.layerTag).value);
+}
+
+std::span<const DxfTagRange> DxfDocument::EntitySubs(const DxfEntityRef& entity) const
+{
+    return std::span<const DxfTagRange>(m_subs).subspan(entity.firstSub, entity.subCount);
 }
 
 std::vector<DxfTag> DxfDocument::Span(DxfTagRange range) const
@@ -113,23 +155,24 @@ DxfEntityTags DxfDocument::EntityTags(const DxfEntityRef& entity, std::vector<Dx
 {
     // Copied once, so the spans below do not move; storage may already hold other entities.
     const size_t base = storage.size();
-    for (size_t i = entity.tags.begin; i < entity.tags.end; ++i)
+    for (size_t i = entity.begin; i < entity.end; ++i)
         storage.push_back(Tag(i));
     auto span = [&](DxfTagRange r) {
-        return DxfTagSpan(storage.data() + base + (r.begin - entity.tags.begin), r.end - r.begin);
+        return DxfTagSpan(storage.data() + base + (r.begin - entity.begin), r.end - r.begin);
     };
     DxfEntityTags view;
-    const size_t mainEnd = entity.subs.empty() ? entity.tags.end : entity.subs.front().begin;
+    const std::span<const DxfTagRange> subs = EntitySubs(entity);
+    const size_t mainEnd = subs.empty() ? entity.end : subs.front().begin;
     size_t end = mainEnd;
     // A SEQEND closing the entity is not part of its own tags.
-    if (entity.subs.empty())
-        for (size_t i = entity.tags.begin + 1; i < entity.tags.end; ++i)
-            if (m_code[i] == 0) {
+    if (subs.empty())
+        for (size_t i = entity.begin + 1; i < entity.end; ++i)
+            if (storage[base + (i - entity.begin)].code == 0) {
                 end = i;
                 break;
             }
-    view.main = span({entity.tags.begin, end});
-    for (const DxfTagRange& sub : entity.subs)
+    view.main = span({entity.begin, end});
+    for (const DxfTagRange& sub : subs)
         view.subs.push_back(span(sub));
     return view;
 }
@@ -179,7 +222,7 @@ namespace {
 size_t NextZero(const DxfTagList& tags, size_t begin, size_t limit)
 {
     size_t i = begin + 1;
-    while (i < limit && tags[i].code != 0)
+    while (i < limit && tags.Code(i) != 0)
         ++i;
     return i;
 }
@@ -189,63 +232,64 @@ bool IsSubEntity(std::string_view owner, std::string_view type)
     return (owner == "POLYLINE" && type == "VERTEX") || (owner == "INSERT" && type == "ATTRIB");
 }
 
+} // namespace
+
 // Entities from `begin` to `limit`, where the 0 tag at `limit` (ENDSEC or ENDBLK) ends them.
 // POLYLINE and INSERT take the VERTEX or ATTRIB entities after them and their SEQEND.
-void IndexEntities(const DxfTagList& tags, size_t begin, size_t limit, std::vector<DxfEntityRef>& entities)
+void DxfDocument::IndexEntities(size_t begin, size_t limit, std::vector<DxfEntityRef>& entities)
 {
+    const DxfTagList tags = Tags();
     size_t i = begin;
     while (i < limit) {
         DxfEntityRef e;
-        e.type = TrimTagValue(tags[i].value);
+        const std::string_view type = TrimTagValue(tags[i].value);
         size_t end = NextZero(tags, i, limit);
         for (size_t k = i + 1; k < end; ++k) {
-            const DxfTag& t = tags[k];
-            if (t.code == 5 && e.handle.empty())
-                e.handle = TrimTagValue(t.value);
-            else if (t.code == 8 && e.layer.empty())
-                e.layer = TrimTagValue(t.value);
-            else if (t.code == 67)
-                e.paperSpace = TrimTagValue(t.value) == "1";
+            const int code = TagCode(k);
+            if (code != 5 && code != 8 && code != 67)
+                continue;
+            const std::string_view value = TrimTagValue(tags[k].value);
+            if (code == 5 && e.handleTag == 0 && !value.empty())
+                e.handleTag = static_cast<uint32_t>(k);
+            else if (code == 8 && e.layerTag == 0 && !value.empty())
+                e.layerTag = static_cast<uint32_t>(k);
+            else if (code == 67)
+                e.paperSpace = value == "1";
         }
-        while (end < limit && IsSubEntity(e.type, TrimTagValue(tags[end].value))) {
+        e.firstSub = static_cast<uint32_t>(m_subs.size());
+        while (end < limit && IsSubEntity(type, TrimTagValue(tags[end].value))) {
             const size_t subEnd = NextZero(tags, end, limit);
-            e.subs.push_back({end, subEnd});
+            m_subs.push_back({end, subEnd});
             end = subEnd;
         }
-        if (!e.subs.empty() && end < limit && TrimTagValue(tags[end].value) == "SEQEND")
+        e.subCount = static_cast<uint32_t>(m_subs.size() - e.firstSub);
+        if (e.subCount != 0 && end < limit && TrimTagValue(tags[end].value) == "SEQEND")
             end = NextZero(tags, end, limit);
-        e.tags = {i, end};
-        entities.push_back(std::move(e));
+        e.begin = static_cast<uint32_t>(i);
+        e.end = static_cast<uint32_t>(end);
+        entities.push_back(e);
         i = end;
     }
 }
-
-} // namespace
 
 std::string DxfDocument::Index()
 {
     const DxfTagList tags = Tags();
     const size_t n = tags.size();
     for (size_t i = 0; i < n; ++i) {
-        if (tags[i].code != 0 || TrimTagValue(tags[i].value) != "SECTION")
+        if (tags.Code(i) != 0 || TrimTagValue(tags[i].value) != "SECTION")
             continue;
         DxfSection s;
         s.begin = i;
         s.name = std::string(TrimTagValue(tags[i + 1].value));
         size_t j = i + 2;
-        while (j < n && !(tags[j].code == 0 && TrimTagValue(tags[j].value) == "ENDSEC"))
+        while (j < n && !(tags.Code(j) == 0 && TrimTagValue(tags[j].value) == "ENDSEC"))
             ++j;
         s.end = j;
         m_sections.push_back(s);
         i = j;
     }
 
-    // The header's $HANDSEED is the next free handle, not one in use.
-    for (const DxfSection& s : m_sections)
-        if (s.name != "HEADER")
-            for (size_t i = s.begin; i < s.end; ++i)
-                if (tags[i].code == 5 || tags[i].code == 105)
-                    m_maxHandle = std::max(m_maxHandle, HandleValue(tags[i].value));
 
     // Block views point into one copy of the BLOCKS tags, sized once so it never moves.
     size_t blockTags = 0;
@@ -326,7 +370,7 @@ std::string DxfDocument::Index()
                     endBlk = NextZero(tags, endBlk, s.end);
                 if (endBlk >= s.end)
                     return "line " + std::to_string(LineOf(i)) + ": block " + b.name + " is not closed by ENDBLK";
-                IndexEntities(tags, headEnd, endBlk, b.entities);
+                IndexEntities(headEnd, endBlk, b.entities);
                 b.tags = {i, NextZero(tags, endBlk, s.end)};
                 def.name = b.name;
                 for (const DxfEntityRef& e : b.entities)
@@ -338,11 +382,8 @@ std::string DxfDocument::Index()
             }
         } else if (s.name == "ENTITIES") {
             // Sized once: at most one entity per 0 tag.
-            size_t zeros = 0;
-            for (size_t i = first; i < s.end; ++i)
-                zeros += m_code[i] == 0 ? 1 : 0;
-            m_entities.reserve(m_entities.size() + zeros);
-            IndexEntities(tags, first, s.end, m_entities);
+            m_entities.reserve(m_entityZeros);
+            IndexEntities(first, s.end, m_entities);
         } else if (s.name == "OBJECTS") {
             size_t i = first;
             while (i < s.end) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,16 +45,20 @@ struct DxfTable {
 };
 
 // One entity of the ENTITIES section or of a block: its own tags, its VERTEX or ATTRIB
-// sub-entities and the closing SEQEND, all within tags.
-// Its texts are views into the file's text: a drawing holds a million of them.
+// sub-entities and the closing SEQEND, all within its tags. A drawing holds a million of them, so
+// the record holds tag numbers only; its type, handle, layer and sub-entities are read through
+// the document (EntityType, EntityHandle, EntityLayer, EntitySubs).
 struct DxfEntityRef {
-    std::string_view type;
-    std::string_view handle; // empty in an R12 file without handles
-    std::string_view layer;
+    uint32_t begin = 0; // the entity's 0 tag
+    uint32_t end = 0;   // one past its last tag (its SEQEND's included)
+    uint32_t handleTag = 0; // the tag of its handle; 0 for none (an R12 file without handles)
+    uint32_t layerTag = 0;  // the tag of its layer; 0 for none
+    uint32_t firstSub = 0;  // its sub-entities, each from its own 0 tag, SEQEND excluded: in the
+    uint32_t subCount = 0;  // document's list of them
     bool paperSpace = false;
-    DxfTagRange tags;
-    std::vector<DxfTagRange> subs; // each from its own 0 tag, SEQEND excluded
-    bool imported = false;         // the reader made a drawing element of it
+    bool imported = false; // the reader made a drawing element of it
+
+    DxfTagRange Tags() const { return {begin, end}; }
 };
 
 struct DxfObjectRef {
@@ -80,6 +85,7 @@ class DxfTagList {
   public:
     explicit DxfTagList(const DxfDocument& doc) : m_doc(doc) {}
     DxfTag operator[](size_t i) const;
+    int Code(size_t i) const; // the group code alone
     size_t size() const;
 
   private:
@@ -94,8 +100,10 @@ class DxfDocument : public DxfBlockLookup {
     static Parsed Parse(std::string text);
 
     DxfTagList Tags() const { return DxfTagList(*this); }
-    size_t TagCount() const { return m_code.size(); }
+    size_t TagCount() const { return m_codeStart.size() - 1; }
     DxfTag Tag(size_t i) const;
+    // A tag's group code alone, without finding its value.
+    int TagCode(size_t i) const;
     // The file's bytes of the tags [begin, end), line ends included, as they were read.
     std::string_view Raw(size_t begin, size_t end) const;
     std::string_view Raw(DxfTagRange range) const { return Raw(range.begin, range.end); }
@@ -119,6 +127,10 @@ class DxfDocument : public DxfBlockLookup {
     // The ENTITIES section, model and paper space, in file order.
     const std::vector<DxfEntityRef>& Entities() const { return m_entities; }
     std::vector<DxfEntityRef>& MutableEntities() { return m_entities; }
+    std::string_view EntityType(const DxfEntityRef& entity) const;
+    std::string_view EntityHandle(const DxfEntityRef& entity) const; // empty when it has none
+    std::string_view EntityLayer(const DxfEntityRef& entity) const;  // empty when it has none
+    std::span<const DxfTagRange> EntitySubs(const DxfEntityRef& entity) const;
     const std::vector<DxfObjectRef>& Objects() const { return m_objects; }
     // The largest handle any tag of the file gives, 0 when none.
     uint64_t MaxHandle() const { return m_maxHandle; }
@@ -131,11 +143,13 @@ class DxfDocument : public DxfBlockLookup {
   private:
     DxfDocument() = default;
     std::string Index(); // fills the index; returns an error text
+    void IndexEntities(size_t begin, size_t limit, std::vector<DxfEntityRef>& entities);
 
     std::string m_text;
-    std::vector<uint32_t> m_codeStart; // byte offset of each tag's code line, plus one past the end
-    std::vector<uint32_t> m_valueStart;
-    std::vector<uint16_t> m_code;
+    // The byte offset of each tag's code line, plus one past the end: all a tag costs. Its code
+    // and value are read from the text when asked for.
+    std::vector<uint32_t> m_codeStart;
+    std::vector<DxfTagRange> m_subs; // the sub-entities of all entities
     std::vector<DxfTag> m_blockTags; // the BLOCKS section's tags, which the block views point into
     bool m_crlf = false;
     std::string m_version;
@@ -147,7 +161,8 @@ class DxfDocument : public DxfBlockLookup {
     std::map<std::string, size_t, std::less<>> m_blockByName; // upper-case name -> m_blockDefs
     std::vector<DxfEntityRef> m_entities;
     std::vector<DxfObjectRef> m_objects;
-    uint64_t m_maxHandle = 0;
+    uint64_t m_maxHandle = 0; // the header's $HANDSEED is the next free handle, not one in use
+    size_t m_entityZeros = 0;
 };
 
 struct DxfDocument::Parsed {

@@ -164,7 +164,7 @@ void DxfEntityCopy::NeedBlock(Plan& plan, std::string_view name) const
     plan.blocks.push_back(b);
     Scan(plan, {b.records.front()}, "BLOCK");
     for (const DxfEntityRef& e : block->entities)
-        Scan(plan, Split(e.tags), e.type);
+        Scan(plan, Split(e.Tags()), m_from.EntityType(e));
 }
 
 void DxfEntityCopy::NeedRecord(Plan& plan, std::string_view table, std::string_view name) const
@@ -246,11 +246,11 @@ bool DxfEntityCopy::Add(const DxfEntityRef& entity, std::vector<uint64_t> reacto
     if (m_from.IsR12())
         return false; // R12 entities have another form than the new drawing's
     Plan plan;
-    Entity e{Split(entity.tags), std::move(reactors), edit};
+    Entity e{Split(entity.Tags()), std::move(reactors), edit};
     if (e.records.empty())
         return false;
     Remember(plan, e.records);
-    Scan(plan, e.records, entity.type);
+    Scan(plan, e.records, m_from.EntityType(entity));
     ResolvePointers(plan, e.records);
     size_t blocks = 0, records = 0;
     while (plan.sound && (blocks < plan.blocks.size() || records < plan.records.size())) {

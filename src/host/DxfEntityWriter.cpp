@@ -91,9 +91,10 @@ void OldPolyline(DxfOut& out, const DxfEntityForm& f, const std::vector<Point3d>
 std::vector<Point3d> Sampled(const DrawingElement& e)
 {
     std::vector<Point3d> points;
-    const double length = e.curve.Length();
+    const PathCurve curve = CurveOf(e);
+    const double length = curve.Length();
     for (int i = 0; i <= kR12CurveChords; ++i)
-        points.push_back(e.curve.PointAtDistance(length * i / kR12CurveChords));
+        points.push_back(curve.PointAtDistance(length * i / kR12CurveChords));
     return points;
 }
 
@@ -112,6 +113,26 @@ void DxfOut::Pair(int code, std::string_view value)
     Code(code);
     m_text.append(value);
     m_text.append(m_eol);
+    Spill();
+}
+
+void DxfOut::Raw(std::string_view text)
+{
+    if (m_sink && text.size() >= kSpillBytes) {
+        Flush();
+        m_sink->write(text.data(), static_cast<std::streamsize>(text.size()));
+        return;
+    }
+    m_text.append(text);
+    Spill();
+}
+
+void DxfOut::Flush()
+{
+    if (!m_sink)
+        return;
+    m_sink->write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+    m_text.clear();
 }
 
 void DxfOut::Int(int code, long long value)
@@ -121,6 +142,7 @@ void DxfOut::Int(int code, long long value)
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     m_text.append(buffer, end);
     m_text.append(m_eol);
+    Spill();
 }
 
 void DxfOut::Real(int code, double value)
@@ -135,6 +157,7 @@ void DxfOut::Real(int code, double value)
     if (std::string_view(buffer, end - buffer).find_first_of(".eE") == std::string_view::npos)
         m_text.append(".0");
     m_text.append(m_eol);
+    Spill();
 }
 
 void DxfOut::Point(int code, const Point3d& p)
@@ -194,7 +217,7 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
         out.Real(40, e.arc.radius);
         return;
     case ElementKind::Ellipse: {
-        const EllipseData& el = e.ellipse;
+        const EllipseData& el = *e.ellipse;
         const bool full = std::abs(el.endParam - el.startParam - 2 * std::numbers::pi) < 1e-12;
         if (f.r12) {
             const double major = std::hypot(el.majorAxis.x, el.majorAxis.y, el.majorAxis.z);
@@ -221,7 +244,7 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
             OldPolyline(out, f, Sampled(e), {}, false, next);
             return;
         }
-        const SplineData& s = e.spline;
+        const SplineData& s = *e.spline;
         Head(out, "SPLINE", f);
         out.Pair(100, "AcDbSpline");
         out.Int(70, s.weights.empty() ? 0 : 4);
@@ -243,10 +266,10 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
     case ElementKind::Text:
         Head(out, "TEXT", f);
         Sub(out, f, "AcDbText");
-        out.Point(10, e.text.origin);
-        out.Real(40, e.text.height);
+        out.Point(10, e.text->origin);
+        out.Real(40, e.text->height);
         out.Pair(1, f.text);
-        out.Real(50, e.text.rotation * kRadToDeg);
+        out.Real(50, e.text->rotation * kRadToDeg);
         Sub(out, f, "AcDbText");
         return;
     case ElementKind::Shown:

@@ -6,6 +6,7 @@
 #include "host/InMemoryDrawing.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,18 +18,30 @@ namespace velrok::host {
 class DxfOut {
   public:
     DxfOut(std::string& text, std::string_view eol) : m_text(text), m_eol(eol) {}
+    // Streams to sink: text is only a buffer, passed on whenever it holds kSpillBytes; Flush
+    // passes on the rest. A saved drawing is as large as the file read, so it is not held twice.
+    DxfOut(std::string& buffer, std::string_view eol, std::ostream& sink) : m_text(buffer), m_eol(eol), m_sink(&sink) {}
+    static constexpr size_t kSpillBytes = 1 << 16;
+
     void Pair(int code, std::string_view value);
     void Int(int code, long long value);
     void Real(int code, double value);
     void Point(int code, const Point3d& p);
     void Handle(int code, uint64_t handle);
-    void Raw(std::string_view text) { m_text.append(text); }
+    void Raw(std::string_view text);
     std::string_view Eol() const { return m_eol; }
+    void Flush();
 
   private:
     void Code(int code);
+    void Spill()
+    {
+        if (m_sink && m_text.size() >= kSpillBytes)
+            Flush();
+    }
     std::string& m_text;
     std::string_view m_eol;
+    std::ostream* m_sink = nullptr;
 };
 
 // How one new entity is written.

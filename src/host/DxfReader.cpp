@@ -136,11 +136,13 @@ class Importer {
         Layers();
         std::vector<DxfEntityRef>& entities = m_doc.MutableEntities();
         m_allowance = ShapeAllowance::ForEntities(entities.size());
+        m_drawing.ReserveElements(entities.size());
         for (size_t i = 0; i < entities.size(); ++i) {
             DxfEntityRef& e = entities[i];
             if (e.paperSpace)
                 continue; // paper space stays in the file; paths are taken in the model
-            if (e.type == "SEQEND" || e.type == "VERTEX" || e.type == "ATTRIB")
+            const std::string_view type = m_doc.EntityType(e);
+            if (type == "SEQEND" || type == "VERTEX" || type == "ATTRIB")
                 continue; // strays of a damaged sequence are kept as they are
             e.imported = Entity(e, static_cast<long>(i));
         }
@@ -219,7 +221,7 @@ class Importer {
     }
 
     // Fills the attributes; false when the element cannot be placed on a level.
-    void Begin(DrawingElement& e, const DxfEntityRef& ref, const Common& c, long index)
+    void Begin(DrawingElement& e, const Common& c, long index)
     {
         const std::string layer = c.layer.empty() ? std::string(kDefaultLevelName) : Decode(c.layer);
         auto level = m_drawing.FindLevelByName(layer);
@@ -239,7 +241,6 @@ class Importer {
             e.dxfColor = c.aci;
         e.lineStyle = StyleFor(c.lineType, false);
         e.weight = LineweightToWeight(c.lineweight);
-        e.dxfHandle = std::string(ref.handle);
         e.dxfEntity = index;
     }
 
@@ -259,31 +260,32 @@ class Importer {
         m_storage.clear();
         const DxfEntityTags view = m_doc.EntityTags(ref, m_storage);
         const DxfTagSpan tags = view.main;
+        const std::string_view type = m_doc.EntityType(ref);
         const Common c = CommonOf(tags);
         // Seen from below (extrusion pointing down) x runs the other way in plan.
         const bool mirrored = c.extrusion.z < 0.0;
         DrawingElement e;
-        if (!IsModelledKind(ref.type)) {
+        if (!IsModelledKind(type)) {
             const std::optional<ShownGeometry> shown = ShapesOfEntity(view, m_doc, m_allowance);
             if (!shown || (shown->pieces.empty() && shown->texts.empty())) {
                 ++result.keptNotShown;
                 ++result.skippedEntities;
                 return false;
             }
-            Begin(e, ref, c, index);
+            Begin(e, c, index);
             e.kind = ElementKind::Shown;
             e.shown = *shown;
-            e.dxfKind = std::string(ref.type);
+            e.dxfKind = std::string(type);
             if (!Add(std::move(e)))
                 return false;
             ++result.shownEntities;
             return true;
         }
-        Begin(e, ref, c, index);
-        if (ref.type == "LINE") {
+        Begin(e, c, index);
+        if (type == "LINE") {
             e.kind = ElementKind::Line;
             e.vertices = {PointOf(tags, 10), PointOf(tags, 11)};
-        } else if (ref.type == "ARC") {
+        } else if (type == "ARC") {
             e.kind = ElementKind::Arc;
             const double a1 = RealOf(tags, 50, 0.0) * kDegToRad, a2 = RealOf(tags, 51, 0.0) * kDegToRad;
             e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), a1, a2};
@@ -293,29 +295,29 @@ class Importer {
                 e.arc.startAngle = std::numbers::pi - a2;
                 e.arc.endAngle = std::numbers::pi - a1;
             }
-        } else if (ref.type == "CIRCLE") {
+        } else if (type == "CIRCLE") {
             e.kind = ElementKind::Circle;
             e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), 0.0, 0.0};
             if (mirrored)
                 e.arc.centre.x = -e.arc.centre.x;
-        } else if (ref.type == "ELLIPSE") {
+        } else if (type == "ELLIPSE") {
             e.kind = ElementKind::Ellipse;
-            e.ellipse.centre = PointOf(tags, 10);
-            e.ellipse.majorAxis = PointOf(tags, 11);
-            e.ellipse.ratio = RealOf(tags, 40, 1.0);
-            e.ellipse.startParam = RealOf(tags, 41, 0.0);
-            e.ellipse.endParam = RealOf(tags, 42, 2 * std::numbers::pi);
+            e.ellipse->centre = PointOf(tags, 10);
+            e.ellipse->majorAxis = PointOf(tags, 11);
+            e.ellipse->ratio = RealOf(tags, 40, 1.0);
+            e.ellipse->startParam = RealOf(tags, 41, 0.0);
+            e.ellipse->endParam = RealOf(tags, 42, 2 * std::numbers::pi);
             const double len = std::hypot(c.extrusion.x, c.extrusion.y, c.extrusion.z);
             if (len > 0.0)
-                e.ellipse.normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
-        } else if (ref.type == "TEXT") {
+                e.ellipse->normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
+        } else if (type == "TEXT") {
             e.kind = ElementKind::Text;
             std::string text;
             for (const DxfTag& t : tags)
                 if (t.code == 1)
                     text = Decode(t.value);
             e.text = {text, PointOf(tags, 10), RealOf(tags, 40, kDefaultTextHeight), RealOf(tags, 50, 0.0) * kDegToRad};
-        } else if (ref.type == "LWPOLYLINE") {
+        } else if (type == "LWPOLYLINE") {
             e.kind = ElementKind::Polyline;
             e.closed = (IntegerOf(tags, 70, 0) & 1) != 0;
             const double z = RealOf(tags, 38, 0.0);
@@ -329,7 +331,7 @@ class Importer {
                 else if (t.code == 42 && !e.bulges.empty())
                     e.bulges.back() = mirrored ? -Real(t.value) : Real(t.value);
             }
-        } else if (ref.type == "POLYLINE") {
+        } else if (type == "POLYLINE") {
             const long long flags = IntegerOf(tags, 70, 0);
             if (flags & (16 | 64)) { // meshes and polyface meshes are surfaces, not paths
                 ++result.skippedEntities;
@@ -349,9 +351,9 @@ class Importer {
                 e.vertices.push_back(p);
                 e.bulges.push_back(flip ? -bulge : bulge);
             }
-        } else if (ref.type == "SPLINE") {
+        } else if (type == "SPLINE") {
             e.kind = ElementKind::Spline;
-            SplineData& s = e.spline;
+            SplineData& s = *e.spline;
             s.degree = static_cast<int>(IntegerOf(tags, 71, 3));
             for (const DxfTag& t : tags) {
                 if (t.code == 40)
@@ -451,6 +453,8 @@ DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
         return Refused(fileName, parsed.error);
 
     auto drawing = std::make_shared<InMemoryDrawing>();
+    // Set first: the elements read take their handles from it.
+    drawing->SetDocument(parsed.document);
     Importer importer(*drawing, *parsed.document);
     try {
         importer.Run();
@@ -458,7 +462,6 @@ DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
         return Refused(fileName, e.what());
     }
     DxfImport result = std::move(importer.result);
-    drawing->SetDocument(std::move(parsed.document));
     drawing->SetCaption(fileName);
     result.drawing = std::move(drawing);
     return result;

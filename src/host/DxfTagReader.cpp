@@ -1,6 +1,8 @@
 // The tag reader: a single forward pass over the file's lines.
 #include "host/DxfTagReader.h"
 
+#include "host/DxfDocument.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -67,8 +69,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
         return out;
     }
     out.codeStart.reserve(lines / 2 + 2);
-    out.valueStart.reserve(lines / 2 + 1);
-    out.code.reserve(lines / 2 + 1);
 
     size_t pos = 0, lineNo = 0;
     auto nextLine = [&](std::string_view& line) {
@@ -89,8 +89,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
     auto fail = [&](size_t line, const std::string& what) {
         out.error = "line " + std::to_string(line) + ": " + what;
         out.codeStart = {};
-        out.valueStart = {};
-        out.code = {};
         return std::move(out);
     };
 
@@ -112,7 +110,6 @@ DxfTagStream ReadDxfTags(std::string_view text)
                 return fail(codeLineNo, "this is not a DXF drawing (it does not start with group codes)");
             return fail(codeLineNo, "\"" + Shown(codeText) + "\" is not a DXF group code");
         }
-        const size_t valueStart = pos;
         if (!nextLine(value))
             return fail(codeLineNo, "the file ends after group code " + std::to_string(code) + " (truncated)");
         const std::string_view v = Trim(value);
@@ -147,8 +144,10 @@ DxfTagStream ReadDxfTags(std::string_view text)
                                         " does not fit the file (group code " + std::to_string(code) + ")");
         }
         out.codeStart.push_back(static_cast<uint32_t>(codeStart));
-        out.valueStart.push_back(static_cast<uint32_t>(valueStart));
-        out.code.push_back(static_cast<uint16_t>(code));
+        if ((code == 5 || code == 105) && inSection && section != "HEADER")
+            out.maxHandle = std::max(out.maxHandle, HandleValue(v));
+        else if (code == 0 && section == "ENTITIES")
+            ++out.entityZeros;
 
         if (expectSectionName) {
             if (code != 2)

@@ -18,13 +18,15 @@ namespace velrok::host {
 inline constexpr double kMaxDxfCoordinate = 1e12;
 inline constexpr int kMaxGroupCode = 1071;
 
-// Ten bytes a tag, whatever the lengths of its lines: a drawing of short lines costs little more
-// than its file. Offsets are 32-bit, so files of 4 GB and more are refused.
+// Four bytes a tag, whatever the lengths of its lines: a drawing of short lines costs little more
+// than its file. The value line follows the code line, and the code is read again from the text
+// when needed. Offsets are 32-bit, so files of 4 GB and more are refused.
 struct DxfTagStream {
-    std::vector<uint32_t> codeStart;  // byte offset of each tag's code line; one more: the end
-    std::vector<uint32_t> valueStart; // byte offset of each tag's value line
-    std::vector<uint16_t> code;
+    std::vector<uint32_t> codeStart; // byte offset of each tag's code line; one more: the end
     bool crlf = false; // the file's lines end in CR LF
+    // Found on the way, so the document need not read every tag again for them:
+    uint64_t maxHandle = 0;  // the largest handle (code 5 or 105) outside the header
+    size_t entityZeros = 0;  // 0 tags in ENTITIES sections: at most that many entities
     std::string error; // "line N: ..." when the file is refused
 };
 

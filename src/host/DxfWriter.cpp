@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <system_error>
@@ -203,7 +204,7 @@ class DocumentWriter {
             m_modelSpace = ms->handle;
 
         // Which entities and groups of the file are still in the drawing.
-        std::set<long> present;
+        std::vector<bool> present(doc.Entities().size(), false);
         std::set<uint64_t> chosen;
         for (const DrawingGroup& g : drawing.Groups())
             if (!only || g.handle == *only)
@@ -211,7 +212,8 @@ class DocumentWriter {
                     chosen.insert(id.Value());
         for (const DrawingElement* e : drawing.ModelElements()) {
             if (!resultsOnly && e->dxfEntity >= 0) {
-                present.insert(e->dxfEntity);
+                if (static_cast<size_t>(e->dxfEntity) < present.size())
+                    present[static_cast<size_t>(e->dxfEntity)] = true;
                 if (e->editedAttributes != 0)
                     m_editedElements.push_back(e);
                 continue;
@@ -228,10 +230,10 @@ class DocumentWriter {
         const std::vector<DxfEntityRef>& entities = doc.Entities();
         m_keep.assign(entities.size(), true);
         for (size_t i = 0; i < entities.size(); ++i)
-            if (entities[i].imported && !present.count(static_cast<long>(i))) {
+            if (entities[i].imported && !present[i]) {
                 m_keep[i] = false;
-                if (!entities[i].handle.empty())
-                    m_omitted.insert(UpperAscii(entities[i].handle));
+                if (const std::string_view handle = doc.EntityHandle(entities[i]); !handle.empty())
+                    m_omitted.insert(UpperAscii(handle));
             }
         std::set<std::string> keptGroups;
         for (const DrawingGroup& g : drawing.Groups()) {
@@ -286,11 +288,13 @@ class DocumentWriter {
                          });
     }
 
-    std::string Run(DxfWriteNotes& notes)
+    // With a sink the text goes there as it is made and the result is empty.
+    std::string Run(DxfWriteNotes& notes, std::ostream* sink = nullptr)
     {
         std::string text;
-        text.reserve(m_doc.Raw(0, m_doc.Tags().size()).size() + 256 * m_newElements.size() + 4096);
-        DxfOut out(text, m_doc.LineEnd());
+        if (!sink)
+            text.reserve(m_doc.Raw(0, m_doc.Tags().size()).size() + 256 * m_newElements.size() + 4096);
+        DxfOut out = sink ? DxfOut(text, m_doc.LineEnd(), *sink) : DxfOut(text, m_doc.LineEnd());
         const std::vector<DxfSection>& sections = m_doc.Sections();
         // For the handles of the new tables, layers and line types: all are given out before the
         // header is written, whose $HANDSEED must pass them.
@@ -337,6 +341,7 @@ class DocumentWriter {
         if (needObjects)
             NewObjectsSection(out);
         out.Raw(m_doc.Raw(at, m_doc.Tags().size()));
+        out.Flush();
         if (m_groupWarning)
             notes.warnings.push_back(kR12GroupWarning);
         if (!m_leftOut.empty())
@@ -367,7 +372,7 @@ class DocumentWriter {
                             m_next, handle))
                 m_elementHandles[e->id.Value()] = handle;
             else
-                ++m_leftOut[e->dxfKind.empty() ? std::string("?") : e->dxfKind];
+                ++m_leftOut[e->dxfKind->empty() ? std::string("?") : *e->dxfKind];
         }
     }
 
@@ -493,7 +498,8 @@ class DocumentWriter {
         if (e.editedAttributes == 0)
             return edit;
         const DxfEntityRef& ref = file_.Entities()[static_cast<size_t>(e.dxfEntity)];
-        const DxfTagRange main{ref.tags.begin, ref.subs.empty() ? ref.tags.end : ref.subs.front().begin};
+        const std::span<const DxfTagRange> subs = file_.EntitySubs(ref);
+        const DxfTagRange main{ref.begin, subs.empty() ? ref.end : subs.front().begin};
         const DxfCommonTags file = CommonTagsOf(file_, main);
         if (e.editedAttributes & kEditedLevel) {
             const std::string name = m_drawing.LevelName(e.level);
@@ -524,39 +530,40 @@ class DocumentWriter {
     void Entity(DxfOut& out, const DxfEntityRef& e, const DxfCommonEdit* edit)
     {
         const DxfTagList tags = m_doc.Tags();
-        const size_t mainEnd = e.subs.empty() ? e.tags.end : e.subs.front().begin;
+        const std::span<const DxfTagRange> subs = m_doc.EntitySubs(e);
+        const size_t mainEnd = subs.empty() ? e.end : subs.front().begin;
         bool filter = false, inReactors = false;
-        for (size_t i = e.tags.begin; i < mainEnd && !filter; ++i) {
+        for (size_t i = e.begin; i < mainEnd && !filter; ++i) {
             if (tags[i].code == 102)
                 inReactors = TrimTagValue(tags[i].value) == "{ACAD_REACTORS";
             else if (inReactors && tags[i].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[i].value))))
                 filter = true;
         }
         if (!filter && !edit) {
-            out.Raw(m_doc.Raw(e.tags));
+            out.Raw(m_doc.Raw(e.Tags()));
             return;
         }
-        std::vector<bool> skip(mainEnd - e.tags.begin, false);
-        for (size_t i = e.tags.begin; filter && i < mainEnd; ++i) {
+        std::vector<bool> skip(mainEnd - e.begin, false);
+        for (size_t i = e.begin; filter && i < mainEnd; ++i) {
             if (tags[i].code == 102 && TrimTagValue(tags[i].value) == "{ACAD_REACTORS") {
                 size_t close = i + 1;
                 size_t kept = 0;
                 for (; close < mainEnd && tags[close].code != 102; ++close) {
                     if (tags[close].code == 330 && m_omitted.count(UpperAscii(TrimTagValue(tags[close].value))))
-                        skip[close - e.tags.begin] = true;
+                        skip[close - e.begin] = true;
                     else
                         ++kept;
                 }
                 if (kept == 0) {
-                    skip[i - e.tags.begin] = true;
+                    skip[i - e.begin] = true;
                     if (close < mainEnd)
-                        skip[close - e.tags.begin] = true;
+                        skip[close - e.begin] = true;
                 }
                 i = close;
             }
         }
-        WriteEditedEntityTags(out, m_doc, {e.tags.begin, mainEnd}, edit ? *edit : DxfCommonEdit{}, skip);
-        out.Raw(m_doc.Raw(mainEnd, e.tags.end));
+        WriteEditedEntityTags(out, m_doc, {e.begin, mainEnd}, edit ? *edit : DxfCommonEdit{}, skip);
+        out.Raw(m_doc.Raw(mainEnd, e.end));
     }
 
     void NewEntities(DxfOut& out)
@@ -574,7 +581,7 @@ class DocumentWriter {
             f.aci = e->color == kColorByLevel && e->dxfColor > 0 ? e->dxfColor : HostColorToAci(e->color);
             f.lineweight = WeightToLineweight(e->weight);
             if (e->kind == ElementKind::Text)
-                f.text = Encode(e->text.text);
+                f.text = Encode(e->text->text);
             WriteNewEntity(out, *e, f, m_next);
         }
         if (m_copy)
@@ -587,14 +594,14 @@ class DocumentWriter {
         size_t at = s.begin;
         for (size_t i = 0; i < entities.size(); ++i) {
             const DxfEntityRef& e = entities[i];
-            if (e.tags.begin < s.begin || e.tags.begin > s.end)
+            if (e.begin < s.begin || e.begin > s.end)
                 continue;
-            out.Raw(m_doc.Raw(at, e.tags.begin));
+            out.Raw(m_doc.Raw(at, e.begin));
             if (m_keep[i]) {
                 auto edit = m_edits.find(static_cast<long>(i));
                 Entity(out, e, edit == m_edits.end() ? nullptr : &edit->second);
             }
-            at = e.tags.end;
+            at = e.end;
         }
         out.Raw(m_doc.Raw(at, s.end));
         if (&s == m_doc.FindSection("ENTITIES"))
@@ -621,8 +628,9 @@ class DocumentWriter {
                 continue;
             }
             const DrawingElement& e = m_drawing.Element({id.Value()});
-            if (!m_resultsOnly && !e.dxfHandle.empty() && e.dxfEntity >= 0)
-                members.push_back(e.dxfHandle);
+            if (const std::string_view handle = m_drawing.DxfHandle(e);
+                !m_resultsOnly && !handle.empty() && e.dxfEntity >= 0)
+                members.push_back(std::string(handle));
         }
         return members;
     }
@@ -741,28 +749,17 @@ class DocumentWriter {
 };
 
 std::string Write(const InMemoryDrawing& drawing, bool resultsOnly, std::optional<NamedGroupHandle> group,
-                  DxfWriteNotes& notes)
+                  DxfWriteNotes& notes, std::ostream* sink = nullptr)
 {
     std::shared_ptr<const DxfDocument> doc = resultsOnly ? nullptr : drawing.Document();
     if (!doc)
         doc = NewDrawingDocument();
-    return DocumentWriter(drawing, *doc, resultsOnly, group, drawing.Document().get()).Run(notes);
+    return DocumentWriter(drawing, *doc, resultsOnly, group, drawing.Document().get()).Run(notes, sink);
 }
 
-} // namespace
-
-std::string WriteDxfText(const InMemoryDrawing& drawing, DxfWriteNotes& notes)
-{
-    return Write(drawing, false, std::nullopt, notes);
-}
-
-std::string WriteDxfText(const InMemoryDrawing& drawing)
-{
-    DxfWriteNotes notes;
-    return WriteDxfText(drawing, notes);
-}
-
-bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error)
+// Writes to path through a temporary file in the same folder and a rename; a failure, or an
+// exception from write, leaves the old file as it was.
+bool ReplaceFile(const std::string& path, const std::function<void(std::ostream&)>& write, std::string& error)
 {
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -770,8 +767,15 @@ bool WriteFileReplacing(const std::string& path, const std::string& text, std::s
                                                   std::to_string(static_cast<long>(::getpid())) + ".tmp");
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (out)
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        try {
+            if (out)
+                write(out);
+        } catch (...) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            throw;
+        }
         out.flush();
         if (!out) {
             std::error_code ignored;
@@ -791,9 +795,29 @@ bool WriteFileReplacing(const std::string& path, const std::string& text, std::s
     return true;
 }
 
+} // namespace
+
+std::string WriteDxfText(const InMemoryDrawing& drawing, DxfWriteNotes& notes)
+{
+    return Write(drawing, false, std::nullopt, notes);
+}
+
+std::string WriteDxfText(const InMemoryDrawing& drawing)
+{
+    DxfWriteNotes notes;
+    return WriteDxfText(drawing, notes);
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& text, std::string& error)
+{
+    return ReplaceFile(
+        path, [&](std::ostream& out) { out.write(text.data(), static_cast<std::streamsize>(text.size())); }, error);
+}
+
 bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::string& error, DxfWriteNotes& notes)
 {
-    return WriteFileReplacing(path, WriteDxfText(drawing, notes), error);
+    return ReplaceFile(
+        path, [&](std::ostream& out) { Write(drawing, false, std::nullopt, notes, &out); }, error);
 }
 
 bool WriteDxfFile(const InMemoryDrawing& drawing, const std::string& path, std::string& error)

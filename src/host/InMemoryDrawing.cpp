@@ -29,6 +29,14 @@ std::string UpperHandle(std::string handle)
     return handle;
 }
 
+// The value of a handle written as plain hexadecimal (either case, no padding); 0 for any other
+// text, which is then looked up by its text.
+uint64_t PlainHandleValue(const std::string& handle)
+{
+    const uint64_t value = HandleValue(handle);
+    return value != 0 && HandleText(value) == UpperHandle(handle) ? value : 0;
+}
+
 bool IsFinite(const Point3d& p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -76,26 +84,73 @@ void InMemoryDrawing::Changed(bool edit)
         m_observer();
 }
 
+DrawingElement* InMemoryDrawing::Find(uint64_t id)
+{
+    if (id < kFirstElementId || id - kFirstElementId >= m_elements.size())
+        return nullptr;
+    DrawingElement& e = m_elements[id - kFirstElementId];
+    return e.id.IsZero() ? nullptr : &e;
+}
+
 DrawingElement& InMemoryDrawing::Mutable(ElementHandle element)
 {
-    auto it = m_elements.find(element.id);
-    if (it == m_elements.end())
+    DrawingElement* e = Find(element.id);
+    if (!e)
         throw HostError(HostErrorKind::InvalidHandle, 91, "Object variable not set: unknown element");
-    return it->second;
+    if (element.id == m_curveId)
+        m_curveId = 0; // whoever changes an element may change what its curve is made of
+    return *e;
 }
 
 const DrawingElement& InMemoryDrawing::Element(ElementHandle element) const
 {
-    return const_cast<InMemoryDrawing*>(this)->Mutable(element);
+    const DrawingElement* e = Find(element.id);
+    if (!e)
+        throw HostError(HostErrorKind::InvalidHandle, 91, "Object variable not set: unknown element");
+    return *e;
+}
+
+PathCurve CurveOf(const DrawingElement& e)
+{
+    switch (e.kind) {
+    case ElementKind::LineString:
+    case ElementKind::Line:
+    case ElementKind::Polyline:
+        return PathCurve::FromVertices(e.vertices, e.bulges, e.closed);
+    case ElementKind::Arc:
+    case ElementKind::Circle:
+        return PathCurve::FromArc(e.arc.centre, e.arc.radius, e.arc.startAngle, e.arc.endAngle);
+    case ElementKind::Spline:
+        return PathCurve::FromSpline(*e.spline);
+    case ElementKind::Ellipse:
+        return PathCurve::FromEllipse(*e.ellipse);
+    case ElementKind::Text:
+    case ElementKind::Shown:
+        break;
+    }
+    return {};
+}
+
+const PathCurve& InMemoryDrawing::Curve(const DrawingElement& element) const
+{
+    const uint64_t id = element.id.Value();
+    if (id != m_curveId) {
+        m_curveId = 0; // stays unset should the curve throw
+        m_curve = CurveOf(element);
+        m_curveId = id;
+    }
+    return m_curve;
 }
 
 // The whole body is guarded: a curve the path code refuses (its length or its arc overflows the
 // range of numbers) is refused like any other bad geometry, so a reader skips just that element.
+// The curve is made here only to be checked; it is made again when asked for.
 ElementHandle InMemoryDrawing::Store(DrawingElement element)
 try {
     for (const Point3d& p : element.vertices)
         if (!IsFinite(p))
             Refuse("Element has a coordinate that is not a finite number");
+    const DrawingElement& e = element;
     switch (element.kind) {
     case ElementKind::LineString:
     case ElementKind::Line:
@@ -105,7 +160,6 @@ try {
         for (double b : element.bulges)
             if (!std::isfinite(b))
                 Refuse("Polyline bulge is not a finite number");
-        element.curve = PathCurve::FromVertices(element.vertices, element.bulges, element.closed);
         break;
     case ElementKind::Arc:
     case ElementKind::Circle:
@@ -115,48 +169,51 @@ try {
             Refuse("Arc with an invalid centre, radius or angle");
         if (element.kind == ElementKind::Circle)
             element.arc.endAngle = element.arc.startAngle + 2.0 * 3.141592653589793;
-        element.curve = PathCurve::FromArc(element.arc.centre, element.arc.radius, element.arc.startAngle,
-                                           element.arc.endAngle);
         break;
     case ElementKind::Spline:
-        for (const Point3d& p : element.spline.controlPoints)
+        for (const Point3d& p : e.spline->controlPoints)
             if (!IsFinite(p))
                 Refuse("Spline control point is not a finite number");
-        if (!element.spline.IsValid())
+        if (!e.spline->IsValid())
             Refuse("Spline with inconsistent degree, knots or weights");
-        element.curve = PathCurve::FromSpline(element.spline);
         break;
     case ElementKind::Ellipse: {
-        const EllipseData& e = element.ellipse;
-        const double major = std::hypot(e.majorAxis.x, e.majorAxis.y, e.majorAxis.z);
-        if (!IsFinite(e.centre) || !(major > 0.0) || !std::isfinite(major) || !(e.ratio > 0.0) ||
-            !std::isfinite(e.ratio) || !std::isfinite(e.startParam) || !std::isfinite(e.endParam))
+        const EllipseData& el = *e.ellipse;
+        const double major = std::hypot(el.majorAxis.x, el.majorAxis.y, el.majorAxis.z);
+        if (!IsFinite(el.centre) || !(major > 0.0) || !std::isfinite(major) || !(el.ratio > 0.0) ||
+            !std::isfinite(el.ratio) || !std::isfinite(el.startParam) || !std::isfinite(el.endParam))
             Refuse("Ellipse with an invalid centre, axis or ratio");
-        element.curve = PathCurve::FromEllipse(e);
         break;
     }
     case ElementKind::Text:
-        if (!IsFinite(element.text.origin) || !std::isfinite(element.text.height) ||
-            !std::isfinite(element.text.rotation))
+        if (!IsFinite(e.text->origin) || !std::isfinite(e.text->height) || !std::isfinite(e.text->rotation))
             Refuse("Text with an invalid origin, height or rotation");
         break;
     case ElementKind::Shown:
-        for (const ShownPiece& piece : element.shown.pieces)
+        for (const ShownPiece& piece : e.shown->pieces)
             for (const Point3d& p : piece.points)
                 if (!IsFinite(p))
                     Refuse("Element has a coordinate that is not a finite number");
         break;
     }
+    CurveOf(element); // a bulge, spline or ellipse may still overflow on the way to a length
     if (element.level.id == 0)
         element.level = DefaultLevel();
     else
         Level(element.level);
-    if (element.id.IsZero())
-        element.id = ElementId::FromValue(m_nextId++);
+    element.id = ElementId::FromValue(kFirstElementId + m_elements.size());
     const uint64_t key = element.id.Value();
-    if (!element.dxfHandle.empty())
-        m_byDxfHandle[UpperHandle(element.dxfHandle)] = key;
-    m_elements[key] = std::move(element);
+    if (const std::string handle(DxfHandle(element)); !handle.empty()) {
+        if (const uint64_t value = PlainHandleValue(handle)) {
+            if (!m_byHandleValue.empty() && m_byHandleValue.back().first > value)
+                m_byHandleSorted = false;
+            m_byHandleValue.emplace_back(value, key);
+        } else {
+            m_byHandleText[UpperHandle(handle)] = key;
+        }
+    }
+    m_elements.push_back(std::move(element));
+    ++m_liveElements;
     return {key};
 } catch (const std::invalid_argument& e) {
     Refuse(std::string("Element refused: ") + e.what());
@@ -180,19 +237,19 @@ ElementHandle InMemoryDrawing::MakeEllipse(const Point3d& centre, double primary
     Point3d yAxis{rotation[1], rotation[4], rotation[7]};
     DrawingElement element;
     element.kind = ElementKind::Ellipse;
-    element.ellipse.centre = centre;
+    element.ellipse->centre = centre;
     const Point3d& majorDir = primaryRadius >= secondaryRadius ? xAxis : yAxis;
     const Point3d& minorDir = primaryRadius >= secondaryRadius ? yAxis : xAxis;
     const double major = std::max(primaryRadius, secondaryRadius);
-    element.ellipse.majorAxis = {majorDir.x * major, majorDir.y * major, majorDir.z * major};
-    element.ellipse.ratio = std::min(primaryRadius, secondaryRadius) / major;
+    element.ellipse->majorAxis = {majorDir.x * major, majorDir.y * major, majorDir.z * major};
+    element.ellipse->ratio = std::min(primaryRadius, secondaryRadius) / major;
     Point3d normal{majorDir.y * minorDir.z - majorDir.z * minorDir.y,
                    majorDir.z * minorDir.x - majorDir.x * minorDir.z,
                    majorDir.x * minorDir.y - majorDir.y * minorDir.x};
     const double length = std::hypot(normal.x, normal.y, normal.z);
     if (!(length > 0.0))
         Refuse("Ellipse rotation is singular");
-    element.ellipse.normal = {normal.x / length, normal.y / length, normal.z / length};
+    element.ellipse->normal = {normal.x / length, normal.y / length, normal.z / length};
     return Store(std::move(element));
 }
 
@@ -201,9 +258,9 @@ ElementHandle InMemoryDrawing::MakeText(const std::string& text, const Point3d& 
 {
     DrawingElement element;
     element.kind = ElementKind::Text;
-    element.text.text = text;
-    element.text.origin = origin;
-    element.text.rotation = std::atan2(rotation[3], rotation[0]);
+    element.text->text = text;
+    element.text->origin = origin;
+    element.text->rotation = std::atan2(rotation[3], rotation[0]);
     return Store(std::move(element));
 }
 
@@ -364,10 +421,10 @@ void InMemoryDrawing::Select(ElementHandle element)
 
 ElementHandle InMemoryDrawing::GetElementByID(ElementId id) const
 {
-    auto it = m_elements.find(id.Value());
-    if (it == m_elements.end() || !it->second.inModel)
+    const DrawingElement* e = Find(id.Value());
+    if (!e || !e->inModel)
         throw HostError(HostErrorKind::NoSuchElement, 5, "Element not found");
-    return {it->first};
+    return {id.Value()};
 }
 
 void InMemoryDrawing::AddElement(ElementHandle& element)
@@ -390,34 +447,67 @@ ElementHandle InMemoryDrawing::AddNewElement(DrawingElement element)
 
 void InMemoryDrawing::DeleteElement(ElementHandle element)
 {
-    const DrawingElement& e = Element(element);
-    if (!e.dxfHandle.empty())
-        m_byDxfHandle.erase(UpperHandle(e.dxfHandle));
+    DrawingElement& e = Mutable(element);
+    if (const std::string handle(DxfHandle(e)); !handle.empty() && !PlainHandleValue(handle))
+        m_byHandleText.erase(UpperHandle(handle));
+    // An entry by handle value is left: a lookup finds the element gone.
     if (m_selectedIds.erase(element.id))
         std::erase(m_selection, element.id);
     for (DrawingGroup& group : m_groups)
         if (m_groupMembers[group.handle.id].erase(e.id.Value()))
             std::erase(group.members, e.id);
-    m_elements.erase(element.id);
+    e = DrawingElement{}; // a zero identifier marks the place as empty
+    --m_liveElements;
     Changed();
 }
 
 std::vector<const DrawingElement*> InMemoryDrawing::ModelElements() const
 {
     std::vector<const DrawingElement*> result;
-    result.reserve(m_elements.size());
-    for (const auto& [id, element] : m_elements)
-        if (element.inModel)
+    result.reserve(m_liveElements);
+    for (const DrawingElement& element : m_elements)
+        if (!element.id.IsZero() && element.inModel)
             result.push_back(&element);
     return result;
 }
 
+void InMemoryDrawing::ReserveElements(size_t count)
+{
+    m_byHandleValue.reserve(m_byHandleValue.size() + count);
+}
+
+std::string_view InMemoryDrawing::DxfHandle(const DrawingElement& element) const
+{
+    if (element.dxfHandle.IsSet())
+        return *element.dxfHandle;
+    if (m_document && element.dxfEntity >= 0 &&
+        static_cast<size_t>(element.dxfEntity) < m_document->Entities().size())
+        return m_document->EntityHandle(m_document->Entities()[static_cast<size_t>(element.dxfEntity)]);
+    return {};
+}
+
 std::optional<ElementHandle> InMemoryDrawing::FindElementByDxfHandle(const std::string& handle) const
 {
-    auto it = m_byDxfHandle.find(UpperHandle(handle));
-    if (it == m_byDxfHandle.end())
-        return std::nullopt;
-    return ElementHandle{it->second};
+    const uint64_t value = PlainHandleValue(handle);
+    if (value == 0) {
+        auto it = m_byHandleText.find(UpperHandle(handle));
+        if (it == m_byHandleText.end())
+            return std::nullopt;
+        return ElementHandle{it->second};
+    }
+    if (!m_byHandleSorted) {
+        std::sort(m_byHandleValue.begin(), m_byHandleValue.end());
+        m_byHandleSorted = true;
+    }
+    // Of elements with the same handle the one made last counts, as long as it is there.
+    auto first = std::lower_bound(m_byHandleValue.begin(), m_byHandleValue.end(), std::pair<uint64_t, uint64_t>{value, 0});
+    for (auto it = std::upper_bound(first, m_byHandleValue.end(), std::pair<uint64_t, uint64_t>{value, UINT64_MAX});
+         it != first;) {
+        --it;
+        if (Find(it->second))
+            return ElementHandle{it->second};
+    }
+    return std::nullopt;
 }
 
 NamedGroupHandle InMemoryDrawing::AddNewNamedGroup(const std::string& name)
@@ -481,7 +571,7 @@ double InMemoryDrawing::Length(ElementHandle element) const
     const DrawingElement& e = Element(element);
     if (e.kind == ElementKind::Text)
         throw HostError(HostErrorKind::Failed, 438, "A text element has no length");
-    return e.curve.Length();
+    return Curve(e).Length();
 }
 
 Point3d InMemoryDrawing::PointAtDistance(ElementHandle element, double distance) const
@@ -491,7 +581,7 @@ Point3d InMemoryDrawing::PointAtDistance(ElementHandle element, double distance)
         throw HostError(HostErrorKind::Failed, 438, "A text element has no points along it");
     if (!std::isfinite(distance))
         Refuse("Distance is not a finite number");
-    return e.curve.PointAtDistance(distance);
+    return Curve(e).PointAtDistance(distance);
 }
 
 void InMemoryDrawing::SetColor(ElementHandle element, int color)

@@ -8,11 +8,13 @@
 #include "host/PathCurve.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -31,7 +33,7 @@ inline constexpr uint8_t kEditedColor = 1, kEditedLevel = 2, kEditedLineStyle = 
 
 // Shown: an entity kept from a DXF file that the drawing shows by its pieces (a block reference,
 // a hatch, a multi-line text ...) but never offers as a path.
-enum class ElementKind { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text, Shown };
+enum class ElementKind : uint8_t { LineString, Line, Arc, Circle, Polyline, Spline, Ellipse, Text, Shown };
 
 struct ArcData {
     Point3d centre;
@@ -47,30 +49,87 @@ struct TextData {
     double rotation = 0.0; // radians
 };
 
+// A part of an element that most elements lack (a spline, an ellipse, a text, what a kept entity
+// shows), kept behind one pointer: a drawing holds a million lines and arcs. Reading an unset
+// part gives the default value; writing to it through -> or * sets it. Copies are deep.
+template <class T>
+class OutOfLine {
+  public:
+    OutOfLine() = default;
+    OutOfLine(T value) : m_value(std::make_unique<T>(std::move(value))) {}
+    OutOfLine(const OutOfLine& other) : m_value(other.m_value ? std::make_unique<T>(*other.m_value) : nullptr) {}
+    OutOfLine(OutOfLine&&) noexcept = default;
+    OutOfLine& operator=(const OutOfLine& other)
+    {
+        if (this != &other)
+            m_value = other.m_value ? std::make_unique<T>(*other.m_value) : nullptr;
+        return *this;
+    }
+    OutOfLine& operator=(OutOfLine&&) noexcept = default;
+    OutOfLine& operator=(T value)
+    {
+        Set() = std::move(value);
+        return *this;
+    }
+
+    bool IsSet() const { return m_value != nullptr; }
+    const T& operator*() const { return m_value ? *m_value : Unset(); }
+    const T* operator->() const { return &**this; }
+    T& operator*() { return Set(); }
+    T* operator->() { return &Set(); }
+    operator const T&() const { return **this; }
+    template <class U>
+    friend bool operator==(const OutOfLine& a, const U& b)
+    {
+        return *a == b;
+    }
+
+  private:
+    static const T& Unset()
+    {
+        static const T unset{};
+        return unset;
+    }
+    T& Set()
+    {
+        if (!m_value)
+            m_value = std::make_unique<T>();
+        return *m_value;
+    }
+    std::unique_ptr<T> m_value;
+};
+
+// Fields are ordered so the small ones share words: a drawing holds a million elements.
 struct DrawingElement {
     ElementId id;
-    ElementKind kind = ElementKind::LineString;
     std::vector<Point3d> vertices; // line string, line (two), polyline
     std::vector<double> bulges;    // polyline: per vertex, to the next one
-    bool closed = false;
-    ArcData arc; // arc and circle
-    SplineData spline;
-    EllipseData ellipse;
-    TextData text;
-    ShownGeometry shown; // Shown: what it shows, in world coordinates
-    std::string dxfKind; // Shown: the DXF entity type ("INSERT", "HATCH" ...)
+    ArcData arc;                   // arc and circle
+    OutOfLine<SplineData> spline;
+    OutOfLine<EllipseData> ellipse;
+    OutOfLine<TextData> text;
+    OutOfLine<ShownGeometry> shown; // Shown: what it shows, in world coordinates
+    OutOfLine<std::string> dxfKind; // Shown: the DXF entity type ("INSERT", "HATCH" ...)
 
-    int color = kColorByLevel; // host colour number
-    int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for
     LevelHandle level;
     std::optional<LineStyleHandle> lineStyle; // none: as the level's
+    // An element read from the drawing's file is that file's entity number dxfEntity and has the
+    // entity's handle (InMemoryDrawing::DxfHandle); dxfHandle is only for a handle given by
+    // whoever made the element otherwise. dxfEntity is -1 for what the program drew.
+    long dxfEntity = -1;
+    OutOfLine<std::string> dxfHandle;
+    int color = kColorByLevel; // host colour number
+    int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for
     int weight = kWeightByLevel;
-    std::string dxfHandle; // the entity handle of an imported element
-    long dxfEntity = -1;   // its index among the document's entities; -1 for what the program drew
+    ElementKind kind = ElementKind::LineString;
+    bool closed = false;
     bool inModel = false;
     uint8_t editedAttributes = 0; // kEdited* bits
-    PathCurve curve; // empty for texts
 };
+
+// The element's path, made afresh from its geometry: empty for texts and kept entities. Throws
+// std::invalid_argument for geometry no path can be made of (the drawing refuses such elements).
+PathCurve CurveOf(const DrawingElement& element);
 
 struct DrawingLevel {
     LevelHandle handle;
@@ -151,6 +210,10 @@ class InMemoryDrawing : public CadHost {
     std::vector<const DrawingElement*> ModelElements() const;
     const DrawingElement& Element(ElementHandle element) const;
     std::optional<ElementHandle> FindElementByDxfHandle(const std::string& handle) const;
+    // The entity handle of an element: its file entity's, or the one it was given; empty for none.
+    std::string_view DxfHandle(const DrawingElement& element) const;
+    // Room for this many more elements read from a file, so the indexes grow once.
+    void ReserveElements(size_t count);
     const std::vector<DrawingLevel>& LevelTable() const { return m_levels; }
     const DrawingLevel& Level(LevelHandle level) const;
     const std::vector<DrawingLineStyle>& LineStyleTable() const { return m_lineStyles; }
@@ -188,22 +251,38 @@ class InMemoryDrawing : public CadHost {
   private:
     static constexpr uint64_t kByLevelStyleId = 1;
 
+    DrawingElement* Find(uint64_t id);
+    const DrawingElement* Find(uint64_t id) const { return const_cast<InMemoryDrawing*>(this)->Find(id); }
     DrawingElement& Mutable(ElementHandle element);
+    const PathCurve& Curve(const DrawingElement& element) const;
+    std::string ElementName(const DrawingElement& element) const;
     std::optional<LineStyleHandle> LevelStyle(std::optional<LineStyleHandle> style) const;
     ElementHandle Store(DrawingElement element);
     void Changed(bool edit = true);
 
     std::string m_caption;
     std::shared_ptr<const DxfDocument> m_document;
-    std::map<uint64_t, DrawingElement> m_elements; // by identifier, so in creation order
-    std::map<std::string, uint64_t> m_byDxfHandle;
+    // By identifier less kFirstElementId, so in creation order; a deleted element stays as an
+    // empty one with a zero identifier, so later identifiers keep their place. A deque, so the
+    // elements never move and references to them stay valid as the drawing grows.
+    std::deque<DrawingElement> m_elements;
+    size_t m_liveElements = 0;
+    // Elements read from a file by their entity handle's value (handle, identifier), sorted when
+    // looked up after additions; a handle that is not plain upper-case hexadecimal by its text.
+    mutable std::vector<std::pair<uint64_t, uint64_t>> m_byHandleValue;
+    mutable bool m_byHandleSorted = true;
+    std::map<std::string, uint64_t> m_byHandleText;
+    // The path curve of the element last asked for its length or a point: the sweep asks the
+    // same path thousands of times, and no element keeps its curve. (Kept in const calls: the
+    // drawing is used from one thread, as the whole program is.)
+    mutable uint64_t m_curveId = 0;
+    mutable PathCurve m_curve;
     std::vector<DrawingLevel> m_levels;
     std::vector<DrawingLineStyle> m_lineStyles;
     std::vector<DrawingGroup> m_groups;
     std::map<uint64_t, std::unordered_set<uint64_t>> m_groupMembers; // group handle -> element ids
     std::vector<uint64_t> m_selection;                               // in the order of selecting
     std::unordered_set<uint64_t> m_selectedIds; // the same, for a quick "already selected?"
-    uint64_t m_nextId = kFirstElementId;
     uint64_t m_nextHandle = 2;
     uint64_t m_revision = 0;
     uint64_t m_editRevision = 0;

@@ -43,7 +43,7 @@ std::vector<Point2d> LinesOfElement(const DrawingElement& e)
     case ElementKind::Line:
     case ElementKind::Polyline:
         if (bulged)
-            return SampleCurve(e.curve);
+            return SampleCurve(CurveOf(e));
         for (const Point3d& p : e.vertices)
             out.push_back({p.x, p.y});
         if (e.closed && !e.vertices.empty())
@@ -65,22 +65,23 @@ std::vector<Point2d> LinesOfElement(const DrawingElement& e)
     }
     case ElementKind::Spline:
     case ElementKind::Ellipse:
-        return SampleCurve(e.curve);
+        return SampleCurve(CurveOf(e));
     default:
         return out;
     }
 }
 
-std::string HandleText(const DrawingElement& e)
+} // namespace
+
+// An element by its entity handle, or by its identifier in hexadecimal when it has none.
+std::string InMemoryDrawing::ElementName(const DrawingElement& e) const
 {
-    if (!e.dxfHandle.empty())
-        return e.dxfHandle;
+    if (const std::string_view handle = DxfHandle(e); !handle.empty())
+        return std::string(handle);
     char text[24];
     std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(e.id.Value()));
     return text;
 }
-
-} // namespace
 
 std::vector<ElementLines> InMemoryDrawing::LinesOnLevels(const std::vector<std::string>& levels) const
 {
@@ -91,13 +92,13 @@ std::vector<ElementLines> InMemoryDrawing::LinesOnLevels(const std::vector<std::
     std::vector<ElementLines> out;
     if (levels.empty())
         return out;
-    for (const auto& [id, e] : m_elements) {
-        if (!e.inModel || e.kind == ElementKind::Text)
+    for (const DrawingElement& e : m_elements) {
+        if (e.id.IsZero() || !e.inModel || e.kind == ElementKind::Text)
             continue;
         const bool onLevel = named(Level(e.level).name);
-        ElementLines lines{HandleText(e), {}};
+        ElementLines lines{ElementName(e), {}};
         if (e.kind == ElementKind::Shown) {
-            for (const ShownPiece& piece : e.shown.pieces) {
+            for (const ShownPiece& piece : e.shown->pieces) {
                 if (piece.points.size() < 2 || !(onLevel || named(piece.layer)))
                     continue;
                 std::vector<Point2d> line;

@@ -52,7 +52,7 @@ std::string Num(double v)
 std::vector<Point3d> Outline(const DrawingElement& e, double unitsPerSample)
 {
     if (e.kind == ElementKind::Text)
-        return {e.text.origin};
+        return {e.text->origin};
     const bool straight = (e.kind == ElementKind::LineString || e.kind == ElementKind::Line ||
                            e.kind == ElementKind::Polyline) &&
                           std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0.0; });
@@ -62,13 +62,14 @@ std::vector<Point3d> Outline(const DrawingElement& e, double unitsPerSample)
             points.push_back(points.front());
         return points;
     }
-    const double length = e.curve.Length();
+    const PathCurve curve = CurveOf(e);
+    const double length = curve.Length();
     const int samples =
         std::clamp(static_cast<int>(length / std::max(unitsPerSample, 1e-12)), kMinCurveSamples, 20000);
     std::vector<Point3d> points;
     points.reserve(static_cast<size_t>(samples) + 1);
     for (int i = 0; i <= samples; ++i)
-        points.push_back(e.curve.PointAtDistance(length * i / samples));
+        points.push_back(curve.PointAtDistance(length * i / samples));
     return points;
 }
 
@@ -117,11 +118,11 @@ std::string WriteSvgText(const InMemoryDrawing& drawing, const SvgOptions& optio
             const int aci = e->color == kColorByLevel ? (e->dxfColor ? e->dxfColor : level.dxfColor) : 0;
             const std::string rgb = aci > 0 && color == level.color ? AciRgb(aci) : HostColorRgb(color);
             if (e->kind == ElementKind::Text) {
-                const double angle = -e->text.rotation * 180.0 / std::numbers::pi;
-                body += "<text x=\"" + px(e->text.origin) + "\" y=\"" + py(e->text.origin) +
-                        "\" font-size=\"" + Num(std::max(e->text.height * scale, 1.0)) + "\" fill=\"" + rgb +
-                        "\" transform=\"rotate(" + Num(angle) + " " + px(e->text.origin) + " " +
-                        py(e->text.origin) + ")\">" + Escape(e->text.text) + "</text>\n";
+                const double angle = -e->text->rotation * 180.0 / std::numbers::pi;
+                body += "<text x=\"" + px(e->text->origin) + "\" y=\"" + py(e->text->origin) +
+                        "\" font-size=\"" + Num(std::max(e->text->height * scale, 1.0)) + "\" fill=\"" + rgb +
+                        "\" transform=\"rotate(" + Num(angle) + " " + px(e->text->origin) + " " +
+                        py(e->text->origin) + ")\">" + Escape(e->text->text) + "</text>\n";
                 continue;
             }
             body += "<polyline fill=\"none\" stroke=\"" + rgb + "\" stroke-width=\"" +

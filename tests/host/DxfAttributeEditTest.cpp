@@ -45,17 +45,18 @@ std::string Shell(const std::string& command)
 
 using Tags = std::vector<std::pair<int, std::string>>;
 
-DxfTagRange MainOf(const DxfEntityRef& e)
+DxfTagRange MainOf(const DxfDocument& doc, const DxfEntityRef& e)
 {
-    return {e.tags.begin, e.subs.empty() ? e.tags.end : e.subs.front().begin};
+    const auto subs = doc.EntitySubs(e);
+    return {e.begin, subs.empty() ? e.end : subs.front().begin};
 }
 
 // The tags without the given codes in the common group, to compare what must not change.
 Tags Without(const DxfDocument& doc, const DxfEntityRef& e, std::initializer_list<int> codes)
 {
-    const DxfTagRange group = CommonGroup(doc, MainOf(e));
+    const DxfTagRange group = CommonGroup(doc, MainOf(doc, e));
     Tags tags;
-    for (size_t i = e.tags.begin; i < e.tags.end; ++i) {
+    for (size_t i = e.begin; i < e.end; ++i) {
         const DxfTag t = doc.Tag(i);
         if (i >= group.begin && i < group.end && std::find(codes.begin(), codes.end(), t.code) != codes.end())
             continue;
@@ -67,7 +68,7 @@ Tags Without(const DxfDocument& doc, const DxfEntityRef& e, std::initializer_lis
 // Where a code stands in the entity's common group; -1 when not there.
 long PlaceIn(const DxfDocument& doc, const DxfEntityRef& e, int code)
 {
-    const DxfTagRange group = CommonGroup(doc, MainOf(e));
+    const DxfTagRange group = CommonGroup(doc, MainOf(doc, e));
     for (size_t i = group.begin; i < group.end; ++i)
         if (doc.Tag(i).code == code)
             return static_cast<long>(i - group.begin);
@@ -77,7 +78,7 @@ long PlaceIn(const DxfDocument& doc, const DxfEntityRef& e, int code)
 const DxfEntityRef* ByHandle(const DxfDocument& doc, std::string_view handle)
 {
     for (const DxfEntityRef& e : doc.Entities())
-        if (e.handle == handle)
+        if (doc.EntityHandle(e) == handle)
             return &e;
     return nullptr;
 }
@@ -104,11 +105,11 @@ class EditedProject : public ::testing::TestWithParam<const char*> {
     std::optional<ElementHandle> FirstOf(std::string_view type)
     {
         for (const DrawingElement* e : D().ModelElements())
-            if (e->dxfEntity >= 0 && In().Entities()[static_cast<size_t>(e->dxfEntity)].type == type)
+            if (e->dxfEntity >= 0 && In().EntityType(In().Entities()[static_cast<size_t>(e->dxfEntity)]) == type)
                 return e->id.Value() ? std::optional(ElementHandle{e->id.Value()}) : std::nullopt;
         return std::nullopt;
     }
-    std::string HandleOf(ElementHandle h) { return D().Element(h).dxfHandle; }
+    std::string HandleOf(ElementHandle h) { return std::string(D().DxfHandle(D().Element(h))); }
     DxfImport read;
 };
 
@@ -138,25 +139,27 @@ TEST_P(EditedProject, ColourAndLevelChangedOnLinePolylinesAreSavedTheRestKept)
     const DxfDocument& out = *parsed.document;
     ASSERT_EQ(out.Entities().size(), In().Entities().size());
     for (const DxfEntityRef& e : In().Entities()) {
-        const DxfEntityRef* o = ByHandle(out, e.handle);
-        ASSERT_NE(o, nullptr) << e.type << " " << e.handle;
-        if (!edited.count(std::string(e.handle))) {
-            EXPECT_EQ(out.Raw(o->tags), In().Raw(e.tags)) << e.type << " " << e.handle;
+        const std::string_view type = In().EntityType(e), handle = In().EntityHandle(e);
+        const DxfEntityRef* o = ByHandle(out, handle);
+        ASSERT_NE(o, nullptr) << type << " " << handle;
+        if (!edited.count(std::string(handle))) {
+            EXPECT_EQ(out.Raw(o->Tags()), In().Raw(e.Tags())) << type << " " << handle;
             continue;
         }
         // Only layer and colour differ; handles, owner, reactors, XDATA and vertices are the same.
-        EXPECT_EQ(Without(out, *o, {8, 62}), Without(In(), e, {8, 62})) << e.type;
-        const DxfCommonTags c = CommonTagsOf(out, MainOf(*o));
-        EXPECT_EQ(c.layer, kNewLevel) << e.type;
-        EXPECT_EQ(c.aci, 1) << e.type;
-        EXPECT_GT(PlaceIn(out, *o, 62), PlaceIn(out, *o, 8)) << e.type;
-        ASSERT_EQ(o->subs.size(), e.subs.size());
-        for (size_t k = 0; k < e.subs.size(); ++k)
-            EXPECT_EQ(out.Raw(o->subs[k]), In().Raw(e.subs[k])) << e.type << " vertex " << k;
+        EXPECT_EQ(Without(out, *o, {8, 62}), Without(In(), e, {8, 62})) << type;
+        const DxfCommonTags c = CommonTagsOf(out, MainOf(out, *o));
+        EXPECT_EQ(c.layer, kNewLevel) << type;
+        EXPECT_EQ(c.aci, 1) << type;
+        EXPECT_GT(PlaceIn(out, *o, 62), PlaceIn(out, *o, 8)) << type;
+        const auto outSubs = out.EntitySubs(*o), inSubs = In().EntitySubs(e);
+        ASSERT_EQ(outSubs.size(), inSubs.size());
+        for (size_t k = 0; k < inSubs.size(); ++k)
+            EXPECT_EQ(out.Raw(outSubs[k]), In().Raw(inSubs[k])) << type << " vertex " << k;
         if (!R12()) {
             // The common group follows the AcDbEntity marker.
-            const DxfTagRange group = CommonGroup(out, MainOf(*o));
-            EXPECT_EQ(out.Tag(group.begin - 1).value, "AcDbEntity") << e.type;
+            const DxfTagRange group = CommonGroup(out, MainOf(out, *o));
+            EXPECT_EQ(out.Tag(group.begin - 1).value, "AcDbEntity") << type;
         }
     }
     ASSERT_NE(out.FindRecord("LAYER", kNewLevel), nullptr);
@@ -208,7 +211,7 @@ TEST_P(EditedProject, SettingTheValuesItHasOrChangingBackSavesTheFileAsItWas)
         D().SetLevel(h, copy.level);
         D().SetLineStyle(h, copy.lineStyle);
         D().SetLineWeight(h, copy.weight);
-        EXPECT_EQ(D().Element(h).editedAttributes, 0) << copy.dxfHandle;
+        EXPECT_EQ(D().Element(h).editedAttributes, 0) << D().DxfHandle(*e);
     }
     EXPECT_EQ(WriteDxfText(D()), Slurp(Input()));
 
@@ -249,7 +252,7 @@ TEST_P(EditedProject, LineTypeAndWeightAreInsertedAndDroppedWhenByLayer)
     const DxfEntityRef* l = ByHandle(out, lineHandle);
     const DxfEntityRef* c = ByHandle(out, circleHandle);
     ASSERT_TRUE(l && c);
-    const DxfCommonTags lt = CommonTagsOf(out, MainOf(*l));
+    const DxfCommonTags lt = CommonTagsOf(out, MainOf(out, *l));
     EXPECT_FALSE(lt.lineType.empty());
     EXPECT_NE(out.FindRecord("LTYPE", lt.lineType), nullptr) << lt.lineType;
     EXPECT_GT(PlaceIn(out, *l, 6), PlaceIn(out, *l, 8));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <numbers>
 #include <random>
@@ -70,9 +71,9 @@ TEST_F(RoadImport, BulgedPolylineIsAPathWithAnalyticLength)
     ASSERT_TRUE(road->ok()) << road->error;
     const DrawingElement& e = ByHandle("31");
     EXPECT_EQ(static_cast<int>(e.kind), static_cast<int>(ElementKind::Polyline));
-    EXPECT_NEAR(e.curve.Length(), 60 + 6 * kPi, 1e-9);
+    EXPECT_NEAR(CurveOf(e).Length(), 60 + 6 * kPi, 1e-9);
     // Halfway round the radius-12 bend centred at (40, 12).
-    const Point3d p = e.curve.PointAtDistance(40 + 3 * kPi);
+    const Point3d p = CurveOf(e).PointAtDistance(40 + 3 * kPi);
     EXPECT_NEAR(p.x, 40 + 12 * std::sin(kPi / 4), 1e-9);
     EXPECT_NEAR(p.y, 12 - 12 * std::cos(kPi / 4), 1e-9);
     const auto onPath = PathElementsOnLevel(D(), "PATH");
@@ -85,17 +86,17 @@ TEST_F(RoadImport, ArcsCirclesAndMirroredArc)
 {
     ASSERT_TRUE(road->ok()) << road->error;
     const DrawingElement& arc = ByHandle("33");
-    EXPECT_NEAR(arc.curve.Length(), 2.5 * kPi, 1e-12);
+    EXPECT_NEAR(CurveOf(arc).Length(), 2.5 * kPi, 1e-12);
     // Drawn with its extrusion pointing down: in plan the centre is (-20, 10), 90 to 180 degrees.
     const DrawingElement& mirrored = ByHandle("34");
-    const Point3d start = mirrored.curve.PointAtDistance(0);
-    const Point3d end = mirrored.curve.PointAtDistance(100);
+    const Point3d start = CurveOf(mirrored).PointAtDistance(0);
+    const Point3d end = CurveOf(mirrored).PointAtDistance(100);
     EXPECT_NEAR(start.x, -20, 1e-12);
     EXPECT_NEAR(start.y, 15, 1e-12);
     EXPECT_NEAR(end.x, -25, 1e-12);
     EXPECT_NEAR(end.y, 10, 1e-12);
     const DrawingElement& circle = ByHandle("35");
-    EXPECT_NEAR(circle.curve.Length(), 6 * kPi, 1e-12);
+    EXPECT_NEAR(CurveOf(circle).Length(), 6 * kPi, 1e-12);
     EXPECT_EQ(circle.color, 1);         // AutoCAD blue
     EXPECT_EQ(ByHandle("32").color, 2); // AutoCAD green
 }
@@ -104,29 +105,29 @@ TEST_F(RoadImport, FitPointSplineRunsThroughItsEnds)
 {
     ASSERT_TRUE(road->ok()) << road->error;
     const DrawingElement& s = ByHandle("36");
-    EXPECT_EQ(s.spline.fitPoints.size(), 5u);
-    const Point3d a = s.curve.PointAtDistance(0), b = s.curve.PointAtDistance(1e9);
+    EXPECT_EQ(s.spline->fitPoints.size(), 5u);
+    const Point3d a = CurveOf(s).PointAtDistance(0), b = CurveOf(s).PointAtDistance(1e9);
     EXPECT_NEAR(a.x, 0, 1e-9);
     EXPECT_NEAR(a.y, 50, 1e-9);
     EXPECT_NEAR(b.x, 40, 1e-9);
     EXPECT_NEAR(b.y, 50, 1e-9);
-    EXPECT_GT(s.curve.Length(), 40.0);
+    EXPECT_GT(CurveOf(s).Length(), 40.0);
 }
 
 TEST_F(RoadImport, TextsEllipseAndOldPolyline)
 {
     ASSERT_TRUE(road->ok()) << road->error;
     const DrawingElement& t = ByHandle("38");
-    EXPECT_EQ(t.text.text, "Road 1");
-    EXPECT_NEAR(t.text.rotation, kPi / 6, 1e-12);
-    EXPECT_NEAR(t.text.height, 2.5, 1e-12);
+    EXPECT_EQ(t.text->text, "Road 1");
+    EXPECT_NEAR(t.text->rotation, kPi / 6, 1e-12);
+    EXPECT_NEAR(t.text->height, 2.5, 1e-12);
     // The multi-line note is no text element of the drawing; it is shown by its pieces, if at all.
     if (auto note = D().FindElementByDxfHandle("39")) {
         EXPECT_EQ(D().Element(*note).dxfKind, "MTEXT");
     }
-    EXPECT_NEAR(ByHandle("37").ellipse.ratio, 0.5, 1e-12);
+    EXPECT_NEAR(ByHandle("37").ellipse->ratio, 0.5, 1e-12);
     const DrawingElement& old = ByHandle("3A");
-    EXPECT_NEAR(old.curve.Length(), 5 * kPi + 10, 1e-9);
+    EXPECT_NEAR(CurveOf(old).Length(), 5 * kPi + 10, 1e-9);
 }
 
 TEST_F(RoadImport, GroupKeepsItsMembers)
@@ -183,7 +184,7 @@ TEST(DxfText, MinimalEntitiesOnlyFileWithCrLf)
     const DxfImport r = ReadDxfText(text, "r12.dxf");
     ASSERT_TRUE(r.ok()) << r.error;
     ASSERT_EQ(r.drawing->ModelElements().size(), 1u);
-    EXPECT_NEAR(r.drawing->ModelElements().front()->curve.Length(), 5.0, 1e-15);
+    EXPECT_NEAR(CurveOf(*r.drawing->ModelElements().front()).Length(), 5.0, 1e-15);
     EXPECT_TRUE(r.drawing->FindLevelByName("ROAD").has_value()); // layer made on first use
 }
 
@@ -212,7 +213,7 @@ TEST(DxfText, NumbersBeyondDoubleRangeAreRefusedTinyOnesAccepted)
     EXPECT_NE(huge.error.find("number 1e400 is out of range"), std::string::npos) << huge.error;
     const DxfImport tiny = ReadDxfText(head + "+1e-400" + tail, "tiny.dxf");
     ASSERT_TRUE(tiny.ok()) << tiny.error;
-    EXPECT_NEAR(tiny.drawing->ModelElements().front()->curve.Length(), 1.0, 1e-15);
+    EXPECT_NEAR(CurveOf(*tiny.drawing->ModelElements().front()).Length(), 1.0, 1e-15);
 }
 
 } // namespace
@@ -240,7 +241,7 @@ TEST_P(DxfTextEncoding, TextsAndLayerNamesBecomeUtf8)
 {
     const DxfImport r = ReadDxfText(TextFile(GetParam().version, GetParam().written), "enc.dxf");
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.drawing->ModelElements().front()->text.text, GetParam().utf8);
+    EXPECT_EQ(r.drawing->ModelElements().front()->text->text, GetParam().utf8);
     EXPECT_TRUE(r.drawing->FindLevelByName(GetParam().utf8).has_value());
 }
 
@@ -327,7 +328,38 @@ TEST(DxfText, VertexCountBeyondTheFileIsRefused)
     fine.replace(fine.find("2000000000"), 10, "2");
     const DxfImport ok = ReadDxfText(fine, "count.dxf");
     ASSERT_TRUE(ok.ok()) << ok.error;
-    EXPECT_NEAR(ok.drawing->ModelElements().front()->curve.Length(), 1.0, 1e-15);
+    EXPECT_NEAR(CurveOf(*ok.drawing->ModelElements().front()).Length(), 1.0, 1e-15);
+}
+
+// Elements read from a file keep no copy of their handle: it is read from the document, found
+// without regard to case, and an entity without one (R12) is named by its identifier instead.
+TEST(DxfHandles, ElementsAreKnownByTheirEntityHandles)
+{
+    const std::string text = "0\nSECTION\n2\nENTITIES\n"
+                             "0\nLINE\n5\n1a\n8\nKERB\n10\n0\n20\n0\n11\n4\n21\n0\n"
+                             "0\nLINE\n8\nKERB\n10\n0\n20\n1\n11\n5\n21\n1\n"
+                             "0\nLINE\n5\n  2B\n8\nKERB\n10\n0\n20\n2\n11\n6\n21\n2\n"
+                             "0\nENDSEC\n0\nEOF\n";
+    const DxfImport r = ReadDxfText(text, "handles.dxf");
+    ASSERT_TRUE(r.ok()) << r.error;
+    const InMemoryDrawing& d = *r.drawing;
+    const std::vector<const DrawingElement*> elements = d.ModelElements();
+    ASSERT_EQ(elements.size(), 3u);
+    EXPECT_EQ(d.DxfHandle(*elements[0]), "1a");
+    EXPECT_EQ(d.DxfHandle(*elements[1]), "");
+    EXPECT_EQ(d.DxfHandle(*elements[2]), "2B"); // blanks around a value are not part of it
+    EXPECT_FALSE(elements[0]->dxfHandle.IsSet());
+    EXPECT_EQ(d.FindElementByDxfHandle("1A")->id, elements[0]->id.Value());
+    EXPECT_EQ(d.FindElementByDxfHandle("2b")->id, elements[2]->id.Value());
+    EXPECT_DOUBLE_EQ(d.Length(*d.FindElementByDxfHandle("2B")), 6.0);
+
+    const std::vector<ElementLines> lines = d.LinesOnLevels({"kerb"});
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].handle, "1a");
+    char id[24];
+    std::snprintf(id, sizeof id, "%llX", static_cast<unsigned long long>(elements[1]->id.Value()));
+    EXPECT_EQ(lines[1].handle, id);
+    EXPECT_EQ(lines[2].handle, "2B");
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_P(ResultsOfProject, EveryMemberIsCopiedOrNamedAndTheFileAuditsClean)
         // Fresh handles: none is used twice.
         std::set<std::string> handles;
         for (const DxfEntityRef& e : out.Entities())
-            EXPECT_TRUE(handles.insert(std::string(e.handle)).second) << e.type << " " << e.handle;
+            EXPECT_TRUE(handles.insert(std::string(out.EntityHandle(e))).second) << out.EntityType(e) << " " << out.EntityHandle(e);
     }
     EXPECT_EQ(back.drawing->Groups()[0].members.size(), back.drawing->ModelElements().size());
     const size_t left = R12() ? [&] {
@@ -126,7 +126,7 @@ TEST_P(ResultsOfProject, CopiedMemberKeepsTheAttributesTheUserChanged)
     for (const DrawingElement* e : d.ModelElements())
         if (e->dxfKind == "INSERT" && handle.empty()) {
             const ElementHandle h{e->id.Value()};
-            handle = e->dxfHandle;
+            handle = std::string(d.DxfHandle(*e));
             d.SetColor(h, 4); // yellow: colour index 2
             d.SetLevel(h, level);
             d.AddGroupMember(g, h);
@@ -139,7 +139,7 @@ TEST_P(ResultsOfProject, CopiedMemberKeepsTheAttributesTheUserChanged)
     ASSERT_EQ(back.drawing->ModelElements().size(), 1u);
     const DrawingElement& copy = *back.drawing->ModelElements().front();
     EXPECT_EQ(copy.dxfKind, "INSERT");
-    EXPECT_NE(copy.dxfHandle, handle) << "a fresh handle";
+    EXPECT_NE(back.drawing->DxfHandle(copy), handle) << "a fresh handle";
     EXPECT_EQ(back.drawing->LevelName(copy.level), "Velrok_Moved");
     EXPECT_EQ(copy.color, 4);
     EXPECT_NE(back.drawing->Document()->FindRecord("LAYER", "Velrok_Moved"), nullptr);
@@ -211,11 +211,11 @@ TEST(DxfResultsCopy, BackPointersAreDroppedAndAPointerToAnObjectIsRefused)
     ASSERT_TRUE(out.document) << out.error;
     std::vector<const DxfEntityRef*> points;
     for (const DxfEntityRef& e : out.document->Entities())
-        if (e.type == "POINT")
+        if (out.document->EntityType(e) == "POINT")
             points.push_back(&e);
     ASSERT_EQ(points.size(), 1u);
     std::map<int, std::vector<std::string>> tags;
-    for (const DxfTag& t : out.document->Span(points[0]->tags))
+    for (const DxfTag& t : out.document->Span(points[0]->Tags()))
         tags[t.code].emplace_back(t.value);
     EXPECT_FALSE(tags.count(360));
     EXPECT_FALSE(tags.count(390));

@@ -70,24 +70,24 @@ std::shared_ptr<InMemoryDrawing> SweepLikeDrawing()
     d->AddNewElement(poly);
     DrawingElement nurbs;
     nurbs.kind = ElementKind::Spline;
-    nurbs.spline.degree = 2;
-    nurbs.spline.controlPoints = {{3, 0, 0}, {3, 3, 0}, {0, 3, 0}};
-    nurbs.spline.weights = {1, std::sqrt(0.5), 1};
-    nurbs.spline.knots = {0, 0, 0, 1, 1, 1};
+    nurbs.spline->degree = 2;
+    nurbs.spline->controlPoints = {{3, 0, 0}, {3, 3, 0}, {0, 3, 0}};
+    nurbs.spline->weights = {1, std::sqrt(0.5), 1};
+    nurbs.spline->knots = {0, 0, 0, 1, 1, 1};
     d->AddNewElement(nurbs);
     DrawingElement cubic;
     cubic.kind = ElementKind::Spline;
-    cubic.spline.degree = 3;
-    cubic.spline.controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}, {6, -1, 0}};
-    cubic.spline.knots = {0, 0, 0, 0, 0.5, 1, 1, 1, 1};
+    cubic.spline->degree = 3;
+    cubic.spline->controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}, {6, -1, 0}};
+    cubic.spline->knots = {0, 0, 0, 0, 0.5, 1, 1, 1, 1};
     d->AddNewElement(cubic);
     DrawingElement ellipse;
     ellipse.kind = ElementKind::Ellipse;
-    ellipse.ellipse.centre = {7, 7, 0};
-    ellipse.ellipse.majorAxis = {0, 3, 0};
-    ellipse.ellipse.ratio = 0.25;
-    ellipse.ellipse.startParam = 0.5;
-    ellipse.ellipse.endParam = 4.0;
+    ellipse.ellipse->centre = {7, 7, 0};
+    ellipse.ellipse->majorAxis = {0, 3, 0};
+    ellipse.ellipse->ratio = 0.25;
+    ellipse.ellipse->startParam = 0.5;
+    ellipse.ellipse->endParam = 4.0;
     d->AddNewElement(ellipse);
     return d;
 }
@@ -140,19 +140,19 @@ TEST(DxfRoundTrip, ReadsBackSameLevelsElementsAndGroups)
         ASSERT_EQ(b.bulges.size(), a.bulges.size()) << what;
         for (size_t k = 0; k < a.bulges.size(); ++k)
             EXPECT_NEAR(b.bulges[k], a.bulges[k], kCoordTolerance) << what;
-        ExpectPointsNear(b.spline.controlPoints, a.spline.controlPoints, what);
-        EXPECT_EQ(b.spline.knots, a.spline.knots) << what;
-        EXPECT_EQ(b.spline.weights.size(), a.spline.weights.size()) << what;
-        ExpectPointsNear({b.arc.centre, b.ellipse.centre, b.ellipse.majorAxis, b.text.origin},
-                         {a.arc.centre, a.ellipse.centre, a.ellipse.majorAxis, a.text.origin}, what);
+        ExpectPointsNear(b.spline->controlPoints, a.spline->controlPoints, what);
+        EXPECT_EQ(b.spline->knots, a.spline->knots) << what;
+        EXPECT_EQ(b.spline->weights.size(), a.spline->weights.size()) << what;
+        ExpectPointsNear({b.arc.centre, b.ellipse->centre, b.ellipse->majorAxis, b.text->origin},
+                         {a.arc.centre, a.ellipse->centre, a.ellipse->majorAxis, a.text->origin}, what);
         EXPECT_NEAR(b.arc.radius, a.arc.radius, kCoordTolerance) << what;
-        EXPECT_NEAR(b.ellipse.ratio, a.ellipse.ratio, kCoordTolerance) << what;
-        EXPECT_NEAR(b.text.rotation, a.text.rotation, kCoordTolerance) << what;
-        EXPECT_EQ(b.text.text, a.text.text) << what;
+        EXPECT_NEAR(b.ellipse->ratio, a.ellipse->ratio, kCoordTolerance) << what;
+        EXPECT_NEAR(b.text->rotation, a.text->rotation, kCoordTolerance) << what;
+        EXPECT_EQ(b.text->text, a.text->text) << what;
         // The whole curve agrees, not just its defining numbers.
-        EXPECT_NEAR(b.curve.Length(), a.curve.Length(), kCoordTolerance) << what;
-        const Point3d pa = a.curve.PointAtDistance(a.curve.Length() / 3),
-                      pb = b.curve.PointAtDistance(b.curve.Length() / 3);
+        EXPECT_NEAR(CurveOf(b).Length(), CurveOf(a).Length(), kCoordTolerance) << what;
+        const Point3d pa = CurveOf(a).PointAtDistance(CurveOf(a).Length() / 3),
+                      pb = CurveOf(b).PointAtDistance(CurveOf(b).Length() / 3);
         EXPECT_NEAR(pb.x, pa.x, kCoordTolerance) << what;
         EXPECT_NEAR(pb.y, pa.y, kCoordTolerance) << what;
     }

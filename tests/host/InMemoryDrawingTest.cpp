@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace velrok::host {
 namespace {
 
@@ -191,12 +193,140 @@ TEST(InMemoryDrawing, EllipseAndTextFromHostCalls)
     // A 90 degree rotation turns the text and puts the longer radius along y.
     const Rotation quarter{0, -1, 0, 1, 0, 0, 0, 0, 1};
     ElementHandle t = d.MakeText("12,2", {3, 4, 0}, quarter);
-    EXPECT_NEAR(d.Element(t).text.rotation, 3.141592653589793 / 2, 1e-15);
+    EXPECT_NEAR(d.Element(t).text->rotation, 3.141592653589793 / 2, 1e-15);
     EXPECT_THROW(d.Length(t), HostError);
     ElementHandle tall = d.MakeEllipse({0, 0, 0}, 1.0, 2.0, d.DefaultRotation(), -1);
-    EXPECT_NEAR(d.Element(tall).ellipse.majorAxis.y, 2.0, 1e-15);
-    EXPECT_NEAR(d.Element(tall).ellipse.ratio, 0.5, 1e-15);
+    EXPECT_NEAR(d.Element(tall).ellipse->majorAxis.y, 2.0, 1e-15);
+    EXPECT_NEAR(d.Element(tall).ellipse->ratio, 0.5, 1e-15);
     EXPECT_THROW(d.MakeEllipse({0, 0, 0}, 0.0, 1.0, d.DefaultRotation(), -1), HostError);
+}
+
+// Deleting leaves a gap: the element is gone by every way of finding it, the others keep their
+// identifiers and order, and a new element never takes a deleted one's identifier.
+TEST(InMemoryDrawing, DeletedElementsLeaveTheOthersAndTheirIdentifiersAlone)
+{
+    InMemoryDrawing d;
+    std::vector<ElementHandle> lines;
+    for (int i = 0; i < 5; ++i)
+        lines.push_back(AddLine(d, {0, 0, 0}, {double(i + 1), 0, 0}));
+    const ElementId gone = d.ID(lines[1]);
+    NamedGroupHandle group = d.AddNewNamedGroup("run");
+    d.AddGroupMember(group, lines[1]);
+    d.AddGroupMember(group, lines[2]);
+    d.Select(lines[1]);
+    d.DeleteElement(lines[1]);
+    d.DeleteElement(lines[4]);
+    EXPECT_THROW(d.GetElementByID(gone), HostError);
+    EXPECT_THROW(d.Element(lines[1]), HostError);
+    EXPECT_THROW(d.Length(lines[1]), HostError);
+    EXPECT_THROW(d.DeleteElement(lines[1]), HostError);
+    EXPECT_FALSE(d.AnyElementsSelected());
+    ASSERT_EQ(d.Group(group).members.size(), 1u);
+    EXPECT_EQ(d.Group(group).members[0].Value(), d.ID(lines[2]).Value());
+
+    ElementHandle later = AddLine(d, {0, 0, 0}, {0, 9, 0});
+    EXPECT_EQ(d.ID(later).Value(), d.ID(lines[3]).Value() + 2); // after the deleted last one
+    std::vector<double> lengths;
+    for (const DrawingElement* e : d.ModelElements())
+        lengths.push_back(d.Length({e->id.Value()}));
+    EXPECT_EQ(lengths, (std::vector<double>{1, 3, 4, 9}));
+    EXPECT_EQ(d.GetElementByID(d.ID(lines[3])).id, lines[3].id);
+    // Identifiers the drawing never gave are unknown, below and above the range alike.
+    EXPECT_THROW(d.GetElementByID(ElementId::FromValue(kFirstElementId - 1)), HostError);
+    EXPECT_THROW(d.GetElementByID(ElementId::FromValue(d.ID(later).Value() + 1)), HostError);
+    EXPECT_THROW(d.Element({0}), HostError);
+}
+
+// Handles are looked up without regard to case, in whatever order the file gave them; one that is
+// no plain hexadecimal number is found by its text, and a deleted element by neither.
+TEST(InMemoryDrawing, ElementsAreFoundByTheirFileHandle)
+{
+    InMemoryDrawing d;
+    auto withHandle = [&](const std::string& handle, double length) {
+        DrawingElement e;
+        e.kind = ElementKind::Line;
+        e.vertices = {{0, 0, 0}, {length, 0, 0}};
+        e.dxfHandle = handle;
+        return d.AddNewElement(std::move(e));
+    };
+    const ElementHandle a = withHandle("2F", 1), b = withHandle("1a", 2), c = withHandle("A0", 3);
+    const ElementHandle padded = withHandle("00B", 4), odd = withHandle("Tree-7", 5);
+    EXPECT_EQ(d.FindElementByDxfHandle("2f")->id, a.id);
+    EXPECT_EQ(d.FindElementByDxfHandle("1A")->id, b.id);
+    EXPECT_EQ(d.FindElementByDxfHandle("a0")->id, c.id);
+    EXPECT_EQ(d.FindElementByDxfHandle("00b")->id, padded.id);
+    EXPECT_FALSE(d.FindElementByDxfHandle("B")); // the same number, but not the same handle
+    EXPECT_EQ(d.FindElementByDxfHandle("TREE-7")->id, odd.id);
+    EXPECT_FALSE(d.FindElementByDxfHandle("30"));
+    EXPECT_FALSE(d.FindElementByDxfHandle(""));
+
+    // Lookups between additions and deletions see both.
+    const ElementHandle first = withHandle("5", 6);
+    EXPECT_EQ(d.FindElementByDxfHandle("5")->id, first.id);
+    d.DeleteElement(b);
+    d.DeleteElement(odd);
+    d.DeleteElement(padded);
+    EXPECT_FALSE(d.FindElementByDxfHandle("1A"));
+    EXPECT_FALSE(d.FindElementByDxfHandle("Tree-7"));
+    EXPECT_FALSE(d.FindElementByDxfHandle("00B"));
+    EXPECT_EQ(d.FindElementByDxfHandle("2F")->id, a.id);
+    // A handle given twice (a damaged file) names the element made last while it is there.
+    const ElementHandle again = withHandle("2f", 7);
+    EXPECT_EQ(d.FindElementByDxfHandle("2F")->id, again.id);
+    d.DeleteElement(again);
+    EXPECT_EQ(d.FindElementByDxfHandle("2F")->id, a.id);
+}
+
+// No element keeps its curve; the drawing remembers the last one asked for. Asking by turns,
+// after edits and after a deletion must always answer for the element named.
+TEST(InMemoryDrawing, LengthsAndPointsFollowTheElementAskedFor)
+{
+    InMemoryDrawing d;
+    const ElementHandle line = AddLine(d, {0, 0, 0}, {10, 0, 0});
+    ElementHandle arc = d.MakeEllipse({0, 0, 0}, 2.0, 2.0, d.DefaultRotation(), -1);
+    d.AddElement(arc);
+    const double turn = 2 * 3.141592653589793 * 2.0;
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_DOUBLE_EQ(d.Length(line), 10.0);
+        EXPECT_NEAR(d.Length(arc), turn, 1e-9);
+        EXPECT_DOUBLE_EQ(d.PointAtDistance(line, 4.0).x, 4.0);
+        EXPECT_NEAR(d.PointAtDistance(arc, 0.0).x, 2.0, 1e-12);
+    }
+    d.SetColor(line, 3);
+    d.SetLevel(line, d.AddNewLevel("Kerb"));
+    EXPECT_DOUBLE_EQ(d.PointAtDistance(line, 25.0).x, 10.0);
+    d.DeleteElement(line);
+    EXPECT_THROW(d.Length(line), HostError);
+    EXPECT_THROW(d.PointAtDistance(line, 1.0), HostError);
+    const ElementHandle next = AddLine(d, {0, 0, 0}, {0, 3, 0});
+    EXPECT_DOUBLE_EQ(d.Length(next), 3.0);
+    EXPECT_NEAR(d.Length(arc), turn, 1e-9);
+    // The same answers as a curve made from the element itself.
+    EXPECT_DOUBLE_EQ(CurveOf(d.Element(next)).Length(), 3.0);
+    EXPECT_TRUE(CurveOf(d.Element(d.MakeText("x", {0, 0, 0}, d.DefaultRotation()))).IsEmpty());
+}
+
+// The rarely used parts of an element read as their defaults until set, and copies own theirs.
+TEST(InMemoryDrawing, RarePartsOfAnElementAreCopiedWithIt)
+{
+    DrawingElement e;
+    EXPECT_FALSE(e.spline.IsSet());
+    EXPECT_EQ(std::as_const(e).text->height, kDefaultTextHeight);
+    EXPECT_FALSE(e.text.IsSet()); // reading did not set it
+    e.dxfKind = "HATCH";
+    e.spline->degree = 2;
+    e.spline->controlPoints = {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}};
+    DrawingElement copy = e;
+    copy.spline->controlPoints.push_back({3, 3, 0});
+    copy.dxfKind = "INSERT";
+    EXPECT_EQ(e.spline->controlPoints.size(), 3u);
+    EXPECT_EQ(copy.spline->controlPoints.size(), 4u);
+    EXPECT_EQ(e.dxfKind, "HATCH");
+    EXPECT_EQ(copy.dxfKind, "INSERT");
+    copy = e;
+    EXPECT_EQ(copy.spline->controlPoints.size(), 3u);
+    const DrawingElement moved = std::move(copy);
+    EXPECT_EQ(moved.spline->degree, 2);
 }
 
 } // namespace

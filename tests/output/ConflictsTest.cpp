@@ -197,7 +197,7 @@ TEST(Conflicts, ObstacleInsideABlockReferenceCounts)
     host::ShownPiece other = wall;
     other.layer = "Trees";
     other.points = {{30.0, -0.5, 0.0}, {30.0, 0.5, 0.0}};
-    insert.shown.pieces = {wall, other};
+    insert.shown->pieces = {wall, other};
     drawing.AddNewElement(insert);
     host::DrawingElement line; // no DXF handle: named by its identifier in hex
     line.kind = host::ElementKind::Line;

@@ -87,9 +87,10 @@ QPolygonF FlattenElement(const host::DrawingElement& element)
     }
     case ElementKind::Spline:
     case ElementKind::Ellipse: {
-        const double length = element.curve.Length();
+        const host::PathCurve curve = host::CurveOf(element);
+        const double length = curve.Length();
         for (int k = 0; k <= kCurveChords; ++k)
-            out << Xy(element.curve.PointAtDistance(length * k / kCurveChords));
+            out << Xy(curve.PointAtDistance(length * k / kCurveChords));
         break;
     }
     case ElementKind::Text:

@@ -207,8 +207,8 @@ class DrawingWindowTest : public QObject {
         const host::DrawingElement& e = *d.ModelElements().front();
         QCOMPARE(e.vertices.size(), size_t(3));
         const double pixel = 1.0 / canvas->View().Scale();
-        QVERIFY2(std::abs(e.curve.Length() - 100.0) < 4 * pixel,
-                 qPrintable(QString::number(e.curve.Length())));
+        QVERIFY2(std::abs(host::CurveOf(e).Length() - 100.0) < 4 * pixel,
+                 qPrintable(QString::number(host::CurveOf(e).Length())));
         QCOMPARE(canvas->PathPoints().size(), size_t(0));
     }
 
@@ -252,10 +252,10 @@ class DrawingWindowTest : public QObject {
         e.kind = host::ElementKind::Shown;
         e.dxfKind = "INSERT";
         e.level = d.DefaultLevel();
-        e.shown.pieces.push_back({"0", 1, {{20, 20, 0}, {40, 20, 0}, {40, 40, 0}, {20, 40, 0}}, true, true});
-        e.shown.pieces.push_back({"Kerb", host::kAciByLayer, {{60, 50, 0}, {90, 50, 0}}, false, false});
-        e.shown.pieces.push_back({"0", 5, {{50, 80, 0}, {50, 80, 0}}, false, false});
-        e.shown.texts.push_back({"0", 7, "Bay 1\nBay 2", {60, 20, 0}, 4.0, 0.0});
+        e.shown->pieces.push_back({"0", 1, {{20, 20, 0}, {40, 20, 0}, {40, 40, 0}, {20, 40, 0}}, true, true});
+        e.shown->pieces.push_back({"Kerb", host::kAciByLayer, {{60, 50, 0}, {90, 50, 0}}, false, false});
+        e.shown->pieces.push_back({"0", 5, {{50, 80, 0}, {50, 80, 0}}, false, false});
+        e.shown->texts.push_back({"0", 7, "Bay 1\nBay 2", {60, 20, 0}, 4.0, 0.0});
         return d.AddNewElement(std::move(e));
     }
 
