@@ -628,8 +628,10 @@ void Extractor::WorldPiece(DxfTagSpan tags, const Context& ctx, std::vector<Poin
         return;
     if (m_budget.points + world.size() > kMaxShownPoints || world.size() > m_allowance.points) {
         // The first piece that does not fit ends the showing: the copies after it would each be
-        // built out only to be dropped in turn.
+        // built out only to be dropped in turn. Building it was work all the same, and the
+        // drawing pays for it, or every reference of a file could do it once more.
         m_budget.points = kMaxShownPoints;
+        m_allowance.points -= std::min(world.size(), m_allowance.points);
         return;
     }
     for (const Point3d& p : world)

@@ -248,6 +248,16 @@ TEST(DxfShapesInsert, EntitiesOfOneDrawingShareTheirAllowance)
     ASSERT_TRUE(second);
     EXPECT_EQ(second->pieces.size(), 3u); // two points a line
     EXPECT_LE(fewPoints.points, 1u);
+    // A piece too big to show is paid for all the same: the next entity finds less.
+    TagStore big;
+    TagStore::List wave{{0, "LWPOLYLINE"}, {70, "0"}};
+    for (int v = 0; v < 3; ++v)
+        wave.insert(wave.end(), {{10, std::to_string(v)}, {20, "0"}, {42, "1"}});
+    big.AddBlock("WAVE", {}, {big.Entity(wave)});
+    ShapeAllowance spent{1'000'000, 5000};
+    // Drawn a million times larger, each half circle asks for the most chords.
+    EXPECT_FALSE(ShapesOfEntity(big.Entity(Insert("WAVE", 0, 0, 1e6, 1e6)), big, spent));
+    EXPECT_EQ(spent.points, 0u);
     // An entity on its own has the whole allowance of a drawing.
     const auto alone = ShapesOfEntity(e, s);
     ASSERT_TRUE(alone);
