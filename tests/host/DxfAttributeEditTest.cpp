@@ -6,6 +6,7 @@
 #include "host/DxfWriter.h"
 #include "host/HostColors.h"
 
+#include "TestFiles.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -20,28 +21,11 @@
 namespace velrok::host {
 namespace {
 
+using testing::Shell;
+using testing::Slurp;
+
 const std::string kDir = VELROK_BINARY_DIR "/tests/ezdxf_edits/" + std::to_string(::getpid());
 constexpr const char* kNewLevel = "Velrok_Edited";
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Shell(const std::string& command)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    if (pipe)
-        pclose(pipe);
-    return output;
-}
 
 using Tags = std::vector<std::pair<int, std::string>>;
 

@@ -6,6 +6,7 @@
 #include "host/DxfReader.h"
 #include "host/DxfWriter.h"
 
+#include "TestFiles.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -21,29 +22,12 @@
 namespace velrok::host {
 namespace {
 
+using testing::Shell;
+using testing::Slurp;
+
 // Each test runs in a process of its own and makes the drawings afresh, so each has its own folder:
 // two processes writing one file at once would compare a file half rewritten by the other.
 const std::string kEzdxfDir = VELROK_BINARY_DIR "/tests/ezdxf_projects/" + std::to_string(::getpid());
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Shell(const std::string& command)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    if (pipe)
-        pclose(pipe);
-    return output;
-}
 
 std::shared_ptr<DxfDocument> Parse(const std::string& text)
 {

@@ -5,6 +5,7 @@
 #include "host/DxfReader.h"
 #include "host/DxfWriter.h"
 
+#include "TestFiles.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +19,9 @@
 namespace velrok::host {
 namespace {
 
-const std::string kDir = VELROK_BINARY_DIR "/tests/ezdxf_results/" + std::to_string(::getpid());
+using testing::Shell;
 
-std::string Shell(const std::string& command)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    if (pipe)
-        pclose(pipe);
-    return output;
-}
+const std::string kDir = VELROK_BINARY_DIR "/tests/ezdxf_results/" + std::to_string(::getpid());
 
 std::map<std::string, int> ShownKinds(const InMemoryDrawing& d)
 {
