@@ -92,6 +92,14 @@ DxfTagStream ReadDxfTags(std::string_view text)
         return std::move(out);
     };
 
+    // The item count that reaches farthest beyond its own tag, each item taking two lines at the
+    // least. It is held against the end of the drawing (its EOF) once that is known: what follows
+    // EOF is not written back, so a count it seemed to make room for would refuse the saved file.
+    struct Count {
+        size_t reach = 0; // byte offset the items would need to reach
+        size_t line = 0;
+        std::string what;
+    } farthest;
     std::string_view section, objectType;
     bool inSection = false, expectSectionName = false, sawEof = false, sawSection = false;
     std::string_view codeLine, value;
@@ -139,9 +147,17 @@ DxfTagStream ReadDxfTags(std::string_view text)
             auto [p2, ec2] = std::from_chars(v.data(), v.data() + v.size(), n);
             if (v.empty() || ec2 != std::errc() || p2 != v.data() + v.size())
                 return fail(lineNo, "\"" + Shown(v) + "\" is not an integer (group code " + std::to_string(code) + ")");
-            if (IsItemCount(objectType, code) && (n < 0 || static_cast<size_t>(n) > (text.size() - pos) / 2 + 1))
-                return fail(lineNo, std::string(objectType) + " count " + Shown(v) +
-                                        " does not fit the file (group code " + std::to_string(code) + ")");
+            if (IsItemCount(objectType, code)) {
+                const auto what = [&] {
+                    return std::string(objectType) + " count " + Shown(v) + " does not fit the file (group code " +
+                           std::to_string(code) + ")";
+                };
+                if (n < 0 || static_cast<size_t>(n) > (text.size() - pos) / 2 + 1)
+                    return fail(lineNo, what());
+                const size_t reach = pos + 2 * (n > 0 ? static_cast<size_t>(n) - 1 : 0);
+                if (reach > farthest.reach)
+                    farthest = {reach, lineNo, what()};
+            }
         }
         out.codeStart.push_back(static_cast<uint32_t>(codeStart));
         if ((code == 5 || code == 105) && inSection && section != "HEADER")
@@ -185,6 +201,8 @@ DxfTagStream ReadDxfTags(std::string_view text)
         return fail(1, "no SECTION found: this is not a DXF drawing");
     if (!sawEof)
         return fail(lineNo, "the file ends without EOF (truncated)");
+    if (farthest.reach > pos)
+        return fail(farthest.line, farthest.what);
     // What follows EOF is not part of the drawing; the raw text of the last tag ends at its line.
     out.codeStart.push_back(static_cast<uint32_t>(std::min(pos, text.size())));
     return out;

@@ -339,6 +339,28 @@ TEST(DxfDocumentFuzzFindings, ASeedUnderAnotherGroupCodeIsWrittenAsAHandle)
     EXPECT_GT(HandleValue(doc.Tags()[*seed].value), largest);
 }
 
+// Found by fuzzing: an item count was held against the whole file, text after EOF included, and
+// the saved file, which ends at EOF, was then refused for it.
+TEST(DxfDocumentFuzzFindings, ItemCountsAreHeldAgainstTheDrawingNotWhatFollowsItsEof)
+{
+    const std::string drawing = [](int count) {
+        return "0\nSECTION\n2\nENTITIES\n0\nSPLINE\n8\n0\n70\n8\n71\n3\n72\n" + std::to_string(count) +
+               "\n0\nENDSEC\n0\nEOF\n";
+    }(80);
+    const std::string tail(400, 'x');
+    const DxfImport r = ReadDxfText(drawing + tail, "tail.dxf");
+    EXPECT_FALSE(r.ok());
+    EXPECT_NE(r.error.find("line 14: SPLINE count 80 does not fit the file (group code 72)"), std::string::npos)
+        << r.error;
+    // A count the drawing itself has room for is read, saved and read again.
+    const std::string small = "0\nSECTION\n2\nENTITIES\n0\nSPLINE\n8\n0\n70\n8\n71\n3\n72\n4\n"
+                              "0\nENDSEC\n0\nEOF\n";
+    const DxfImport fits = ReadDxfText(small + tail, "fits.dxf");
+    ASSERT_TRUE(fits.ok()) << fits.error;
+    const DxfImport again = ReadDxfText(WriteDxfText(*fits.drawing), "again.dxf");
+    EXPECT_TRUE(again.ok()) << again.error;
+}
+
 TEST(DxfDocumentFuzzFindings, DamageIsRefusedNamingTheLine)
 {
     const DxfDocument::Parsed p = DxfDocument::Parse("0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\nten\n1\n0\nENDSEC\n0\nEOF\n");
