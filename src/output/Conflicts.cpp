@@ -1,5 +1,6 @@
 // Conflicts: which elements the vehicle meets, where along the run, and how deep.
 #include "output/Conflicts.h"
+#include "output/SegmentMath.h"
 
 #include "common/NumberText.h"
 
@@ -11,11 +12,6 @@ namespace velrok {
 
 namespace {
 
-double Cross(Point2d o, Point2d a, Point2d b)
-{
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
-
 bool InsideConvex(const Ring& ring, Point2d p)
 {
     for (size_t i = 0; i < ring.size(); ++i)
@@ -26,12 +22,7 @@ bool InsideConvex(const Ring& ring, Point2d p)
 
 double PointSegmentDistance(Point2d p, Point2d a, Point2d b)
 {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double len2 = dx * dx + dy * dy;
-    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
-    return std::sqrt(ex * ex + ey * ey); // not hypot: this runs in the inner loops, and is as exact here
+    return std::sqrt(PointSegmentDistance2(p, a, b)); // not hypot: this runs in the inner loops
 }
 
 // Whether two boxes lie within `d` of each other, without a square root.

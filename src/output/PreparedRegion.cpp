@@ -1,6 +1,7 @@
 // The prepared region: the region's ring edges in a uniform grid, searched outwards from a query
 // until nothing nearer can lie beyond what was searched.
 #include "output/PlaneRegion.h"
+#include "output/SegmentMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,22 +14,6 @@ namespace {
 constexpr double kCellEdgeLengths = 4.0;
 // Parameters along a segment closer than this (relative) are one point of it.
 constexpr double kSameParameter = 1e-12;
-
-double Cross(Point2d o, Point2d a, Point2d b)
-{
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
-
-// Squared distances while searching: one square root per answer, not one per edge.
-double PointSegmentDistance2(Point2d p, Point2d a, Point2d b)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double len2 = dx * dx + dy * dy;
-    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
-    return ex * ex + ey * ey;
-}
 
 bool SegmentsMeet(Point2d a, Point2d b, Point2d c, Point2d d)
 {

@@ -1,5 +1,6 @@
 // Swept area: poses -> hulls between stations -> unions, areas and the widest cut.
 #include "output/SweptArea.h"
+#include "output/SegmentMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,11 +14,6 @@ constexpr std::array<int, 4> kBodyCorners{3, 5, 4, 2};
 constexpr int kFrontLeftTyre = 7, kFrontRightTyre = 21, kRearLeftTyre = 35, kRearRightTyre = 50;
 // Pattern points 1-8 go round the tyre in this order.
 constexpr std::array<int, 8> kTyreRingOrder{0, 1, 3, 2, 6, 7, 5, 4};
-
-double Cross(Point2d o, Point2d a, Point2d b)
-{
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
 
 bool AllZero(const SegmentCorners& c)
 {

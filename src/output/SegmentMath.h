@@ -1,0 +1,27 @@
+// Small plane-geometry pieces the swept area, the prepared region and the conflict checks share.
+#pragma once
+
+#include "common/Point.h"
+
+#include <algorithm>
+
+namespace velrok {
+
+// Twice the signed area of o, a, b: positive when b lies to the left of o -> a.
+inline double Cross(Point2d o, Point2d a, Point2d b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+// Squared distance from p to the segment a-b: one square root per answer, not one per edge.
+inline double PointSegmentDistance2(Point2d p, Point2d a, Point2d b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double ex = p.x - a.x - t * dx, ey = p.y - a.y - t * dy;
+    return ex * ex + ey * ey;
+}
+
+} // namespace velrok
