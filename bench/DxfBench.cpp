@@ -83,10 +83,10 @@ void BM_Sample5000Stations(benchmark::State& state)
     path.kind = ElementKind::Polyline;
     for (int i = 0; i <= 200; ++i) {
         path.vertices.push_back({i * 4.0, (i % 2) * 1.5, 0});
-        path.bulges.push_back(i % 3 == 0 ? 0.2 : 0.0);
+        path.extras->bulges.push_back(i % 3 == 0 ? 0.2 : 0.0);
     }
     // Scaled so the path is exactly as long as a path may be; bulges do not change with scale.
-    const double scale = 998.0 / PathCurve::FromVertices(path.vertices, path.bulges, false).Length();
+    const double scale = 998.0 / PathCurve::FromVertices(path.vertices, path.extras->bulges, false).Length();
     for (Point3d& p : path.vertices)
         p = {p.x * scale, p.y * scale, 0};
     ElementHandle h = d.AddNewElement(path);

@@ -68,12 +68,12 @@ host::DrawingElement WindingPath(double length)
         x += s * std::cos(heading);
         y += s * std::sin(heading);
         done += s;
-        e.bulges.push_back(0.0);
+        e.extras->bulges.push_back(0.0);
         if (done >= length - 1e-9)
             break;
         const double sweep = std::min(turn, (length - done) / radius);
         e.vertices.push_back({x, y, 0});
-        e.bulges.push_back(side * std::tan(sweep / 4));
+        e.extras->bulges.push_back(side * std::tan(sweep / 4));
         const double chord = 2 * radius * std::sin(sweep / 2);
         x += chord * std::cos(heading + side * sweep / 2);
         y += chord * std::sin(heading + side * sweep / 2);
@@ -84,7 +84,7 @@ host::DrawingElement WindingPath(double length)
             break;
     }
     e.vertices.push_back({x, y, 0});
-    e.bulges.push_back(0.0);
+    e.extras->bulges.push_back(0.0);
     return e;
 }
 

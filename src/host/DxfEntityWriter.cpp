@@ -177,9 +177,9 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
     switch (e.kind) {
     case ElementKind::LineString:
     case ElementKind::Polyline: {
-        const bool bulged = std::any_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b != 0.0; });
+        const bool bulged = std::any_of(e.extras->bulges.begin(), e.extras->bulges.end(), [](double b) { return b != 0.0; });
         if (f.r12 || !(SameZ(e.vertices) || bulged)) {
-            OldPolyline(out, f, e.vertices, e.bulges, e.closed, next);
+            OldPolyline(out, f, e.vertices, e.extras->bulges, e.closed, next);
             return;
         }
         Head(out, "LWPOLYLINE", f);
@@ -190,8 +190,8 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
         for (size_t i = 0; i < e.vertices.size(); ++i) {
             out.Real(10, e.vertices[i].x);
             out.Real(20, e.vertices[i].y);
-            if (i < e.bulges.size() && e.bulges[i] != 0.0)
-                out.Real(42, e.bulges[i]);
+            if (i < e.extras->bulges.size() && e.extras->bulges[i] != 0.0)
+                out.Real(42, e.extras->bulges[i]);
         }
         return;
     }
@@ -204,20 +204,20 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
     case ElementKind::Arc:
         Head(out, "ARC", f);
         Sub(out, f, "AcDbCircle");
-        out.Point(10, e.arc.centre);
-        out.Real(40, e.arc.radius);
+        out.Point(10, e.arc->centre);
+        out.Real(40, e.arc->radius);
         Sub(out, f, "AcDbArc");
-        out.Real(50, e.arc.startAngle * kRadToDeg);
-        out.Real(51, e.arc.endAngle * kRadToDeg);
+        out.Real(50, e.arc->startAngle * kRadToDeg);
+        out.Real(51, e.arc->endAngle * kRadToDeg);
         return;
     case ElementKind::Circle:
         Head(out, "CIRCLE", f);
         Sub(out, f, "AcDbCircle");
-        out.Point(10, e.arc.centre);
-        out.Real(40, e.arc.radius);
+        out.Point(10, e.arc->centre);
+        out.Real(40, e.arc->radius);
         return;
     case ElementKind::Ellipse: {
-        const EllipseData& el = *e.ellipse;
+        const EllipseData& el = e.extras->ellipse;
         const bool full = std::abs(el.endParam - el.startParam - 2 * std::numbers::pi) < 1e-12;
         if (f.r12) {
             const double major = std::hypot(el.majorAxis.x, el.majorAxis.y, el.majorAxis.z);
@@ -244,7 +244,7 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
             OldPolyline(out, f, Sampled(e), {}, false, next);
             return;
         }
-        const SplineData& s = *e.spline;
+        const SplineData& s = e.extras->spline;
         Head(out, "SPLINE", f);
         out.Pair(100, "AcDbSpline");
         out.Int(70, s.weights.empty() ? 0 : 4);
@@ -266,10 +266,10 @@ void WriteNewEntity(DxfOut& out, const DrawingElement& e, const DxfEntityForm& f
     case ElementKind::Text:
         Head(out, "TEXT", f);
         Sub(out, f, "AcDbText");
-        out.Point(10, e.text->origin);
-        out.Real(40, e.text->height);
+        out.Point(10, e.extras->text.origin);
+        out.Real(40, e.extras->text.height);
         out.Pair(1, f.text);
-        out.Real(50, e.text->rotation * kRadToDeg);
+        out.Real(50, e.extras->text.rotation * kRadToDeg);
         Sub(out, f, "AcDbText");
         return;
     case ElementKind::Shown:

@@ -15,6 +15,7 @@
 #include <map>
 #include <numbers>
 #include <optional>
+#include <utility>
 
 namespace velrok::host {
 
@@ -136,7 +137,6 @@ class Importer {
         Layers();
         std::vector<DxfEntityRef>& entities = m_doc.MutableEntities();
         m_allowance = ShapeAllowance::ForEntities(entities.size());
-        m_drawing.ReserveElements(entities.size());
         for (size_t i = 0; i < entities.size(); ++i) {
             DxfEntityRef& e = entities[i];
             if (e.paperSpace)
@@ -274,8 +274,8 @@ class Importer {
             }
             Begin(e, c, index);
             e.kind = ElementKind::Shown;
-            e.shown = *shown;
-            e.dxfKind = std::string(type);
+            e.extras->shown = *shown;
+            e.extras->dxfKind = std::string(type);
             if (!Add(std::move(e)))
                 return false;
             ++result.shownEntities;
@@ -291,32 +291,32 @@ class Importer {
             e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), a1, a2};
             if (mirrored) {
                 // The counter-clockwise arc swaps its ends when seen from below.
-                e.arc.centre.x = -e.arc.centre.x;
-                e.arc.startAngle = std::numbers::pi - a2;
-                e.arc.endAngle = std::numbers::pi - a1;
+                e.arc->centre.x = -e.arc->centre.x;
+                e.arc->startAngle = std::numbers::pi - a2;
+                e.arc->endAngle = std::numbers::pi - a1;
             }
         } else if (type == "CIRCLE") {
             e.kind = ElementKind::Circle;
             e.arc = {PointOf(tags, 10), RealOf(tags, 40, 0.0), 0.0, 0.0};
             if (mirrored)
-                e.arc.centre.x = -e.arc.centre.x;
+                e.arc->centre.x = -e.arc->centre.x;
         } else if (type == "ELLIPSE") {
             e.kind = ElementKind::Ellipse;
-            e.ellipse->centre = PointOf(tags, 10);
-            e.ellipse->majorAxis = PointOf(tags, 11);
-            e.ellipse->ratio = RealOf(tags, 40, 1.0);
-            e.ellipse->startParam = RealOf(tags, 41, 0.0);
-            e.ellipse->endParam = RealOf(tags, 42, 2 * std::numbers::pi);
+            e.extras->ellipse.centre = PointOf(tags, 10);
+            e.extras->ellipse.majorAxis = PointOf(tags, 11);
+            e.extras->ellipse.ratio = RealOf(tags, 40, 1.0);
+            e.extras->ellipse.startParam = RealOf(tags, 41, 0.0);
+            e.extras->ellipse.endParam = RealOf(tags, 42, 2 * std::numbers::pi);
             const double len = std::hypot(c.extrusion.x, c.extrusion.y, c.extrusion.z);
             if (len > 0.0)
-                e.ellipse->normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
+                e.extras->ellipse.normal = {c.extrusion.x / len, c.extrusion.y / len, c.extrusion.z / len};
         } else if (type == "TEXT") {
             e.kind = ElementKind::Text;
             std::string text;
             for (const DxfTag& t : tags)
                 if (t.code == 1)
                     text = Decode(t.value);
-            e.text = {text, PointOf(tags, 10), RealOf(tags, 40, kDefaultTextHeight), RealOf(tags, 50, 0.0) * kDegToRad};
+            e.extras->text = {text, PointOf(tags, 10), RealOf(tags, 40, kDefaultTextHeight), RealOf(tags, 50, 0.0) * kDegToRad};
         } else if (type == "LWPOLYLINE") {
             e.kind = ElementKind::Polyline;
             e.closed = (IntegerOf(tags, 70, 0) & 1) != 0;
@@ -325,11 +325,11 @@ class Importer {
                 if (t.code == 10) {
                     const double x = Real(t.value);
                     e.vertices.push_back({mirrored ? -x : x, 0.0, z});
-                    e.bulges.push_back(0.0);
+                    e.extras->bulges.push_back(0.0);
                 } else if (t.code == 20 && !e.vertices.empty())
                     e.vertices.back().y = Real(t.value);
-                else if (t.code == 42 && !e.bulges.empty())
-                    e.bulges.back() = mirrored ? -Real(t.value) : Real(t.value);
+                else if (t.code == 42 && !e.extras->bulges.empty())
+                    e.extras->bulges.back() = mirrored ? -Real(t.value) : Real(t.value);
             }
         } else if (type == "POLYLINE") {
             const long long flags = IntegerOf(tags, 70, 0);
@@ -349,11 +349,11 @@ class Importer {
                     p.x = -p.x;
                 const double bulge = RealOf(vertex, 42, 0.0);
                 e.vertices.push_back(p);
-                e.bulges.push_back(flip ? -bulge : bulge);
+                e.extras->bulges.push_back(flip ? -bulge : bulge);
             }
         } else if (type == "SPLINE") {
             e.kind = ElementKind::Spline;
-            SplineData& s = *e.spline;
+            SplineData& s = e.extras->spline;
             s.degree = static_cast<int>(IntegerOf(tags, 71, 3));
             for (const DxfTag& t : tags) {
                 if (t.code == 40)
@@ -385,9 +385,10 @@ class Importer {
         }
         // An open chain of straight segments is a line string, as the program draws them.
         if (e.kind == ElementKind::Polyline && !e.closed &&
-            std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0.0; })) {
+            std::all_of(std::as_const(e).extras->bulges.begin(), std::as_const(e).extras->bulges.end(),
+                        [](double b) { return b == 0.0; })) {
             e.kind = ElementKind::LineString;
-            e.bulges.clear();
+            e.extras.Reset(); // a polyline being read has nothing else in it: no memory kept for it
         }
         return Add(std::move(e));
     }

@@ -210,23 +210,24 @@ class DocumentWriter {
             if (!only || g.handle == *only)
                 for (const ElementId& id : g.members)
                     chosen.insert(id.Value());
-        for (const DrawingElement* e : drawing.ModelElements()) {
+        drawing.ForEachModelElement([&](const DrawingElement& element) {
+            const DrawingElement* e = &element;
             if (!resultsOnly && e->dxfEntity >= 0) {
                 if (static_cast<size_t>(e->dxfEntity) < present.size())
                     present[static_cast<size_t>(e->dxfEntity)] = true;
                 if (e->editedAttributes != 0)
                     m_editedElements.push_back(e);
-                continue;
+                return;
             }
             if (resultsOnly && !chosen.count(e->id.Value()))
-                continue;
+                return;
             if (e->kind == ElementKind::Shown) {
                 if (resultsOnly)
                     m_shownMembers.push_back(e); // copied from its file's tags below
-                continue; // a kept entity whose document is gone cannot be written again
+                return; // a kept entity whose document is gone cannot be written again
             }
             m_newElements.push_back(e);
-        }
+        });
         const std::vector<DxfEntityRef>& entities = doc.Entities();
         m_keep.assign(entities.size(), true);
         for (size_t i = 0; i < entities.size(); ++i)
@@ -372,7 +373,7 @@ class DocumentWriter {
                             m_next, handle))
                 m_elementHandles[e->id.Value()] = handle;
             else
-                ++m_leftOut[e->dxfKind->empty() ? std::string("?") : *e->dxfKind];
+                ++m_leftOut[e->extras->dxfKind.empty() ? std::string("?") : e->extras->dxfKind];
         }
     }
 
@@ -581,7 +582,7 @@ class DocumentWriter {
             f.aci = e->color == kColorByLevel && e->dxfColor > 0 ? e->dxfColor : HostColorToAci(e->color);
             f.lineweight = WeightToLineweight(e->weight);
             if (e->kind == ElementKind::Text)
-                f.text = Encode(e->text->text);
+                f.text = Encode(e->extras->text.text);
             WriteNewEntity(out, *e, f, m_next);
         }
         if (m_copy)

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace velrok::host {
 
@@ -116,14 +117,14 @@ PathCurve CurveOf(const DrawingElement& e)
     case ElementKind::LineString:
     case ElementKind::Line:
     case ElementKind::Polyline:
-        return PathCurve::FromVertices(e.vertices, e.bulges, e.closed);
+        return PathCurve::FromVertices(e.vertices, e.extras->bulges, e.closed);
     case ElementKind::Arc:
     case ElementKind::Circle:
-        return PathCurve::FromArc(e.arc.centre, e.arc.radius, e.arc.startAngle, e.arc.endAngle);
+        return PathCurve::FromArc(e.arc->centre, e.arc->radius, e.arc->startAngle, e.arc->endAngle);
     case ElementKind::Spline:
-        return PathCurve::FromSpline(*e.spline);
+        return PathCurve::FromSpline(e.extras->spline);
     case ElementKind::Ellipse:
-        return PathCurve::FromEllipse(*e.ellipse);
+        return PathCurve::FromEllipse(e.extras->ellipse);
     case ElementKind::Text:
     case ElementKind::Shown:
         break;
@@ -157,28 +158,28 @@ try {
     case ElementKind::Polyline:
         if (element.vertices.size() < 2)
             Refuse("A line element needs at least two vertices");
-        for (double b : element.bulges)
+        for (double b : std::as_const(element).extras->bulges)
             if (!std::isfinite(b))
                 Refuse("Polyline bulge is not a finite number");
         break;
     case ElementKind::Arc:
     case ElementKind::Circle:
-        if (!(element.arc.radius > 0.0) || !std::isfinite(element.arc.radius) ||
-            !IsFinite(element.arc.centre) || !std::isfinite(element.arc.startAngle) ||
-            !std::isfinite(element.arc.endAngle))
+        if (!(element.arc->radius > 0.0) || !std::isfinite(element.arc->radius) ||
+            !IsFinite(element.arc->centre) || !std::isfinite(element.arc->startAngle) ||
+            !std::isfinite(element.arc->endAngle))
             Refuse("Arc with an invalid centre, radius or angle");
         if (element.kind == ElementKind::Circle)
-            element.arc.endAngle = element.arc.startAngle + 2.0 * 3.141592653589793;
+            element.arc->endAngle = element.arc->startAngle + 2.0 * 3.141592653589793;
         break;
     case ElementKind::Spline:
-        for (const Point3d& p : e.spline->controlPoints)
+        for (const Point3d& p : e.extras->spline.controlPoints)
             if (!IsFinite(p))
                 Refuse("Spline control point is not a finite number");
-        if (!e.spline->IsValid())
+        if (!e.extras->spline.IsValid())
             Refuse("Spline with inconsistent degree, knots or weights");
         break;
     case ElementKind::Ellipse: {
-        const EllipseData& el = *e.ellipse;
+        const EllipseData& el = e.extras->ellipse;
         const double major = std::hypot(el.majorAxis.x, el.majorAxis.y, el.majorAxis.z);
         if (!IsFinite(el.centre) || !(major > 0.0) || !std::isfinite(major) || !(el.ratio > 0.0) ||
             !std::isfinite(el.ratio) || !std::isfinite(el.startParam) || !std::isfinite(el.endParam))
@@ -186,11 +187,11 @@ try {
         break;
     }
     case ElementKind::Text:
-        if (!IsFinite(e.text->origin) || !std::isfinite(e.text->height) || !std::isfinite(e.text->rotation))
+        if (!IsFinite(e.extras->text.origin) || !std::isfinite(e.extras->text.height) || !std::isfinite(e.extras->text.rotation))
             Refuse("Text with an invalid origin, height or rotation");
         break;
     case ElementKind::Shown:
-        for (const ShownPiece& piece : e.shown->pieces)
+        for (const ShownPiece& piece : e.extras->shown.pieces)
             for (const Point3d& p : piece.points)
                 if (!IsFinite(p))
                     Refuse("Element has a coordinate that is not a finite number");
@@ -203,15 +204,8 @@ try {
         Level(element.level);
     element.id = ElementId::FromValue(kFirstElementId + m_elements.size());
     const uint64_t key = element.id.Value();
-    if (const std::string handle(DxfHandle(element)); !handle.empty()) {
-        if (const uint64_t value = PlainHandleValue(handle)) {
-            if (!m_byHandleValue.empty() && m_byHandleValue.back().first > value)
-                m_byHandleSorted = false;
-            m_byHandleValue.emplace_back(value, key);
-        } else {
-            m_byHandleText[UpperHandle(handle)] = key;
-        }
-    }
+    if (m_handleIndexBuilt)
+        IndexHandle(element);
     m_elements.push_back(std::move(element));
     ++m_liveElements;
     return {key};
@@ -237,19 +231,19 @@ ElementHandle InMemoryDrawing::MakeEllipse(const Point3d& centre, double primary
     Point3d yAxis{rotation[1], rotation[4], rotation[7]};
     DrawingElement element;
     element.kind = ElementKind::Ellipse;
-    element.ellipse->centre = centre;
+    element.extras->ellipse.centre = centre;
     const Point3d& majorDir = primaryRadius >= secondaryRadius ? xAxis : yAxis;
     const Point3d& minorDir = primaryRadius >= secondaryRadius ? yAxis : xAxis;
     const double major = std::max(primaryRadius, secondaryRadius);
-    element.ellipse->majorAxis = {majorDir.x * major, majorDir.y * major, majorDir.z * major};
-    element.ellipse->ratio = std::min(primaryRadius, secondaryRadius) / major;
+    element.extras->ellipse.majorAxis = {majorDir.x * major, majorDir.y * major, majorDir.z * major};
+    element.extras->ellipse.ratio = std::min(primaryRadius, secondaryRadius) / major;
     Point3d normal{majorDir.y * minorDir.z - majorDir.z * minorDir.y,
                    majorDir.z * minorDir.x - majorDir.x * minorDir.z,
                    majorDir.x * minorDir.y - majorDir.y * minorDir.x};
     const double length = std::hypot(normal.x, normal.y, normal.z);
     if (!(length > 0.0))
         Refuse("Ellipse rotation is singular");
-    element.ellipse->normal = {normal.x / length, normal.y / length, normal.z / length};
+    element.extras->ellipse.normal = {normal.x / length, normal.y / length, normal.z / length};
     return Store(std::move(element));
 }
 
@@ -258,9 +252,9 @@ ElementHandle InMemoryDrawing::MakeText(const std::string& text, const Point3d& 
 {
     DrawingElement element;
     element.kind = ElementKind::Text;
-    element.text->text = text;
-    element.text->origin = origin;
-    element.text->rotation = std::atan2(rotation[3], rotation[0]);
+    element.extras->text.text = text;
+    element.extras->text.origin = origin;
+    element.extras->text.rotation = std::atan2(rotation[3], rotation[0]);
     return Store(std::move(element));
 }
 
@@ -448,7 +442,7 @@ ElementHandle InMemoryDrawing::AddNewElement(DrawingElement element)
 void InMemoryDrawing::DeleteElement(ElementHandle element)
 {
     DrawingElement& e = Mutable(element);
-    if (const std::string handle(DxfHandle(e)); !handle.empty() && !PlainHandleValue(handle))
+    if (const std::string handle(DxfHandle(e)); m_handleIndexBuilt && !handle.empty() && !PlainHandleValue(handle))
         m_byHandleText.erase(UpperHandle(handle));
     // An entry by handle value is left: a lookup finds the element gone.
     if (m_selectedIds.erase(element.id))
@@ -471,15 +465,24 @@ std::vector<const DrawingElement*> InMemoryDrawing::ModelElements() const
     return result;
 }
 
-void InMemoryDrawing::ReserveElements(size_t count)
+void InMemoryDrawing::IndexHandle(const DrawingElement& element) const
 {
-    m_byHandleValue.reserve(m_byHandleValue.size() + count);
+    const std::string handle(DxfHandle(element));
+    if (handle.empty())
+        return;
+    if (const uint64_t value = PlainHandleValue(handle)) {
+        if (!m_byHandleValue.empty() && m_byHandleValue.back().first > value)
+            m_byHandleSorted = false;
+        m_byHandleValue.emplace_back(value, element.id.Value());
+    } else {
+        m_byHandleText[UpperHandle(handle)] = element.id.Value();
+    }
 }
 
 std::string_view InMemoryDrawing::DxfHandle(const DrawingElement& element) const
 {
-    if (element.dxfHandle.IsSet())
-        return *element.dxfHandle;
+    if (!element.extras->dxfHandle.empty())
+        return element.extras->dxfHandle;
     if (m_document && element.dxfEntity >= 0 &&
         static_cast<size_t>(element.dxfEntity) < m_document->Entities().size())
         return m_document->EntityHandle(m_document->Entities()[static_cast<size_t>(element.dxfEntity)]);
@@ -488,6 +491,15 @@ std::string_view InMemoryDrawing::DxfHandle(const DrawingElement& element) const
 
 std::optional<ElementHandle> InMemoryDrawing::FindElementByDxfHandle(const std::string& handle) const
 {
+    if (!m_handleIndexBuilt) {
+        // Made when first asked for: most drawings are never searched by handle, and the index
+        // would weigh as much as a tenth of a large drawing.
+        m_byHandleValue.reserve(m_liveElements);
+        for (const DrawingElement& element : m_elements)
+            if (!element.id.IsZero())
+                IndexHandle(element);
+        m_handleIndexBuilt = true;
+    }
     const uint64_t value = PlainHandleValue(handle);
     if (value == 0) {
         auto it = m_byHandleText.find(UpperHandle(handle));

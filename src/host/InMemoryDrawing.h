@@ -6,6 +6,7 @@
 #include "host/CadHost.h"
 #include "host/DxfShapes.h"
 #include "host/PathCurve.h"
+#include "host/PointList.h"
 
 #include <cstdint>
 #include <deque>
@@ -73,6 +74,7 @@ class OutOfLine {
     }
 
     bool IsSet() const { return m_value != nullptr; }
+    void Reset() { m_value.reset(); }
     const T& operator*() const { return m_value ? *m_value : Unset(); }
     const T* operator->() const { return &**this; }
     T& operator*() { return Set(); }
@@ -99,25 +101,30 @@ class OutOfLine {
     std::unique_ptr<T> m_value;
 };
 
+// What most elements lack, kept behind one pointer in the element: a drawing holds a million lines.
+struct ElementExtras {
+    std::vector<double> bulges; // polyline: per vertex, to the next one
+    SplineData spline;
+    EllipseData ellipse;
+    TextData text;
+    ShownGeometry shown; // Shown: what it shows, in world coordinates
+    std::string dxfKind; // Shown: the DXF entity type ("INSERT", "HATCH" ...)
+    // An element read from the drawing's file has its entity's handle (InMemoryDrawing::DxfHandle);
+    // this is only for a handle given by whoever made the element otherwise.
+    std::string dxfHandle;
+};
+
 // Fields are ordered so the small ones share words: a drawing holds a million elements.
 struct DrawingElement {
     ElementId id;
-    std::vector<Point3d> vertices; // line string, line (two), polyline
-    std::vector<double> bulges;    // polyline: per vertex, to the next one
-    ArcData arc;                   // arc and circle
-    OutOfLine<SplineData> spline;
-    OutOfLine<EllipseData> ellipse;
-    OutOfLine<TextData> text;
-    OutOfLine<ShownGeometry> shown; // Shown: what it shows, in world coordinates
-    OutOfLine<std::string> dxfKind; // Shown: the DXF entity type ("INSERT", "HATCH" ...)
-
+    PointList vertices;      // line string, line (two), polyline
+    OutOfLine<ArcData> arc;  // arc and circle
+    OutOfLine<ElementExtras> extras;
     LevelHandle level;
     std::optional<LineStyleHandle> lineStyle; // none: as the level's
-    // An element read from the drawing's file is that file's entity number dxfEntity and has the
-    // entity's handle (InMemoryDrawing::DxfHandle); dxfHandle is only for a handle given by
-    // whoever made the element otherwise. dxfEntity is -1 for what the program drew.
-    long dxfEntity = -1;
-    OutOfLine<std::string> dxfHandle;
+    // An element read from the drawing's file is that file's entity number; -1 for what the
+    // program drew.
+    int32_t dxfEntity = -1;
     int color = kColorByLevel; // host colour number
     int dxfColor = 0;          // an imported AutoCAD colour index the host table has no entry for
     int weight = kWeightByLevel;
@@ -208,12 +215,17 @@ class InMemoryDrawing : public CadHost {
     void SetGroupDxfHandle(NamedGroupHandle group, const std::string& handle);
     // Elements stored in the model, in the order they were created.
     std::vector<const DrawingElement*> ModelElements() const;
+    // The same without a list of them: saving a drawing of a million elements needs none.
+    template <class F> void ForEachModelElement(F&& visit) const
+    {
+        for (const DrawingElement& element : m_elements)
+            if (!element.id.IsZero() && element.inModel)
+                visit(element);
+    }
     const DrawingElement& Element(ElementHandle element) const;
     std::optional<ElementHandle> FindElementByDxfHandle(const std::string& handle) const;
     // The entity handle of an element: its file entity's, or the one it was given; empty for none.
     std::string_view DxfHandle(const DrawingElement& element) const;
-    // Room for this many more elements read from a file, so the indexes grow once.
-    void ReserveElements(size_t count);
     const std::vector<DrawingLevel>& LevelTable() const { return m_levels; }
     const DrawingLevel& Level(LevelHandle level) const;
     const std::vector<DrawingLineStyle>& LineStyleTable() const { return m_lineStyles; }
@@ -258,6 +270,7 @@ class InMemoryDrawing : public CadHost {
     std::string ElementName(const DrawingElement& element) const;
     std::optional<LineStyleHandle> LevelStyle(std::optional<LineStyleHandle> style) const;
     ElementHandle Store(DrawingElement element);
+    void IndexHandle(const DrawingElement& element) const;
     void Changed(bool edit = true);
 
     std::string m_caption;
@@ -271,7 +284,8 @@ class InMemoryDrawing : public CadHost {
     // looked up after additions; a handle that is not plain upper-case hexadecimal by its text.
     mutable std::vector<std::pair<uint64_t, uint64_t>> m_byHandleValue;
     mutable bool m_byHandleSorted = true;
-    std::map<std::string, uint64_t> m_byHandleText;
+    mutable bool m_handleIndexBuilt = false;
+    mutable std::map<std::string, uint64_t> m_byHandleText;
     // The path curve of the element last asked for its length or a point: the sweep asks the
     // same path thousands of times, and no element keeps its curve. (Kept in const calls: the
     // drawing is used from one thread, as the whole program is.)

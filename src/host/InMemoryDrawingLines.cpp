@@ -37,7 +37,7 @@ std::vector<Point2d> SampleCurve(const PathCurve& curve)
 std::vector<Point2d> LinesOfElement(const DrawingElement& e)
 {
     std::vector<Point2d> out;
-    const bool bulged = std::any_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b != 0.0; });
+    const bool bulged = std::any_of(e.extras->bulges.begin(), e.extras->bulges.end(), [](double b) { return b != 0.0; });
     switch (e.kind) {
     case ElementKind::LineString:
     case ElementKind::Line:
@@ -51,15 +51,15 @@ std::vector<Point2d> LinesOfElement(const DrawingElement& e)
         return out;
     case ElementKind::Arc:
     case ElementKind::Circle: {
-        double sweep = e.arc.endAngle - e.arc.startAngle;
+        double sweep = e.arc->endAngle - e.arc->startAngle;
         if (e.kind == ElementKind::Circle)
             sweep = 2.0 * 3.141592653589793;
         while (sweep < 0.0)
             sweep += 2.0 * 3.141592653589793;
-        const int n = ChordsForRadius(e.arc.radius, sweep);
+        const int n = ChordsForRadius(e.arc->radius, sweep);
         for (int i = 0; i <= n; ++i) {
-            const double a = e.arc.startAngle + sweep * i / n;
-            out.push_back({e.arc.centre.x + e.arc.radius * std::cos(a), e.arc.centre.y + e.arc.radius * std::sin(a)});
+            const double a = e.arc->startAngle + sweep * i / n;
+            out.push_back({e.arc->centre.x + e.arc->radius * std::cos(a), e.arc->centre.y + e.arc->radius * std::sin(a)});
         }
         return out;
     }
@@ -98,7 +98,7 @@ std::vector<ElementLines> InMemoryDrawing::LinesOnLevels(const std::vector<std::
         const bool onLevel = named(Level(e.level).name);
         ElementLines lines{ElementName(e), {}};
         if (e.kind == ElementKind::Shown) {
-            for (const ShownPiece& piece : e.shown->pieces) {
+            for (const ShownPiece& piece : e.extras->shown.pieces) {
                 if (piece.points.size() < 2 || !(onLevel || named(piece.layer)))
                     continue;
                 std::vector<Point2d> line;

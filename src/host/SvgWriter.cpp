@@ -52,10 +52,10 @@ std::string Num(double v)
 std::vector<Point3d> Outline(const DrawingElement& e, double unitsPerSample)
 {
     if (e.kind == ElementKind::Text)
-        return {e.text->origin};
+        return {e.extras->text.origin};
     const bool straight = (e.kind == ElementKind::LineString || e.kind == ElementKind::Line ||
                            e.kind == ElementKind::Polyline) &&
-                          std::all_of(e.bulges.begin(), e.bulges.end(), [](double b) { return b == 0.0; });
+                          std::all_of(e.extras->bulges.begin(), e.extras->bulges.end(), [](double b) { return b == 0.0; });
     if (straight) {
         std::vector<Point3d> points = e.vertices;
         if (e.closed && !points.empty())
@@ -118,11 +118,11 @@ std::string WriteSvgText(const InMemoryDrawing& drawing, const SvgOptions& optio
             const int aci = e->color == kColorByLevel ? (e->dxfColor ? e->dxfColor : level.dxfColor) : 0;
             const std::string rgb = aci > 0 && color == level.color ? AciRgb(aci) : HostColorRgb(color);
             if (e->kind == ElementKind::Text) {
-                const double angle = -e->text->rotation * 180.0 / std::numbers::pi;
-                body += "<text x=\"" + px(e->text->origin) + "\" y=\"" + py(e->text->origin) +
-                        "\" font-size=\"" + Num(std::max(e->text->height * scale, 1.0)) + "\" fill=\"" + rgb +
-                        "\" transform=\"rotate(" + Num(angle) + " " + px(e->text->origin) + " " +
-                        py(e->text->origin) + ")\">" + Escape(e->text->text) + "</text>\n";
+                const double angle = -e->extras->text.rotation * 180.0 / std::numbers::pi;
+                body += "<text x=\"" + px(e->extras->text.origin) + "\" y=\"" + py(e->extras->text.origin) +
+                        "\" font-size=\"" + Num(std::max(e->extras->text.height * scale, 1.0)) + "\" fill=\"" + rgb +
+                        "\" transform=\"rotate(" + Num(angle) + " " + px(e->extras->text.origin) + " " +
+                        py(e->extras->text.origin) + ")\">" + Escape(e->extras->text.text) + "</text>\n";
                 continue;
             }
             body += "<polyline fill=\"none\" stroke=\"" + rgb + "\" stroke-width=\"" +

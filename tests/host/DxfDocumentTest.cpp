@@ -296,7 +296,7 @@ TEST(DxfDocumentFuzzFindings, LongLinesReadAndComeBack)
                                            "\n0\nENDSEC\n0\nEOF\n",
                                        "huge.dxf");
     ASSERT_TRUE(huge.ok()) << huge.error;
-    EXPECT_EQ(huge.drawing->ModelElements().front()->text->text.size(), big.size());
+    EXPECT_EQ(huge.drawing->ModelElements().front()->extras->text.text.size(), big.size());
 }
 
 TEST(DxfDocumentFuzzFindings, EntitiesOutsideTheEntitiesSectionAreKeptNotDrawn)

@@ -105,7 +105,7 @@ TEST_F(RoadImport, FitPointSplineRunsThroughItsEnds)
 {
     ASSERT_TRUE(road->ok()) << road->error;
     const DrawingElement& s = ByHandle("36");
-    EXPECT_EQ(s.spline->fitPoints.size(), 5u);
+    EXPECT_EQ(s.extras->spline.fitPoints.size(), 5u);
     const Point3d a = CurveOf(s).PointAtDistance(0), b = CurveOf(s).PointAtDistance(1e9);
     EXPECT_NEAR(a.x, 0, 1e-9);
     EXPECT_NEAR(a.y, 50, 1e-9);
@@ -118,14 +118,14 @@ TEST_F(RoadImport, TextsEllipseAndOldPolyline)
 {
     ASSERT_TRUE(road->ok()) << road->error;
     const DrawingElement& t = ByHandle("38");
-    EXPECT_EQ(t.text->text, "Road 1");
-    EXPECT_NEAR(t.text->rotation, kPi / 6, 1e-12);
-    EXPECT_NEAR(t.text->height, 2.5, 1e-12);
+    EXPECT_EQ(t.extras->text.text, "Road 1");
+    EXPECT_NEAR(t.extras->text.rotation, kPi / 6, 1e-12);
+    EXPECT_NEAR(t.extras->text.height, 2.5, 1e-12);
     // The multi-line note is no text element of the drawing; it is shown by its pieces, if at all.
     if (auto note = D().FindElementByDxfHandle("39")) {
-        EXPECT_EQ(D().Element(*note).dxfKind, "MTEXT");
+        EXPECT_EQ(D().Element(*note).extras->dxfKind, "MTEXT");
     }
-    EXPECT_NEAR(ByHandle("37").ellipse->ratio, 0.5, 1e-12);
+    EXPECT_NEAR(ByHandle("37").extras->ellipse.ratio, 0.5, 1e-12);
     const DrawingElement& old = ByHandle("3A");
     EXPECT_NEAR(CurveOf(old).Length(), 5 * kPi + 10, 1e-9);
 }
@@ -241,7 +241,7 @@ TEST_P(DxfTextEncoding, TextsAndLayerNamesBecomeUtf8)
 {
     const DxfImport r = ReadDxfText(TextFile(GetParam().version, GetParam().written), "enc.dxf");
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.drawing->ModelElements().front()->text->text, GetParam().utf8);
+    EXPECT_EQ(r.drawing->ModelElements().front()->extras->text.text, GetParam().utf8);
     EXPECT_TRUE(r.drawing->FindLevelByName(GetParam().utf8).has_value());
 }
 
@@ -348,7 +348,7 @@ TEST(DxfHandles, ElementsAreKnownByTheirEntityHandles)
     EXPECT_EQ(d.DxfHandle(*elements[0]), "1a");
     EXPECT_EQ(d.DxfHandle(*elements[1]), "");
     EXPECT_EQ(d.DxfHandle(*elements[2]), "2B"); // blanks around a value are not part of it
-    EXPECT_FALSE(elements[0]->dxfHandle.IsSet());
+    EXPECT_FALSE(elements[0]->extras.IsSet()); // a line read from a file keeps nothing out of line
     EXPECT_EQ(d.FindElementByDxfHandle("1A")->id, elements[0]->id.Value());
     EXPECT_EQ(d.FindElementByDxfHandle("2b")->id, elements[2]->id.Value());
     EXPECT_DOUBLE_EQ(d.Length(*d.FindElementByDxfHandle("2B")), 6.0);

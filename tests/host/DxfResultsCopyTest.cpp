@@ -28,7 +28,7 @@ std::map<std::string, int> ShownKinds(const InMemoryDrawing& d)
     std::map<std::string, int> kinds;
     for (const DrawingElement* e : d.ModelElements())
         if (e->kind == ElementKind::Shown)
-            ++kinds[e->dxfKind];
+            ++kinds[e->extras->dxfKind];
     return kinds;
 }
 
@@ -115,7 +115,7 @@ TEST_P(ResultsOfProject, CopiedMemberKeepsTheAttributesTheUserChanged)
     const LevelHandle level = d.AddNewLevel("Velrok_Moved");
     std::string handle;
     for (const DrawingElement* e : d.ModelElements())
-        if (e->dxfKind == "INSERT" && handle.empty()) {
+        if (e->extras->dxfKind == "INSERT" && handle.empty()) {
             const ElementHandle h{e->id.Value()};
             handle = std::string(d.DxfHandle(*e));
             d.SetColor(h, 4); // yellow: colour index 2
@@ -129,7 +129,7 @@ TEST_P(ResultsOfProject, CopiedMemberKeepsTheAttributesTheUserChanged)
     EXPECT_TRUE(notes.warnings.empty());
     ASSERT_EQ(back.drawing->ModelElements().size(), 1u);
     const DrawingElement& copy = *back.drawing->ModelElements().front();
-    EXPECT_EQ(copy.dxfKind, "INSERT");
+    EXPECT_EQ(copy.extras->dxfKind, "INSERT");
     EXPECT_NE(back.drawing->DxfHandle(copy), handle) << "a fresh handle";
     EXPECT_EQ(back.drawing->LevelName(copy.level), "Velrok_Moved");
     EXPECT_EQ(copy.color, 4);

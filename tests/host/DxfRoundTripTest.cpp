@@ -65,29 +65,29 @@ std::shared_ptr<InMemoryDrawing> SweepLikeDrawing()
     DrawingElement poly;
     poly.kind = ElementKind::Polyline;
     poly.vertices = {{0, 0, 2}, {10, 0, 2}, {10, 5, 2}};
-    poly.bulges = {0.5, -0.25, 0.0};
+    poly.extras->bulges = {0.5, -0.25, 0.0};
     poly.closed = true;
     d->AddNewElement(poly);
     DrawingElement nurbs;
     nurbs.kind = ElementKind::Spline;
-    nurbs.spline->degree = 2;
-    nurbs.spline->controlPoints = {{3, 0, 0}, {3, 3, 0}, {0, 3, 0}};
-    nurbs.spline->weights = {1, std::sqrt(0.5), 1};
-    nurbs.spline->knots = {0, 0, 0, 1, 1, 1};
+    nurbs.extras->spline.degree = 2;
+    nurbs.extras->spline.controlPoints = {{3, 0, 0}, {3, 3, 0}, {0, 3, 0}};
+    nurbs.extras->spline.weights = {1, std::sqrt(0.5), 1};
+    nurbs.extras->spline.knots = {0, 0, 0, 1, 1, 1};
     d->AddNewElement(nurbs);
     DrawingElement cubic;
     cubic.kind = ElementKind::Spline;
-    cubic.spline->degree = 3;
-    cubic.spline->controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}, {6, -1, 0}};
-    cubic.spline->knots = {0, 0, 0, 0, 0.5, 1, 1, 1, 1};
+    cubic.extras->spline.degree = 3;
+    cubic.extras->spline.controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}, {6, -1, 0}};
+    cubic.extras->spline.knots = {0, 0, 0, 0, 0.5, 1, 1, 1, 1};
     d->AddNewElement(cubic);
     DrawingElement ellipse;
     ellipse.kind = ElementKind::Ellipse;
-    ellipse.ellipse->centre = {7, 7, 0};
-    ellipse.ellipse->majorAxis = {0, 3, 0};
-    ellipse.ellipse->ratio = 0.25;
-    ellipse.ellipse->startParam = 0.5;
-    ellipse.ellipse->endParam = 4.0;
+    ellipse.extras->ellipse.centre = {7, 7, 0};
+    ellipse.extras->ellipse.majorAxis = {0, 3, 0};
+    ellipse.extras->ellipse.ratio = 0.25;
+    ellipse.extras->ellipse.startParam = 0.5;
+    ellipse.extras->ellipse.endParam = 4.0;
     d->AddNewElement(ellipse);
     return d;
 }
@@ -137,18 +137,18 @@ TEST(DxfRoundTrip, ReadsBackSameLevelsElementsAndGroups)
         EXPECT_EQ(WeightToLineweight(b.weight), WeightToLineweight(a.weight)) << what;
         ExpectPointsNear(b.vertices, a.vertices, what);
         EXPECT_EQ(b.closed, a.closed) << what;
-        ASSERT_EQ(b.bulges.size(), a.bulges.size()) << what;
-        for (size_t k = 0; k < a.bulges.size(); ++k)
-            EXPECT_NEAR(b.bulges[k], a.bulges[k], kCoordTolerance) << what;
-        ExpectPointsNear(b.spline->controlPoints, a.spline->controlPoints, what);
-        EXPECT_EQ(b.spline->knots, a.spline->knots) << what;
-        EXPECT_EQ(b.spline->weights.size(), a.spline->weights.size()) << what;
-        ExpectPointsNear({b.arc.centre, b.ellipse->centre, b.ellipse->majorAxis, b.text->origin},
-                         {a.arc.centre, a.ellipse->centre, a.ellipse->majorAxis, a.text->origin}, what);
-        EXPECT_NEAR(b.arc.radius, a.arc.radius, kCoordTolerance) << what;
-        EXPECT_NEAR(b.ellipse->ratio, a.ellipse->ratio, kCoordTolerance) << what;
-        EXPECT_NEAR(b.text->rotation, a.text->rotation, kCoordTolerance) << what;
-        EXPECT_EQ(b.text->text, a.text->text) << what;
+        ASSERT_EQ(b.extras->bulges.size(), a.extras->bulges.size()) << what;
+        for (size_t k = 0; k < a.extras->bulges.size(); ++k)
+            EXPECT_NEAR(b.extras->bulges[k], a.extras->bulges[k], kCoordTolerance) << what;
+        ExpectPointsNear(b.extras->spline.controlPoints, a.extras->spline.controlPoints, what);
+        EXPECT_EQ(b.extras->spline.knots, a.extras->spline.knots) << what;
+        EXPECT_EQ(b.extras->spline.weights.size(), a.extras->spline.weights.size()) << what;
+        ExpectPointsNear({b.arc->centre, b.extras->ellipse.centre, b.extras->ellipse.majorAxis, b.extras->text.origin},
+                         {a.arc->centre, a.extras->ellipse.centre, a.extras->ellipse.majorAxis, a.extras->text.origin}, what);
+        EXPECT_NEAR(b.arc->radius, a.arc->radius, kCoordTolerance) << what;
+        EXPECT_NEAR(b.extras->ellipse.ratio, a.extras->ellipse.ratio, kCoordTolerance) << what;
+        EXPECT_NEAR(b.extras->text.rotation, a.extras->text.rotation, kCoordTolerance) << what;
+        EXPECT_EQ(b.extras->text.text, a.extras->text.text) << what;
         // The whole curve agrees, not just its defining numbers.
         EXPECT_NEAR(CurveOf(b).Length(), CurveOf(a).Length(), kCoordTolerance) << what;
         const Point3d pa = CurveOf(a).PointAtDistance(CurveOf(a).Length() / 3),

@@ -193,11 +193,11 @@ TEST(InMemoryDrawing, EllipseAndTextFromHostCalls)
     // A 90 degree rotation turns the text and puts the longer radius along y.
     const Rotation quarter{0, -1, 0, 1, 0, 0, 0, 0, 1};
     ElementHandle t = d.MakeText("12,2", {3, 4, 0}, quarter);
-    EXPECT_NEAR(d.Element(t).text->rotation, 3.141592653589793 / 2, 1e-15);
+    EXPECT_NEAR(d.Element(t).extras->text.rotation, 3.141592653589793 / 2, 1e-15);
     EXPECT_THROW(d.Length(t), HostError);
     ElementHandle tall = d.MakeEllipse({0, 0, 0}, 1.0, 2.0, d.DefaultRotation(), -1);
-    EXPECT_NEAR(d.Element(tall).ellipse->majorAxis.y, 2.0, 1e-15);
-    EXPECT_NEAR(d.Element(tall).ellipse->ratio, 0.5, 1e-15);
+    EXPECT_NEAR(d.Element(tall).extras->ellipse.majorAxis.y, 2.0, 1e-15);
+    EXPECT_NEAR(d.Element(tall).extras->ellipse.ratio, 0.5, 1e-15);
     EXPECT_THROW(d.MakeEllipse({0, 0, 0}, 0.0, 1.0, d.DefaultRotation(), -1), HostError);
 }
 
@@ -246,7 +246,7 @@ TEST(InMemoryDrawing, ElementsAreFoundByTheirFileHandle)
         DrawingElement e;
         e.kind = ElementKind::Line;
         e.vertices = {{0, 0, 0}, {length, 0, 0}};
-        e.dxfHandle = handle;
+        e.extras->dxfHandle = handle;
         return d.AddNewElement(std::move(e));
     };
     const ElementHandle a = withHandle("2F", 1), b = withHandle("1a", 2), c = withHandle("A0", 3);
@@ -275,6 +275,33 @@ TEST(InMemoryDrawing, ElementsAreFoundByTheirFileHandle)
     EXPECT_EQ(d.FindElementByDxfHandle("2F")->id, again.id);
     d.DeleteElement(again);
     EXPECT_EQ(d.FindElementByDxfHandle("2F")->id, a.id);
+}
+
+// The handle index is made at the first lookup: what was added, given twice or deleted before
+// then must count as if it had been indexed all along.
+TEST(InMemoryDrawing, HandleLookupsMadeLateSeeEverythingBefore)
+{
+    InMemoryDrawing d;
+    auto withHandle = [&](const std::string& handle) {
+        DrawingElement e;
+        e.kind = ElementKind::Line;
+        e.vertices = {{0, 0, 0}, {1, 0, 0}};
+        e.extras->dxfHandle = handle;
+        return d.AddNewElement(std::move(e));
+    };
+    const ElementHandle a = withHandle("3C");
+    const ElementHandle twice = withHandle("3c");
+    const ElementHandle gone = withHandle("4D"), odd = withHandle("Post-1"), oddGone = withHandle("Post-2");
+    d.DeleteElement(gone);
+    d.DeleteElement(oddGone);
+    EXPECT_EQ(d.FindElementByDxfHandle("3C")->id, twice.id);
+    EXPECT_FALSE(d.FindElementByDxfHandle("4D"));
+    EXPECT_FALSE(d.FindElementByDxfHandle("POST-2"));
+    EXPECT_EQ(d.FindElementByDxfHandle("post-1")->id, odd.id);
+    d.DeleteElement(twice);
+    EXPECT_EQ(d.FindElementByDxfHandle("3C")->id, a.id);
+    const ElementHandle later = withHandle("4D");
+    EXPECT_EQ(d.FindElementByDxfHandle("4d")->id, later.id);
 }
 
 // No element keeps its curve; the drawing remembers the last one asked for. Asking by turns,
@@ -310,23 +337,23 @@ TEST(InMemoryDrawing, LengthsAndPointsFollowTheElementAskedFor)
 TEST(InMemoryDrawing, RarePartsOfAnElementAreCopiedWithIt)
 {
     DrawingElement e;
-    EXPECT_FALSE(e.spline.IsSet());
-    EXPECT_EQ(std::as_const(e).text->height, kDefaultTextHeight);
-    EXPECT_FALSE(e.text.IsSet()); // reading did not set it
-    e.dxfKind = "HATCH";
-    e.spline->degree = 2;
-    e.spline->controlPoints = {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}};
+    EXPECT_FALSE(e.extras.IsSet());
+    EXPECT_EQ(std::as_const(e).extras->text.height, kDefaultTextHeight);
+    EXPECT_FALSE(e.extras.IsSet()); // reading did not set it
+    e.extras->dxfKind = "HATCH";
+    e.extras->spline.degree = 2;
+    e.extras->spline.controlPoints = {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}};
     DrawingElement copy = e;
-    copy.spline->controlPoints.push_back({3, 3, 0});
-    copy.dxfKind = "INSERT";
-    EXPECT_EQ(e.spline->controlPoints.size(), 3u);
-    EXPECT_EQ(copy.spline->controlPoints.size(), 4u);
-    EXPECT_EQ(e.dxfKind, "HATCH");
-    EXPECT_EQ(copy.dxfKind, "INSERT");
+    copy.extras->spline.controlPoints.push_back({3, 3, 0});
+    copy.extras->dxfKind = "INSERT";
+    EXPECT_EQ(e.extras->spline.controlPoints.size(), 3u);
+    EXPECT_EQ(copy.extras->spline.controlPoints.size(), 4u);
+    EXPECT_EQ(e.extras->dxfKind, "HATCH");
+    EXPECT_EQ(copy.extras->dxfKind, "INSERT");
     copy = e;
-    EXPECT_EQ(copy.spline->controlPoints.size(), 3u);
+    EXPECT_EQ(copy.extras->spline.controlPoints.size(), 3u);
     const DrawingElement moved = std::move(copy);
-    EXPECT_EQ(moved.spline->degree, 2);
+    EXPECT_EQ(moved.extras->spline.degree, 2);
 }
 
 } // namespace

@@ -413,7 +413,7 @@ TEST(PathCurve, DrawingRefusesAnElementWhoseLengthOverflows)
     DrawingElement bulged;
     bulged.kind = ElementKind::Polyline;
     bulged.vertices = {{0, 0, 0}, {1, 0, 0}};
-    bulged.bulges = {1e200};
+    bulged.extras->bulges = {1e200};
     EXPECT_THROW(drawing.AddNewElement(bulged), HostError);
     EXPECT_TRUE(drawing.ModelElements().empty());
     DrawingElement circle;

@@ -121,8 +121,8 @@ TEST(Conflicts, PostBesideASteadyTurnClearsByTheAnalyticRadii)
         host::DrawingElement post;
         post.kind = host::ElementKind::Circle;
         post.level = posts;
-        post.arc.centre = {centre.x, centre.y + radius, 0.0}; // half a turn on: steady by then
-        post.arc.radius = 0.3;
+        post.arc->centre = {centre.x, centre.y + radius, 0.0}; // half a turn on: steady by then
+        post.arc->radius = 0.3;
         drawing.AddNewElement(post);
     }
     const auto elements = drawing.LinesOnLevels({"posts"});
@@ -188,8 +188,8 @@ TEST(Conflicts, ObstacleInsideABlockReferenceCounts)
     drawing.AddLevel("Walls", 0, std::nullopt, 0);
     host::DrawingElement insert;
     insert.kind = host::ElementKind::Shown;
-    insert.dxfKind = "INSERT";
-    insert.dxfHandle = "2A";
+    insert.extras->dxfKind = "INSERT";
+    insert.extras->dxfHandle = "2A";
     host::ShownPiece wall;
     wall.layer = "Walls";
     wall.points = {{12.0, -0.5, 0.0}, {12.0, 0.5, 0.0}, {13.0, 0.5, 0.0}, {13.0, -0.5, 0.0}};
@@ -197,7 +197,7 @@ TEST(Conflicts, ObstacleInsideABlockReferenceCounts)
     host::ShownPiece other = wall;
     other.layer = "Trees";
     other.points = {{30.0, -0.5, 0.0}, {30.0, 0.5, 0.0}};
-    insert.shown->pieces = {wall, other};
+    insert.extras->shown.pieces = {wall, other};
     drawing.AddNewElement(insert);
     host::DrawingElement line; // no DXF handle: named by its identifier in hex
     line.kind = host::ElementKind::Line;

@@ -42,9 +42,9 @@ TEST_P(Marker, LegsAndText)
     EXPECT_NEAR(legs[2].x, c.legB.x, 1e-12);
     EXPECT_NEAR(legs[2].y, c.legB.y, 1e-12);
     EXPECT_EQ(elements[1]->kind, host::ElementKind::Text);
-    EXPECT_EQ(elements[1]->text->text, c.text);
-    EXPECT_NEAR(elements[1]->text->origin.x, (c.legA.x + c.legB.x) / 2, 1e-12);
-    EXPECT_NEAR(elements[1]->text->origin.y, (c.legA.y + c.legB.y) / 2, 1e-12);
+    EXPECT_EQ(elements[1]->extras->text.text, c.text);
+    EXPECT_NEAR(elements[1]->extras->text.origin.x, (c.legA.x + c.legB.x) / 2, 1e-12);
+    EXPECT_NEAR(elements[1]->extras->text.origin.y, (c.legA.y + c.legB.y) / 2, 1e-12);
     for (const host::DrawingElement* e : elements) {
         EXPECT_EQ(e->color, 3);
         EXPECT_EQ(t.drawing.Level(e->level).name, "Velrok_ErrNotes");

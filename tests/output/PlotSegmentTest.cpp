@@ -74,9 +74,9 @@ TEST(PlotSegment, ElementTableGeometryAndStyles)
     }
     // The coupling circle sits on point 6 with radius 0.1.
     EXPECT_EQ(elements[1]->kind, host::ElementKind::Ellipse);
-    EXPECT_NEAR(elements[1]->ellipse->centre.x, c[6].x, 1e-12);
-    EXPECT_NEAR(elements[1]->ellipse->centre.y, c[6].y, 1e-12);
-    EXPECT_NEAR(std::hypot(elements[1]->ellipse->majorAxis.x, elements[1]->ellipse->majorAxis.y), 0.1, 1e-12);
+    EXPECT_NEAR(elements[1]->extras->ellipse.centre.x, c[6].x, 1e-12);
+    EXPECT_NEAR(elements[1]->extras->ellipse.centre.y, c[6].y, 1e-12);
+    EXPECT_NEAR(std::hypot(elements[1]->extras->ellipse.majorAxis.x, elements[1]->extras->ellipse.majorAxis.y), 0.1, 1e-12);
     // Front left tyre outline 10, 9, 13, 14, 12, 11, 7, 8, 10 and its first tread 15-16.
     const int tyre[] = {10, 9, 13, 14, 12, 11, 7, 8, 10};
     ASSERT_EQ(elements[2]->vertices.size(), 9u);

@@ -438,7 +438,7 @@ TEST(ExecuteSweep, SegmentAngleStopDrawsUnitsAheadNowTheRestBeforeAndAMarker)
 
     const auto notes = h.OnLevel("Velrok_ErrNotes");
     ASSERT_EQ(notes.size(), 2u);
-    EXPECT_EQ(notes[1]->text->text, angle);
+    EXPECT_EQ(notes[1]->extras->text.text, angle);
     EXPECT_EQ(h.ElementsPerLevel().count("Velrok_Envelope"), 0u);
 }
 

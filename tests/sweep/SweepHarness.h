@@ -116,7 +116,7 @@ struct SweepHarness {
         host::DrawingElement e;
         e.kind = host::ElementKind::Polyline;
         e.vertices = vertices;
-        e.bulges = bulges;
+        e.extras->bulges = bulges;
         path = drawing->ID(drawing->AddNewElement(e));
         return path;
     }

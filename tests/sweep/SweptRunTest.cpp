@@ -18,7 +18,7 @@ void AddRoadLine(SweepHarness& h, const std::string& level, Point3d a, Point3d b
     auto found = h.drawing->FindLevelByName(level);
     e.level = found ? *found : h.drawing->AddLevel(level, 0, std::nullopt, 0);
     e.vertices = {a, b};
-    e.dxfHandle = handle;
+    e.extras->dxfHandle = handle;
     h.drawing->AddNewElement(e);
 }
 

@@ -108,9 +108,9 @@ const DrawingCanvas::Geometry& DrawingCanvas::GeometryOf(const host::DrawingElem
         return it->second;
     Geometry g;
     if (element.kind == host::ElementKind::Shown) {
-        for (const host::ShownPiece& piece : element.shown->pieces)
+        for (const host::ShownPiece& piece : element.extras->shown.pieces)
             g.parts.push_back({PiecePolygon(piece), piece.filled});
-        for (const host::ShownText& text : element.shown->texts)
+        for (const host::ShownText& text : element.extras->shown.texts)
             g.parts.push_back({ShownTextOutline(text), true});
         // By hand: a dot's box has no size, and QRectF::united would leave it out.
         bool any = false;
@@ -126,7 +126,7 @@ const DrawingCanvas::Geometry& DrawingCanvas::GeometryOf(const host::DrawingElem
         g.box = QRectF(QPointF(x0, y0), QPointF(x1, y1));
     } else {
         g.points =
-            element.kind == host::ElementKind::Text ? TextOutline(element.text) : FlattenElement(element);
+            element.kind == host::ElementKind::Text ? TextOutline(element.extras->text) : FlattenElement(element);
         g.box = g.points.boundingRect();
     }
     return m_geometry.emplace(element.id.Value(), std::move(g)).first->second;
@@ -250,16 +250,16 @@ void DrawingCanvas::DrawShown(QPainter& painter, const Item& item, const Viewpor
     const Geometry& g = *item.geometry;
     const double s = view.Scale();
     QPen pen = ElementPen(*m_drawing, e, s);
-    const size_t pieces = e.shown->pieces.size();
+    const size_t pieces = e.extras->shown.pieces.size();
     for (size_t i = 0; i < g.parts.size(); ++i) {
         if (i >= pieces) {
-            const host::ShownText& t = e.shown->texts[i - pieces];
+            const host::ShownText& t = e.extras->shown.texts[i - pieces];
             if (!IsLayerHidden(t.layer))
                 DrawText(painter, view, t.text, t.origin, t.height, t.rotation,
                          ShownColor(*m_drawing, e, t.layer, t.aci));
             continue;
         }
-        const host::ShownPiece& piece = e.shown->pieces[i];
+        const host::ShownPiece& piece = e.extras->shown.pieces[i];
         if (IsLayerHidden(piece.layer))
             continue;
         const QColor color = ShownColor(*m_drawing, e, piece.layer, piece.aci);
@@ -291,7 +291,7 @@ void DrawingCanvas::DrawItem(QPainter& painter, const Item& item, const Viewport
     const Geometry& g = *item.geometry;
     const double s = view.Scale();
     if (e.kind == host::ElementKind::Text) {
-        DrawText(painter, view, e.text->text, e.text->origin, e.text->height, e.text->rotation,
+        DrawText(painter, view, e.extras->text.text, e.extras->text.origin, e.extras->text.height, e.extras->text.rotation,
                  ElementColor(*m_drawing, e));
         return;
     }
@@ -361,7 +361,7 @@ void DrawingCanvas::PaintOverlay(QPainter& painter)
         host::DrawingElement preview;
         preview.kind = host::ElementKind::Polyline;
         preview.vertices = path.vertices;
-        preview.bulges = path.bulges;
+        preview.extras->bulges = path.bulges;
         QPen pen(kToolColor, 1.5);
         pen.setCosmetic(true);
         painter.setPen(pen);

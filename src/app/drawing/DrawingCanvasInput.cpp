@@ -47,7 +47,7 @@ std::optional<host::ElementHandle> DrawingCanvas::FinishPath()
     host::DrawingElement element;
     element.kind = host::ElementKind::Polyline;
     element.vertices = path.vertices;
-    element.bulges = path.bulges;
+    element.extras->bulges = path.bulges;
     element.level = m_pathLevel.value_or(m_drawing->DefaultLevel());
     const host::ElementHandle handle = m_drawing->AddNewElement(std::move(element));
     // The new path is selected at once, so Add path can take it without another click.

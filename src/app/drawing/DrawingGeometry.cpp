@@ -70,19 +70,19 @@ QPolygonF FlattenElement(const host::DrawingElement& element)
         out << Xy(v.front());
         const size_t segments = element.closed ? v.size() : v.size() - 1;
         for (size_t i = 0; i < segments; ++i) {
-            const double bulge = i < element.bulges.size() ? element.bulges[i] : 0.0;
+            const double bulge = i < element.extras->bulges.size() ? element.extras->bulges[i] : 0.0;
             AppendBulgeArc(out, Xy(v[i]), Xy(v[(i + 1) % v.size()]), bulge);
         }
         break;
     }
     case ElementKind::Arc:
     case ElementKind::Circle: {
-        double sweep = element.arc.endAngle - element.arc.startAngle;
+        double sweep = element.arc->endAngle - element.arc->startAngle;
         if (element.kind == ElementKind::Circle)
             sweep = 2.0 * std::numbers::pi;
         while (sweep <= 0.0)
             sweep += 2.0 * std::numbers::pi;
-        AppendArc(out, Xy(element.arc.centre), element.arc.radius, element.arc.startAngle, sweep, true);
+        AppendArc(out, Xy(element.arc->centre), element.arc->radius, element.arc->startAngle, sweep, true);
         break;
     }
     case ElementKind::Spline:

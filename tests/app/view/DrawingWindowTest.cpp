@@ -250,12 +250,12 @@ class DrawingWindowTest : public QObject {
         d.AddLevel("Kerb", 2, std::nullopt, 0); // green
         host::DrawingElement e;
         e.kind = host::ElementKind::Shown;
-        e.dxfKind = "INSERT";
+        e.extras->dxfKind = "INSERT";
         e.level = d.DefaultLevel();
-        e.shown->pieces.push_back({"0", 1, {{20, 20, 0}, {40, 20, 0}, {40, 40, 0}, {20, 40, 0}}, true, true});
-        e.shown->pieces.push_back({"Kerb", host::kAciByLayer, {{60, 50, 0}, {90, 50, 0}}, false, false});
-        e.shown->pieces.push_back({"0", 5, {{50, 80, 0}, {50, 80, 0}}, false, false});
-        e.shown->texts.push_back({"0", 7, "Bay 1\nBay 2", {60, 20, 0}, 4.0, 0.0});
+        e.extras->shown.pieces.push_back({"0", 1, {{20, 20, 0}, {40, 20, 0}, {40, 40, 0}, {20, 40, 0}}, true, true});
+        e.extras->shown.pieces.push_back({"Kerb", host::kAciByLayer, {{60, 50, 0}, {90, 50, 0}}, false, false});
+        e.extras->shown.pieces.push_back({"0", 5, {{50, 80, 0}, {50, 80, 0}}, false, false});
+        e.extras->shown.texts.push_back({"0", 7, "Bay 1\nBay 2", {60, 20, 0}, 4.0, 0.0});
         return d.AddNewElement(std::move(e));
     }
 
