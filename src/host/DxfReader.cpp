@@ -127,7 +127,10 @@ bool IsModelledKind(std::string_view type)
 
 class Importer {
   public:
-    Importer(InMemoryDrawing& drawing, DxfDocument& doc) : m_drawing(drawing), m_doc(doc) {}
+    Importer(InMemoryDrawing& drawing, DxfDocument& doc, ShapeAllowance shapeBase)
+        : m_drawing(drawing), m_doc(doc), m_allowance(shapeBase)
+    {
+    }
 
     DxfImport result;
 
@@ -136,7 +139,7 @@ class Importer {
         LineTypes();
         Layers();
         std::vector<DxfEntityRef>& entities = m_doc.MutableEntities();
-        m_allowance = ShapeAllowance::ForEntities(entities.size());
+        m_allowance = ShapeAllowance::ForEntities(entities.size(), m_allowance);
         for (size_t i = 0; i < entities.size(); ++i) {
             DxfEntityRef& e = entities[i];
             if (e.paperSpace)
@@ -440,7 +443,7 @@ DxfImport Refused(const std::string& fileName, const std::string& what)
 
 } // namespace
 
-DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
+DxfImport ReadDxfBuffer(std::string text, const std::string& fileName, ShapeAllowance shapeBase)
 {
     if (TrimTagValue(text).find_first_not_of(" \t\r\n") == std::string_view::npos)
         return Refused(fileName, "the file is empty");
@@ -456,7 +459,7 @@ DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
     auto drawing = std::make_shared<InMemoryDrawing>();
     // Set first: the elements read take their handles from it.
     drawing->SetDocument(parsed.document);
-    Importer importer(*drawing, *parsed.document);
+    Importer importer(*drawing, *parsed.document, shapeBase);
     try {
         importer.Run();
     } catch (const HostError& e) {
@@ -468,9 +471,9 @@ DxfImport ReadDxfBuffer(std::string text, const std::string& fileName)
     return result;
 }
 
-DxfImport ReadDxfText(std::string_view text, const std::string& fileName)
+DxfImport ReadDxfText(std::string_view text, const std::string& fileName, ShapeAllowance shapeBase)
 {
-    return ReadDxfBuffer(std::string(text), fileName);
+    return ReadDxfBuffer(std::string(text), fileName, shapeBase);
 }
 
 DxfImport ReadDxfFile(const std::string& path)

@@ -24,10 +24,12 @@ struct DxfImport {
 };
 
 DxfImport ReadDxfFile(const std::string& path);
-// The same from text already in memory; fileName only appears in messages.
-DxfImport ReadDxfText(std::string_view text, const std::string& fileName);
+// The same from text already in memory; fileName only appears in messages. `shapeBase` is what
+// the shown entities of the drawing may cost before its own share per entity: a fuzzer lowers it
+// to meet the limits in fewer steps.
+DxfImport ReadDxfText(std::string_view text, const std::string& fileName, ShapeAllowance shapeBase = {});
 // The same, taking the text over instead of copying it (the document keeps it).
-DxfImport ReadDxfBuffer(std::string text, const std::string& fileName);
+DxfImport ReadDxfBuffer(std::string text, const std::string& fileName, ShapeAllowance shapeBase = {});
 
 // Elements a path can be taken from (lines, arcs, circles, polylines, splines, ellipses) on the
 // level of that name, in drawing order.

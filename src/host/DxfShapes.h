@@ -41,11 +41,15 @@ inline constexpr size_t kDrawingPointsPerEntity = 64;
 struct ShapeAllowance {
     size_t visits = kDrawingVisitsBase;
     size_t points = kDrawingPointsBase;
-    // For a drawing of `entities` entities.
+    // For a drawing of `entities` entities, over the base `drawing` gives.
+    static ShapeAllowance ForEntities(size_t entities, ShapeAllowance drawing)
+    {
+        return {drawing.visits + kDrawingVisitsPerEntity * entities,
+                drawing.points + kDrawingPointsPerEntity * entities};
+    }
     static ShapeAllowance ForEntities(size_t entities)
     {
-        return {kDrawingVisitsBase + kDrawingVisitsPerEntity * entities,
-                kDrawingPointsBase + kDrawingPointsPerEntity * entities};
+        return ForEntities(entities, {kDrawingVisitsBase, kDrawingPointsBase});
     }
 };
 

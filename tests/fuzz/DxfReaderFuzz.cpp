@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const velrok::host::DxfImport read = velrok::host::ReadDxfText(text, "fuzz.dxf");
+    const velrok::host::DxfImport read = velrok::host::ReadDxfText(text, "fuzz.dxf", velrok::fuzz::kShapeBase);
     if (read.ok())
         velrok::fuzz::RequireSoundElements(*read.drawing);
     else if (read.error.empty())

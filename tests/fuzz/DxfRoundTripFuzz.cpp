@@ -13,11 +13,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace velrok::host;
-    const DxfImport first = ReadDxfText(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.dxf");
+    const DxfImport first = ReadDxfText(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.dxf", velrok::fuzz::kShapeBase);
     if (!first.ok())
         return 0;
     const std::string written = WriteDxfText(*first.drawing);
-    const DxfImport second = ReadDxfText(written, "written.dxf");
+    const DxfImport second = ReadDxfText(written, "written.dxf", velrok::fuzz::kShapeBase);
     if (!second.ok()) {
         std::fprintf(stderr, "written drawing refused: %s\n", second.error.c_str());
         velrok::fuzz::Fail("the written drawing is not read back", 0.0);

@@ -9,6 +9,11 @@
 
 namespace velrok::fuzz {
 
+// What the shown entities of one input may cost before their share per entity: a fiftieth of a
+// real drawing's, so that inputs nesting block arrays reach the limits in milliseconds and the
+// fuzzer spends its time on new inputs, not on re-expanding the same nest.
+inline constexpr host::ShapeAllowance kShapeBase{host::kDrawingVisitsBase / 50, host::kDrawingPointsBase / 50};
+
 [[noreturn]] inline void Fail(const char* what, double value)
 {
     std::fprintf(stderr, "fuzz check failed: %s (%.17g)\n", what, value);

@@ -364,3 +364,34 @@ TEST(DxfHandles, ElementsAreKnownByTheirEntityHandles)
 
 } // namespace
 } // namespace velrok::host
+
+namespace velrok::host {
+namespace {
+
+// What shown entities may cost is the drawing's base plus a share per entity; a lower base (the
+// fuzzers') ends a large block array sooner, and the default shows all of it.
+TEST(DxfShown, TheDrawingsShapeBaseBoundsWhatIsShown)
+{
+    const std::string text = "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nL\n70\n0\n10\n0\n20\n0\n"
+                             "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n1\n21\n0\n"
+                             "0\nLINE\n8\n0\n10\n0\n20\n1\n11\n1\n21\n1\n0\nENDBLK\n0\nENDSEC\n"
+                             "0\nSECTION\n2\nENTITIES\n"
+                             "0\nINSERT\n8\n0\n2\nL\n10\n0\n20\n0\n70\n10\n71\n10\n44\n2\n45\n2\n"
+                             "0\nENDSEC\n0\nEOF\n";
+    auto shownPieces = [&](ShapeAllowance base) {
+        const DxfImport r = ReadDxfText(text, "grid.dxf", base);
+        EXPECT_TRUE(r.ok()) << r.error;
+        size_t pieces = 0;
+        if (r.ok())
+            for (const DrawingElement* e : r.drawing->ModelElements())
+                pieces += e->extras->shown.pieces.size();
+        return pieces;
+    };
+    EXPECT_EQ(shownPieces({}), 200u);
+    const size_t small = shownPieces({0, 0});
+    EXPECT_LT(small, 200u);
+    EXPECT_EQ(small, kDrawingVisitsPerEntity); // one entity's share of entities read in blocks
+}
+
+} // namespace
+} // namespace velrok::host
