@@ -1,13 +1,18 @@
 // Swept area: poses -> hulls between stations -> unions, areas and the widest cut.
 #include "output/SweptArea.h"
 #include "output/SegmentMath.h"
+#include "output/SweptUnion.h"
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace velrok {
 
 namespace {
+
+// Relative margin of the width's filters (times the size of the coordinates).
+constexpr double kWidthFilterMargin = 1e-9;
 
 // Body corners in ring order and the tyre outline blocks (pattern points 1-8) of the outline.
 constexpr std::array<int, 4> kBodyCorners{3, 5, 4, 2};
@@ -136,6 +141,25 @@ void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& sta
         emit(first, o.size() - 1);
 }
 
+// Narrows [t0, t1] to the part of p + t*d (d a unit vector) inside the box grown by `margin`;
+// false when that part is empty.
+bool ClipToBox(const Box& b, double margin, Point2d p, Point2d d, double& t0, double& t1)
+{
+    auto slab = [&](double from, double dir, double lo, double hi) {
+        lo -= margin;
+        hi += margin;
+        if (dir == 0.0)
+            return from >= lo && from <= hi;
+        double a = (lo - from) / dir, c = (hi - from) / dir;
+        if (a > c)
+            std::swap(a, c);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, c);
+        return t0 <= t1;
+    };
+    return slab(p.x, d.x, b.minX, b.maxX) && slab(p.y, d.y, b.minY, b.maxY);
+}
+
 } // namespace
 
 bool ClipToConvex(const Ring& ring, Point2d p, Point2d d, double& t0, double& t1)
@@ -239,30 +263,40 @@ Ring ConvexHull(std::vector<Point2d> p)
     return h;
 }
 
-std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge)
+std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge)
 {
-    std::vector<SweptHull> out;
+    std::vector<std::vector<SweptHull>> out;
     for (const std::vector<UnitPose>& poses : footprints.byUnit) {
         if (poses.empty())
             continue;
         std::vector<double> stations;
+        stations.reserve(poses.size());
         for (const UnitPose& pose : poses)
             stations.push_back(pose.station);
         if (!wheels) {
             std::vector<Outline<4>> bodies;
+            bodies.reserve(poses.size());
             for (const UnitPose& pose : poses)
                 bodies.push_back(pose.body);
-            TrackHulls(bodies, stations, merge, out);
+            TrackHulls(bodies, stations, merge, out.emplace_back());
             continue;
         }
         const uint8_t tyres = poses.front().tyreCount;
+        std::vector<TyreOutline> track(poses.size());
         for (uint8_t t = 0; t < tyres; ++t) {
-            std::vector<TyreOutline> track;
-            for (const UnitPose& pose : poses)
-                track.push_back(pose.tyres[t]);
-            TrackHulls(track, stations, merge, out);
+            for (size_t i = 0; i < poses.size(); ++i)
+                track[i] = poses[i].tyres[t];
+            TrackHulls(track, stations, merge, out.emplace_back());
         }
     }
+    return out;
+}
+
+std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge)
+{
+    std::vector<SweptHull> out;
+    for (std::vector<SweptHull>& track : SweptHullTracks(footprints, wheels, merge))
+        std::move(track.begin(), track.end(), std::back_inserter(out));
     return out;
 }
 
@@ -271,11 +305,19 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
 {
     if (track.size() < 2 || bodyHulls.empty())
         return 0.0;
-    std::vector<const SweptHull*> byStation;
+    // Station, box and ring side by side in station order: the scan below reads thousands of
+    // them per station.
+    struct ByStation {
+        double station;
+        Box box;
+        const Ring* ring;
+    };
+    std::vector<ByStation> byStation;
+    byStation.reserve(bodyHulls.size());
     for (const SweptHull& h : bodyHulls)
-        byStation.push_back(&h);
+        byStation.push_back({h.station, h.box, &h.ring});
     std::stable_sort(byStation.begin(), byStation.end(),
-                     [](const SweptHull* a, const SweptHull* b) { return a->station < b->station; });
+                     [](const ByStation& a, const ByStation& b) { return a.station < b.station; });
     double widest = 0.0;
     size_t lo = 0;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
@@ -290,17 +332,28 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
         Box cut;
         cut.Add(start);
         cut.Add(Point2d{p.x + d.x * reach, p.y + d.y * reach});
+        // Far above the rounding of the cut's parameters, far below anything drawn: the filters
+        // below skip only hulls that cannot change the answer.
+        const double margin = kWidthFilterMargin * (1.0 + std::fabs(p.x) + std::fabs(p.y) + reach);
         // The vehicle behind the front axle covers this cut at later stations, up to 2 reaches on.
         const double s = track[i].station;
-        while (lo < byStation.size() && byStation[lo]->station < s - reach)
+        while (lo < byStation.size() && byStation[lo].station < s - reach)
             ++lo;
         double tMin = INFINITY, tMax = -INFINITY;
-        for (size_t j = lo; j < byStation.size() && byStation[j]->station <= s + 2.0 * reach; ++j) {
-            const SweptHull& h = *byStation[j];
-            if (h.box.Distance(cut) > 0.0)
+        for (size_t j = lo; j < byStation.size() && byStation[j].station <= s + 2.0 * reach; ++j) {
+            const Box& b = byStation[j].box;
+            if (b.minX > cut.maxX || cut.minX > b.maxX || b.minY > cut.maxY || cut.minY > b.maxY)
                 continue;
+            // The hull lies in its box: where the cut's line runs through the box (grown by the
+            // margin) bounds where it can run through the hull.
             double t0 = 0.0, t1 = 2.0 * reach;
-            if (ClipToConvex(h.ring, start, d, t0, t1)) {
+            if (!ClipToBox(b, margin, start, d, t0, t1))
+                continue;
+            if (t0 >= tMin + margin && t1 <= tMax - margin)
+                continue; // inside what is found already: cannot widen it
+            t0 = 0.0;
+            t1 = 2.0 * reach;
+            if (ClipToConvex(*byStation[j].ring, start, d, t0, t1)) {
                 tMin = std::min(tMin, t0);
                 tMax = std::max(tMax, t1);
             }
@@ -314,18 +367,28 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
 SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
                            double reach)
 {
+    return ComputeSweptArea(footprints, track, reach, SweptAreaThreads());
+}
+
+SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
+                           double reach, unsigned threads)
+{
     SweptArea area;
     area.bodyHulls = SweptHulls(footprints, false, false);
     area.wheelHulls = SweptHulls(footprints, true, false);
-    auto rings = [](const std::vector<SweptHull>& hulls) {
-        std::vector<Ring> out;
-        out.reserve(hulls.size());
-        for (const SweptHull& h : hulls)
-            out.push_back(h.outline);
-        return out;
+    auto outlines = [&](bool wheels) {
+        TrackSet set;
+        for (const std::vector<SweptHull>& hulls : SweptHullTracks(footprints, wheels, true)) {
+            TrackPieces& pieces = set.emplace_back();
+            pieces.reserve(hulls.size());
+            for (const SweptHull& h : hulls)
+                pieces.push_back(h.outline);
+        }
+        return set;
     };
-    area.body = PlaneRegion::UnionOf(rings(SweptHulls(footprints, false, true)));
-    area.wheels = PlaneRegion::UnionOf(rings(SweptHulls(footprints, true, true)));
+    std::vector<PlaneRegion> regions = UnionsOfTracks({outlines(false), outlines(true)}, threads);
+    area.body = std::move(regions[0]);
+    area.wheels = std::move(regions[1]);
     area.bodyArea = area.body.Area();
     area.wheelArea = area.wheels.Area();
     area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);

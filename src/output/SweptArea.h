@@ -74,6 +74,9 @@ Ring ConvexHull(std::vector<Point2d> points);
 // each unit, each with the later station. With `merge`, stretches of pure straight translation
 // are one hull (exact for a convex outline moving along a line), with the stretch's last station.
 std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge);
+// The same hulls track by track: one list per unit body, or per tyre of each unit, in the order
+// SweptHulls lists them.
+std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge);
 
 struct SweptArea {
     PlaneRegion body, wheels;
@@ -87,6 +90,9 @@ struct SweptArea {
 // unit). Throws GeometryError when the engine fails.
 SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
                            double reach);
+// The same on up to `threads` threads (at least one); the plain call uses the machine's cores.
+SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
+                           double reach, unsigned threads);
 
 // The width of the body hulls along the line through each station square to the path (farthest
 // left to farthest right crossing, within `reach` of the path point); the largest one.
