@@ -303,8 +303,16 @@ std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels
 double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
                      double reach)
 {
+    const std::vector<double> widths = SweptCutWidths(bodyHulls, track, reach);
+    return widths.empty() ? 0.0 : *std::max_element(widths.begin(), widths.end());
+}
+
+std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
+                                   double reach)
+{
+    std::vector<double> widths(track.size() > 1 ? track.size() - 1 : 0, 0.0);
     if (track.size() < 2 || bodyHulls.empty())
-        return 0.0;
+        return widths;
     // Station, box and ring side by side in station order: the scan below reads thousands of
     // them per station.
     struct ByStation {
@@ -318,7 +326,6 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
         byStation.push_back({h.station, h.box, &h.ring});
     std::stable_sort(byStation.begin(), byStation.end(),
                      [](const ByStation& a, const ByStation& b) { return a.station < b.station; });
-    double widest = 0.0;
     size_t lo = 0;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
         const Point2d p{track[i].x, track[i].y};
@@ -359,9 +366,9 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
             }
         }
         if (tMax > tMin)
-            widest = std::max(widest, tMax - tMin);
+            widths[i] = tMax - tMin;
     }
-    return widest;
+    return widths;
 }
 
 SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
@@ -374,19 +381,25 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
                            double reach, unsigned threads)
 {
     SweptArea area;
-    area.bodyHulls = SweptHulls(footprints, false, false);
-    area.wheelHulls = SweptHulls(footprints, true, false);
-    auto outlines = [&](bool wheels) {
-        TrackSet set;
-        for (const std::vector<SweptHull>& hulls : SweptHullTracks(footprints, wheels, true)) {
-            TrackPieces& pieces = set.emplace_back();
+    // The hulls for locating stations (one per step) and the pieces of the unions (straight
+    // stretches merged), of the body and of the tyres: four lists made side by side.
+    std::vector<std::vector<SweptHull>> merged[2];
+    RunSweptTasks(4, threads, [&](size_t task) {
+        const bool wheels = task % 2 == 1;
+        if (task < 2)
+            (wheels ? area.wheelHulls : area.bodyHulls) = SweptHulls(footprints, wheels, false);
+        else
+            merged[wheels ? 1 : 0] = SweptHullTracks(footprints, wheels, true);
+    });
+    std::vector<TrackSet> sets(2);
+    for (size_t s = 0; s < 2; ++s)
+        for (const std::vector<SweptHull>& hulls : merged[s]) {
+            TrackPieces& pieces = sets[s].emplace_back();
             pieces.reserve(hulls.size());
             for (const SweptHull& h : hulls)
                 pieces.push_back(h.outline);
         }
-        return set;
-    };
-    std::vector<PlaneRegion> regions = UnionsOfTracks({outlines(false), outlines(true)}, threads);
+    std::vector<PlaneRegion> regions = UnionsOfTracks(sets, threads);
     area.body = std::move(regions[0]);
     area.wheels = std::move(regions[1]);
     area.bodyArea = area.body.Area();

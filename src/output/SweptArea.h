@@ -98,5 +98,8 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
 // left to farthest right crossing, within `reach` of the path point); the largest one.
 double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
                      double reach);
+// The width of each of those cuts, one per track point but the last (0 where no hull meets it).
+std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
+                                   double reach);
 
 } // namespace velrok

@@ -194,11 +194,13 @@ TEST(PlaneRegion, JoinedFillsAHoleFromAnotherRegion)
     EXPECT_TRUE(PlaneRegion::Joined({}).IsEmpty());
 }
 
-// The widest cut as it was first worked out: every hull in the station window clipped.
-double ReferenceWidth(const std::vector<SweptHull>& hulls, const std::vector<PathTrackEntry>& track, double reach)
+// The cuts as they were first worked out: every hull in the station window clipped.
+std::vector<double> ReferenceWidths(const std::vector<SweptHull>& hulls, const std::vector<PathTrackEntry>& track,
+                                    double reach)
 {
-    double widest = 0.0;
+    std::vector<double> widths;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
+        widths.push_back(0.0);
         const Point2d p{track[i].x, track[i].y};
         const double hx = track[i + 1].x - p.x, hy = track[i + 1].y - p.y;
         const double len = std::hypot(hx, hy);
@@ -217,27 +219,39 @@ double ReferenceWidth(const std::vector<SweptHull>& hulls, const std::vector<Pat
             }
         }
         if (tMax > tMin)
-            widest = std::max(widest, tMax - tMin);
+            widths.back() = tMax - tMin;
     }
-    return widest;
+    return widths;
 }
 
-TEST(MaxSweptWidth, IsTheWidthEveryHullGives)
+void ExpectSameWidths(const std::vector<SweptHull>& hulls, const std::vector<PathTrackEntry>& track, double reach)
+{
+    const std::vector<double> want = ReferenceWidths(hulls, track, reach);
+    const std::vector<double> got = SweptCutWidths(hulls, track, reach);
+    ASSERT_EQ(got.size(), want.size());
+    size_t differ = 0, cut = 0;
+    for (size_t i = 0; i < want.size(); ++i) {
+        differ += got[i] != want[i];
+        cut += want[i] > 0.0;
+    }
+    EXPECT_EQ(differ, 0u) << "reach " << reach;
+    EXPECT_GT(cut, want.size() / 2) << "reach " << reach;
+    EXPECT_EQ(MaxSweptWidth(hulls, track, reach), *std::max_element(want.begin(), want.end()));
+}
+
+TEST(MaxSweptWidth, EveryCutIsTheOneEveryHullGives)
 {
     for (const Case& c : Cases()) {
         SCOPED_TRACE(c.name);
         std::vector<PathTrackEntry> track;
         const SweptFootprints f = FootprintsOf(c, &track);
         const std::vector<SweptHull> hulls = SweptHulls(f, false, false);
-        for (double reach : {3.0, 12.0, 50.0}) {
-            const double want = ReferenceWidth(hulls, track, reach);
-            EXPECT_GT(want, 2.0);
-            EXPECT_EQ(MaxSweptWidth(hulls, track, reach), want) << "reach " << reach;
-        }
+        for (double reach : {3.0, 12.0, 50.0})
+            ExpectSameWidths(hulls, track, reach);
     }
 }
 
-TEST(MaxSweptWidth, FarCoordinatesGiveTheSameWidth)
+TEST(MaxSweptWidth, FarCoordinatesGiveTheSameCuts)
 {
     // Survey coordinates: the filters' margins grow with them and must still skip nothing.
     Case c = Cases()[0];
@@ -252,8 +266,15 @@ TEST(MaxSweptWidth, FarCoordinatesGiveTheSameWidth)
         e.x += shift.x;
         e.y += shift.y;
     }
-    const std::vector<SweptHull> hulls = SweptHulls(f, false, false);
-    EXPECT_EQ(MaxSweptWidth(hulls, track, 12.0), ReferenceWidth(hulls, track, 12.0));
+    ExpectSameWidths(SweptHulls(f, false, false), track, 12.0);
+}
+
+TEST(MaxSweptWidth, NoHullsOrTooShortATrackGiveNoWidth)
+{
+    const std::vector<PathTrackEntry> track{{0, 0, 0}, {1, 0, 0.2}, {2, 0, 0.4}};
+    EXPECT_EQ(SweptCutWidths({}, track, 5.0), (std::vector<double>{0.0, 0.0}));
+    EXPECT_EQ(MaxSweptWidth({}, track, 5.0), 0.0);
+    EXPECT_TRUE(SweptCutWidths({}, {track[0]}, 5.0).empty());
 }
 
 TEST(ComputeSweptArea, IsTheSameOnOneThreadAsOnMany)
