@@ -47,6 +47,26 @@ void BM_SweptArea998(benchmark::State& state)
 }
 BENCHMARK(BM_SweptArea998)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The same on a given number of threads; CPU time here is the whole process's, so that it shows
+// the work done and the wall time what the threads save of it.
+void BM_SweptArea998Threads(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const double reach = std::hypot(testing::kTripleTrailerLength, 2.6);
+    for (auto _ : state) {
+        SweptArea area = ComputeSweptArea(w.footprints, w.run.track, reach, static_cast<unsigned>(state.range(0)));
+        benchmark::DoNotOptimize(area);
+        state.counters["body_area"] = area.bodyArea;
+    }
+}
+BENCHMARK(BM_SweptArea998Threads)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
 // The parts of the worst case one at a time, to see where the time goes.
 std::vector<Ring> Outlines(const std::vector<SweptHull>& hulls)
 {
@@ -61,8 +81,7 @@ void BM_SweptHulls998(benchmark::State& state)
     const Worst& w = WorstCase();
     for (auto _ : state) {
         for (bool wheels : {false, true})
-            for (bool merge : {false, true})
-                benchmark::DoNotOptimize(SweptHulls(w.footprints, wheels, merge));
+            benchmark::DoNotOptimize(BuildSweptHulls(w.footprints, wheels));
     }
 }
 BENCHMARK(BM_SweptHulls998)->Unit(benchmark::kMillisecond);

@@ -91,28 +91,32 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
     return out;
 }
 
-// Hulls of one outline track. A stretch whose outlines are translates along one line is one hull
-// (a convex outline moved along a line sweeps the hull of its positions).
+// The hull of outlines first .. last of a track, with the later station; false when the
+// outlines span no area.
 template <size_t N>
-void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations, bool merge,
-                std::vector<SweptHull>& out)
+bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first, size_t last,
+              SweptHull& h)
 {
-    auto emit = [&](size_t first, size_t last) {
-        std::vector<Point2d> pts;
-        pts.reserve(N * (last - first + 1));
-        for (size_t i = first; i <= last; ++i)
-            pts.insert(pts.end(), o[i].begin(), o[i].end());
-        SweptHull h;
-        h.ring = ConvexHull(std::move(pts));
-        if (h.ring.size() < 3)
-            return;
-        h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
-        h.box = BoxOf(h.ring);
-        h.station = stations[last];
-        out.push_back(std::move(h));
-    };
+    std::vector<Point2d> pts;
+    pts.reserve(N * (last - first + 1));
+    for (size_t i = first; i <= last; ++i)
+        pts.insert(pts.end(), o[i].begin(), o[i].end());
+    h.ring = ConvexHull(std::move(pts));
+    if (h.ring.size() < 3)
+        return false;
+    h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
+    h.box = BoxOf(h.ring);
+    h.station = stations[last];
+    return true;
+}
+
+// Calls piece(first, last) for the pieces of one outline track in run order. A stretch whose
+// outlines are translates along one line is one piece (a convex outline moved along a line sweeps
+// the hull of its positions); otherwise each step is one.
+template <size_t N, class Piece> void ForEachPiece(const std::vector<Outline<N>>& o, bool merge, Piece piece)
+{
     if (o.size() == 1)
-        emit(0, 0);
+        piece(0, 0);
     size_t first = 0; // the stretch first .. i-1 is one translation along `dir`
     Point2d dir{};
     auto direction = [&](size_t a, size_t b) {
@@ -127,18 +131,83 @@ void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& sta
             continue;
         }
         if (i - 1 > first)
-            emit(first, i - 1);
+            piece(first, i - 1);
         if (merge && IsTranslate(o[i - 1], o[i], Point2d{})) {
             first = i - 1; // a new stretch starts with this step
             dir = direction(i - 1, i);
             continue;
         }
-        emit(i - 1, i);
+        piece(i - 1, i);
         first = i;
         dir = {};
     }
     if (o.size() > 1 && o.size() - 1 > first)
-        emit(first, o.size() - 1);
+        piece(first, o.size() - 1);
+}
+
+template <size_t N>
+void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations, bool merge,
+                std::vector<SweptHull>& out)
+{
+    ForEachPiece(o, merge, [&](size_t first, size_t last) {
+        SweptHull h;
+        if (MakeHull(o, stations, first, last, h))
+            out.push_back(std::move(h));
+    });
+}
+
+// Both lists of one track at once: a merged piece of a single step is that step's hull, copied
+// rather than made again.
+template <size_t N>
+void BothTrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations,
+                    std::vector<SweptHull>& steps, std::vector<SweptHull>& merged)
+{
+    std::vector<long> stepAt(o.size(), -1); // the step hull ending at each outline
+    ForEachPiece(o, false, [&](size_t first, size_t last) {
+        SweptHull h;
+        if (!MakeHull(o, stations, first, last, h))
+            return;
+        stepAt[last] = static_cast<long>(steps.size());
+        steps.push_back(std::move(h));
+    });
+    ForEachPiece(o, true, [&](size_t first, size_t last) {
+        if (last == first + 1) {
+            if (stepAt[last] >= 0)
+                merged.push_back(steps[static_cast<size_t>(stepAt[last])]);
+            return;
+        }
+        SweptHull h;
+        if (MakeHull(o, stations, first, last, h))
+            merged.push_back(std::move(h));
+    });
+}
+
+// Calls track(outlines, stations) for each body (wheels = false) or tyre track of the run.
+template <class Track> void ForEachTrack(const SweptFootprints& footprints, bool wheels, Track track)
+{
+    for (const std::vector<UnitPose>& poses : footprints.byUnit) {
+        if (poses.empty())
+            continue;
+        std::vector<double> stations;
+        stations.reserve(poses.size());
+        for (const UnitPose& pose : poses)
+            stations.push_back(pose.station);
+        if (!wheels) {
+            std::vector<Outline<4>> bodies;
+            bodies.reserve(poses.size());
+            for (const UnitPose& pose : poses)
+                bodies.push_back(pose.body);
+            track(bodies, stations);
+            continue;
+        }
+        const uint8_t tyres = poses.front().tyreCount;
+        std::vector<TyreOutline> outlines(poses.size());
+        for (uint8_t t = 0; t < tyres; ++t) {
+            for (size_t i = 0; i < poses.size(); ++i)
+                outlines[i] = poses[i].tyres[t];
+            track(outlines, stations);
+        }
+    }
 }
 
 // Narrows [t0, t1] to the part of p + t*d (d a unit vector) inside the box grown by `margin`;
@@ -266,30 +335,19 @@ Ring ConvexHull(std::vector<Point2d> p)
 std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge)
 {
     std::vector<std::vector<SweptHull>> out;
-    for (const std::vector<UnitPose>& poses : footprints.byUnit) {
-        if (poses.empty())
-            continue;
-        std::vector<double> stations;
-        stations.reserve(poses.size());
-        for (const UnitPose& pose : poses)
-            stations.push_back(pose.station);
-        if (!wheels) {
-            std::vector<Outline<4>> bodies;
-            bodies.reserve(poses.size());
-            for (const UnitPose& pose : poses)
-                bodies.push_back(pose.body);
-            TrackHulls(bodies, stations, merge, out.emplace_back());
-            continue;
-        }
-        const uint8_t tyres = poses.front().tyreCount;
-        std::vector<TyreOutline> track(poses.size());
-        for (uint8_t t = 0; t < tyres; ++t) {
-            for (size_t i = 0; i < poses.size(); ++i)
-                track[i] = poses[i].tyres[t];
-            TrackHulls(track, stations, merge, out.emplace_back());
-        }
-    }
+    ForEachTrack(footprints, wheels, [&](const auto& outlines, const std::vector<double>& stations) {
+        TrackHulls(outlines, stations, merge, out.emplace_back());
+    });
     return out;
+}
+
+SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels)
+{
+    SweptHullLists lists;
+    ForEachTrack(footprints, wheels, [&](const auto& outlines, const std::vector<double>& stations) {
+        BothTrackHulls(outlines, stations, lists.steps, lists.mergedTracks.emplace_back());
+    });
+    return lists;
 }
 
 std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge)
@@ -382,29 +440,31 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
 {
     SweptArea area;
     // The hulls for locating stations (one per step) and the pieces of the unions (straight
-    // stretches merged), of the body and of the tyres: four lists made side by side.
-    std::vector<std::vector<SweptHull>> merged[2];
-    RunSweptTasks(4, threads, [&](size_t task) {
-        const bool wheels = task % 2 == 1;
-        if (task < 2)
-            (wheels ? area.wheelHulls : area.bodyHulls) = SweptHulls(footprints, wheels, false);
-        else
-            merged[wheels ? 1 : 0] = SweptHullTracks(footprints, wheels, true);
-    });
+    // stretches merged), of the body and of the tyres side by side.
+    SweptHullLists lists[2];
+    RunSweptTasks(2, threads, [&](size_t task) { lists[task] = BuildSweptHulls(footprints, task == 1); });
+    area.bodyHulls = std::move(lists[0].steps);
+    area.wheelHulls = std::move(lists[1].steps);
     std::vector<TrackSet> sets(2);
     for (size_t s = 0; s < 2; ++s)
-        for (const std::vector<SweptHull>& hulls : merged[s]) {
+        for (std::vector<SweptHull>& hulls : lists[s].mergedTracks) {
             TrackPieces& pieces = sets[s].emplace_back();
             pieces.reserve(hulls.size());
-            for (const SweptHull& h : hulls)
-                pieces.push_back(h.outline);
+            for (SweptHull& h : hulls)
+                pieces.push_back(std::move(h.outline));
         }
-    std::vector<PlaneRegion> regions = UnionsOfTracks(sets, threads);
-    area.body = std::move(regions[0]);
-    area.wheels = std::move(regions[1]);
+    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack(sets, threads);
+    // The tyres' join takes longest: the body's join and the widest cut go beside it.
+    RunSweptTasks(2, threads, [&](size_t task) {
+        if (task == 0) {
+            area.wheels = JoinTracks(std::move(tracks[1]));
+            return;
+        }
+        area.body = JoinTracks(std::move(tracks[0]));
+        area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
+    });
     area.bodyArea = area.body.Area();
     area.wheelArea = area.wheels.Area();
-    area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
     return area;
 }
 

@@ -78,6 +78,14 @@ std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels
 // SweptHulls lists them.
 std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge);
 
+// Both at once, as the swept area needs them: `steps` as SweptHulls(merge = false) lists them,
+// `mergedTracks` as SweptHullTracks(merge = true) does.
+struct SweptHullLists {
+    std::vector<SweptHull> steps;
+    std::vector<std::vector<SweptHull>> mergedTracks;
+};
+SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels);
+
 struct SweptArea {
     PlaneRegion body, wheels;
     std::vector<SweptHull> bodyHulls, wheelHulls; // one per station step, for locating stations

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,8 +34,13 @@ template <class Task> void RunSweptTasks(size_t count, unsigned threads, Task ta
     };
     const size_t workers = std::min<size_t>(std::max(threads, 1u), count);
     std::vector<std::thread> pool;
-    for (size_t t = 1; t < workers; ++t)
-        pool.emplace_back(work);
+    for (size_t t = 1; t < workers; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: those there are do the rest
+        }
+    }
     work();
     for (std::thread& t : pool)
         t.join();
@@ -51,6 +57,10 @@ using TrackSet = std::vector<TrackPieces>;   // the tracks of one area (the body
 // caller's among them); each track and each join has an engine context of its own. Throws the
 // first GeometryError a track or join met.
 std::vector<PlaneRegion> UnionsOfTracks(const std::vector<TrackSet>& sets, unsigned threads);
+// Its two steps: the union of each track by itself (largest first, spread over the threads), one
+// region per track of each set, and the union of one set's track regions.
+std::vector<std::vector<PlaneRegion>> UnionsOfEachTrack(const std::vector<TrackSet>& sets, unsigned threads);
+PlaneRegion JoinTracks(std::vector<PlaneRegion> tracks);
 
 // The threads the swept area works on: the cores the machine reports, at least one, at most
 // kMaxSweptThreads.

@@ -277,6 +277,45 @@ TEST(MaxSweptWidth, NoHullsOrTooShortATrackGiveNoWidth)
     EXPECT_TRUE(SweptCutWidths({}, {track[0]}, 5.0).empty());
 }
 
+void ExpectSameHulls(const std::vector<SweptHull>& got, const std::vector<SweptHull>& want)
+{
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].ring, want[i].ring) << "hull " << i;
+        EXPECT_EQ(got[i].outline, want[i].outline) << "hull " << i;
+        EXPECT_EQ(got[i].station, want[i].station) << "hull " << i;
+    }
+}
+
+TEST(BuildSweptHulls, GivesTheStepsAndTheMergedTracksAsMadeApart)
+{
+    std::vector<Case> cases = Cases();
+    // A run with straight stretches long enough to merge, and a stop.
+    testing::PathBuilder p({0.0, 0.0}, 0.0);
+    p.Line(200.0);
+    cases.push_back({"SemiTrailerLongStraight", testing::SemiTrailer(), 2, p});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SweptFootprints f = FootprintsOf(c);
+        for (int i = 0; i < 3; ++i)
+            f.byUnit[0].push_back(f.byUnit[0].back());
+        size_t merges = 0;
+        for (bool wheels : {false, true}) {
+            const SweptHullLists lists = BuildSweptHulls(f, wheels);
+            ExpectSameHulls(lists.steps, SweptHulls(f, wheels, false));
+            const auto tracks = SweptHullTracks(f, wheels, true);
+            ASSERT_EQ(lists.mergedTracks.size(), tracks.size());
+            for (size_t t = 0; t < tracks.size(); ++t) {
+                ExpectSameHulls(lists.mergedTracks[t], tracks[t]);
+                merges += SweptHullTracks(f, wheels, false)[t].size() - tracks[t].size();
+            }
+        }
+        if (std::string(c.name) == "SemiTrailerLongStraight") {
+            EXPECT_GT(merges, 100u);
+        }
+    }
+}
+
 TEST(ComputeSweptArea, IsTheSameOnOneThreadAsOnMany)
 {
     const Case c = Cases()[3];
