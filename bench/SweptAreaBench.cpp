@@ -3,6 +3,7 @@
 #include "output/Conflicts.h"
 #include "output/DragAlongPath.h"
 #include "output/SweptArea.h"
+#include "output/SweptUnion.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,6 +46,82 @@ void BM_SweptArea998(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SweptArea998)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same on a given number of threads; CPU time here is the whole process's, so that it shows
+// the work done and the wall time what the threads save of it.
+void BM_SweptArea998Threads(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const double reach = std::hypot(testing::kTripleTrailerLength, 2.6);
+    for (auto _ : state) {
+        SweptArea area = ComputeSweptArea(w.footprints, w.run.track, reach, static_cast<unsigned>(state.range(0)));
+        benchmark::DoNotOptimize(area);
+        state.counters["body_area"] = area.bodyArea;
+    }
+}
+BENCHMARK(BM_SweptArea998Threads)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// The parts of the worst case one at a time, to see where the time goes.
+std::vector<Ring> Outlines(const std::vector<SweptHull>& hulls)
+{
+    std::vector<Ring> out;
+    for (const SweptHull& h : hulls)
+        out.push_back(h.outline);
+    return out;
+}
+
+void BM_SweptHulls998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    for (auto _ : state) {
+        for (bool wheels : {false, true})
+            benchmark::DoNotOptimize(BuildSweptHulls(w.footprints, wheels));
+    }
+}
+BENCHMARK(BM_SweptHulls998)->Unit(benchmark::kMillisecond);
+
+// Both unions track by track, on one thread and on two.
+void BM_TrackUnions998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    std::vector<TrackSet> sets;
+    for (bool wheels : {false, true}) {
+        TrackSet& set = sets.emplace_back();
+        for (const std::vector<SweptHull>& track : SweptHullTracks(w.footprints, wheels, true))
+            set.push_back(Outlines(track));
+    }
+    for (auto _ : state) {
+        const std::vector<PlaneRegion> regions = UnionsOfTracks(sets, static_cast<unsigned>(state.range(0)));
+        state.counters["body_area"] = regions[0].Area();
+        state.counters["wheel_area"] = regions[1].Area();
+    }
+}
+BENCHMARK(BM_TrackUnions998)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ReferenceUnion998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const std::vector<Ring> pieces = Outlines(SweptHulls(w.footprints, state.range(0) == 1, true));
+    for (auto _ : state)
+        state.counters["area"] = PlaneRegion::UnionOf(pieces).Area();
+}
+BENCHMARK(BM_ReferenceUnion998)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_MaxSweptWidth998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    const std::vector<SweptHull> hulls = SweptHulls(w.footprints, false, false);
+    const double reach = std::hypot(testing::kTripleTrailerLength, 2.6);
+    for (auto _ : state)
+        state.counters["width"] = MaxSweptWidth(hulls, w.run.track, reach);
+}
+BENCHMARK(BM_MaxSweptWidth998)->Unit(benchmark::kMillisecond);
 
 // The clearance envelope of the worst case's body area: made once per run before the checks.
 void BM_ClearanceEnvelope998(benchmark::State& state)

@@ -195,23 +195,33 @@ PlaneRegion PlaneRegion::UnionOf(const std::vector<Ring>& polygons)
     return PlaneRegion(std::make_unique<Impl>(ctx, merged));
 }
 
-PlaneRegion PlaneRegion::FromPolygons(const std::vector<RegionPolygon>& polygons)
+namespace {
+
+// The polygons as engine polygons of `ctx`, appended to `parts` (which the caller owns).
+void AddPolygons(Context& ctx, const std::vector<RegionPolygon>& polygons, std::vector<GEOSGeometry*>& parts)
 {
-    auto ctx = std::make_shared<Context>();
-    std::vector<GEOSGeometry*> parts;
     for (const RegionPolygon& p : polygons) {
         if (p.outer.size() < 3)
             continue;
         std::vector<GEOSGeometry*> holes;
         for (const Ring& hole : p.holes)
             if (hole.size() >= 3)
-                holes.push_back(MakeRing(*ctx, hole));
-        GEOSGeometry* polygon = GEOSGeom_createPolygon_r(ctx->handle, MakeRing(*ctx, p.outer), holes.data(),
+                holes.push_back(MakeRing(ctx, hole));
+        GEOSGeometry* polygon = GEOSGeom_createPolygon_r(ctx.handle, MakeRing(ctx, p.outer), holes.data(),
                                                          static_cast<unsigned>(holes.size()));
         if (!polygon)
-            ctx->Fail("Polygon");
+            ctx.Fail("Polygon");
         parts.push_back(polygon);
     }
+}
+
+} // namespace
+
+PlaneRegion PlaneRegion::FromPolygons(const std::vector<RegionPolygon>& polygons)
+{
+    auto ctx = std::make_shared<Context>();
+    std::vector<GEOSGeometry*> parts;
+    AddPolygons(*ctx, polygons, parts);
     if (parts.empty())
         return {};
     GEOSGeometry* all =
@@ -219,6 +229,28 @@ PlaneRegion PlaneRegion::FromPolygons(const std::vector<RegionPolygon>& polygons
     if (!all)
         ctx->Fail("Collection");
     return PlaneRegion(std::make_unique<Impl>(ctx, all));
+}
+
+PlaneRegion PlaneRegion::Joined(const std::vector<PlaneRegion>& regions)
+{
+    auto ctx = std::make_shared<Context>();
+    // Copied point by point: a geometry is only handed to the context that made it.
+    std::vector<GEOSGeometry*> parts;
+    for (const PlaneRegion& r : regions)
+        AddPolygons(*ctx, r.Polygons(), parts);
+    if (parts.empty())
+        return {};
+    GEOSGeometry* all =
+        GEOSGeom_createCollection_r(ctx->handle, GEOS_MULTIPOLYGON, parts.data(), static_cast<unsigned>(parts.size()));
+    if (!all)
+        ctx->Fail("Collection");
+    GEOSGeometry* merged = GEOSUnaryUnion_r(ctx->handle, all);
+    if (!merged) // as in UnionOf: snap-round when the floating-point overlay gives up
+        merged = GEOSUnaryUnionPrec_r(ctx->handle, all, kRetryGrid);
+    GEOSGeom_destroy_r(ctx->handle, all);
+    if (!merged)
+        ctx->Fail("Union of the swept regions");
+    return PlaneRegion(std::make_unique<Impl>(ctx, merged));
 }
 
 PlaneRegion PlaneRegion::Buffered(double distance) const
@@ -237,6 +269,28 @@ double PlaneRegion::Area() const
     if (m && !GEOSArea_r(m->h(), m->geom, &a))
         m->ctx->Fail("Area");
     return a;
+}
+
+PlaneRegion PlaneRegion::SymDifference(const PlaneRegion& other) const
+{
+    auto ctx = std::make_shared<Context>();
+    auto collect = [&](const PlaneRegion& r) {
+        std::vector<GEOSGeometry*> parts;
+        AddPolygons(*ctx, r.Polygons(), parts);
+        GEOSGeometry* g = GEOSGeom_createCollection_r(ctx->handle, GEOS_MULTIPOLYGON, parts.data(),
+                                                      static_cast<unsigned>(parts.size()));
+        if (!g)
+            ctx->Fail("Collection");
+        return g;
+    };
+    GEOSGeometry* a = collect(*this);
+    GEOSGeometry* b = collect(other);
+    GEOSGeometry* g = GEOSSymDifference_r(ctx->handle, a, b);
+    GEOSGeom_destroy_r(ctx->handle, a);
+    GEOSGeom_destroy_r(ctx->handle, b);
+    if (!g)
+        ctx->Fail("Symmetric difference");
+    return PlaneRegion(std::make_unique<Impl>(ctx, g));
 }
 
 bool PlaneRegion::IsEmpty() const

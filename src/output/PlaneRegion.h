@@ -40,10 +40,15 @@ class PlaneRegion {
     static PlaneRegion UnionOf(const std::vector<Ring>& polygons);
     // Rebuilt from the polygons Polygons() gave.
     static PlaneRegion FromPolygons(const std::vector<RegionPolygon>& polygons);
+    // The union of regions (each made in its own engine context, perhaps on another thread).
+    // Throws GeometryError.
+    static PlaneRegion Joined(const std::vector<PlaneRegion>& parts);
 
     // Offset outwards by `distance` (> 0), round corners.
     PlaneRegion Buffered(double distance) const;
     double Area() const;
+    // The points in exactly one of the two regions.
+    PlaneRegion SymDifference(const PlaneRegion& other) const;
     bool IsEmpty() const;
     std::vector<RegionPolygon> Polygons() const;
 

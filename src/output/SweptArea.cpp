@@ -1,13 +1,18 @@
 // Swept area: poses -> hulls between stations -> unions, areas and the widest cut.
 #include "output/SweptArea.h"
 #include "output/SegmentMath.h"
+#include "output/SweptUnion.h"
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace velrok {
 
 namespace {
+
+// Relative margin of the width's filters (times the size of the coordinates).
+constexpr double kWidthFilterMargin = 1e-9;
 
 // Body corners in ring order and the tyre outline blocks (pattern points 1-8) of the outline.
 constexpr std::array<int, 4> kBodyCorners{3, 5, 4, 2};
@@ -86,28 +91,32 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
     return out;
 }
 
-// Hulls of one outline track. A stretch whose outlines are translates along one line is one hull
-// (a convex outline moved along a line sweeps the hull of its positions).
+// The hull of outlines first .. last of a track, with the later station; false when the
+// outlines span no area.
 template <size_t N>
-void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations, bool merge,
-                std::vector<SweptHull>& out)
+bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first, size_t last,
+              SweptHull& h)
 {
-    auto emit = [&](size_t first, size_t last) {
-        std::vector<Point2d> pts;
-        pts.reserve(N * (last - first + 1));
-        for (size_t i = first; i <= last; ++i)
-            pts.insert(pts.end(), o[i].begin(), o[i].end());
-        SweptHull h;
-        h.ring = ConvexHull(std::move(pts));
-        if (h.ring.size() < 3)
-            return;
-        h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
-        h.box = BoxOf(h.ring);
-        h.station = stations[last];
-        out.push_back(std::move(h));
-    };
+    std::vector<Point2d> pts;
+    pts.reserve(N * (last - first + 1));
+    for (size_t i = first; i <= last; ++i)
+        pts.insert(pts.end(), o[i].begin(), o[i].end());
+    h.ring = ConvexHull(std::move(pts));
+    if (h.ring.size() < 3)
+        return false;
+    h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
+    h.box = BoxOf(h.ring);
+    h.station = stations[last];
+    return true;
+}
+
+// Calls piece(first, last) for the pieces of one outline track in run order. A stretch whose
+// outlines are translates along one line is one piece (a convex outline moved along a line sweeps
+// the hull of its positions); otherwise each step is one.
+template <size_t N, class Piece> void ForEachPiece(const std::vector<Outline<N>>& o, bool merge, Piece piece)
+{
     if (o.size() == 1)
-        emit(0, 0);
+        piece(0, 0);
     size_t first = 0; // the stretch first .. i-1 is one translation along `dir`
     Point2d dir{};
     auto direction = [&](size_t a, size_t b) {
@@ -122,18 +131,102 @@ void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& sta
             continue;
         }
         if (i - 1 > first)
-            emit(first, i - 1);
+            piece(first, i - 1);
         if (merge && IsTranslate(o[i - 1], o[i], Point2d{})) {
             first = i - 1; // a new stretch starts with this step
             dir = direction(i - 1, i);
             continue;
         }
-        emit(i - 1, i);
+        piece(i - 1, i);
         first = i;
         dir = {};
     }
     if (o.size() > 1 && o.size() - 1 > first)
-        emit(first, o.size() - 1);
+        piece(first, o.size() - 1);
+}
+
+template <size_t N>
+void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations, bool merge,
+                std::vector<SweptHull>& out)
+{
+    ForEachPiece(o, merge, [&](size_t first, size_t last) {
+        SweptHull h;
+        if (MakeHull(o, stations, first, last, h))
+            out.push_back(std::move(h));
+    });
+}
+
+// Both lists of one track at once: a merged piece of a single step is that step's hull, copied
+// rather than made again.
+template <size_t N>
+void BothTrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations,
+                    std::vector<SweptHull>& steps, std::vector<SweptHull>& merged)
+{
+    std::vector<long> stepAt(o.size(), -1); // the step hull ending at each outline
+    ForEachPiece(o, false, [&](size_t first, size_t last) {
+        SweptHull h;
+        if (!MakeHull(o, stations, first, last, h))
+            return;
+        stepAt[last] = static_cast<long>(steps.size());
+        steps.push_back(std::move(h));
+    });
+    ForEachPiece(o, true, [&](size_t first, size_t last) {
+        if (last == first + 1) {
+            if (stepAt[last] >= 0)
+                merged.push_back(steps[static_cast<size_t>(stepAt[last])]);
+            return;
+        }
+        SweptHull h;
+        if (MakeHull(o, stations, first, last, h))
+            merged.push_back(std::move(h));
+    });
+}
+
+// Calls track(outlines, stations) for each body (wheels = false) or tyre track of the run.
+template <class Track> void ForEachTrack(const SweptFootprints& footprints, bool wheels, Track track)
+{
+    for (const std::vector<UnitPose>& poses : footprints.byUnit) {
+        if (poses.empty())
+            continue;
+        std::vector<double> stations;
+        stations.reserve(poses.size());
+        for (const UnitPose& pose : poses)
+            stations.push_back(pose.station);
+        if (!wheels) {
+            std::vector<Outline<4>> bodies;
+            bodies.reserve(poses.size());
+            for (const UnitPose& pose : poses)
+                bodies.push_back(pose.body);
+            track(bodies, stations);
+            continue;
+        }
+        const uint8_t tyres = poses.front().tyreCount;
+        std::vector<TyreOutline> outlines(poses.size());
+        for (uint8_t t = 0; t < tyres; ++t) {
+            for (size_t i = 0; i < poses.size(); ++i)
+                outlines[i] = poses[i].tyres[t];
+            track(outlines, stations);
+        }
+    }
+}
+
+// Narrows [t0, t1] to the part of p + t*d (d a unit vector) inside the box grown by `margin`;
+// false when that part is empty.
+bool ClipToBox(const Box& b, double margin, Point2d p, Point2d d, double& t0, double& t1)
+{
+    auto slab = [&](double from, double dir, double lo, double hi) {
+        lo -= margin;
+        hi += margin;
+        if (dir == 0.0)
+            return from >= lo && from <= hi;
+        double a = (lo - from) / dir, c = (hi - from) / dir;
+        if (a > c)
+            std::swap(a, c);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, c);
+        return t0 <= t1;
+    };
+    return slab(p.x, d.x, b.minX, b.maxX) && slab(p.y, d.y, b.minY, b.maxY);
 }
 
 } // namespace
@@ -239,44 +332,58 @@ Ring ConvexHull(std::vector<Point2d> p)
     return h;
 }
 
+std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge)
+{
+    std::vector<std::vector<SweptHull>> out;
+    ForEachTrack(footprints, wheels, [&](const auto& outlines, const std::vector<double>& stations) {
+        TrackHulls(outlines, stations, merge, out.emplace_back());
+    });
+    return out;
+}
+
+SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels)
+{
+    SweptHullLists lists;
+    ForEachTrack(footprints, wheels, [&](const auto& outlines, const std::vector<double>& stations) {
+        BothTrackHulls(outlines, stations, lists.steps, lists.mergedTracks.emplace_back());
+    });
+    return lists;
+}
+
 std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge)
 {
     std::vector<SweptHull> out;
-    for (const std::vector<UnitPose>& poses : footprints.byUnit) {
-        if (poses.empty())
-            continue;
-        std::vector<double> stations;
-        for (const UnitPose& pose : poses)
-            stations.push_back(pose.station);
-        if (!wheels) {
-            std::vector<Outline<4>> bodies;
-            for (const UnitPose& pose : poses)
-                bodies.push_back(pose.body);
-            TrackHulls(bodies, stations, merge, out);
-            continue;
-        }
-        const uint8_t tyres = poses.front().tyreCount;
-        for (uint8_t t = 0; t < tyres; ++t) {
-            std::vector<TyreOutline> track;
-            for (const UnitPose& pose : poses)
-                track.push_back(pose.tyres[t]);
-            TrackHulls(track, stations, merge, out);
-        }
-    }
+    for (std::vector<SweptHull>& track : SweptHullTracks(footprints, wheels, merge))
+        std::move(track.begin(), track.end(), std::back_inserter(out));
     return out;
 }
 
 double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
                      double reach)
 {
+    const std::vector<double> widths = SweptCutWidths(bodyHulls, track, reach);
+    return widths.empty() ? 0.0 : *std::max_element(widths.begin(), widths.end());
+}
+
+std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
+                                   double reach)
+{
+    std::vector<double> widths(track.size() > 1 ? track.size() - 1 : 0, 0.0);
     if (track.size() < 2 || bodyHulls.empty())
-        return 0.0;
-    std::vector<const SweptHull*> byStation;
+        return widths;
+    // Station, box and ring side by side in station order: the scan below reads thousands of
+    // them per station.
+    struct ByStation {
+        double station;
+        Box box;
+        const Ring* ring;
+    };
+    std::vector<ByStation> byStation;
+    byStation.reserve(bodyHulls.size());
     for (const SweptHull& h : bodyHulls)
-        byStation.push_back(&h);
+        byStation.push_back({h.station, h.box, &h.ring});
     std::stable_sort(byStation.begin(), byStation.end(),
-                     [](const SweptHull* a, const SweptHull* b) { return a->station < b->station; });
-    double widest = 0.0;
+                     [](const ByStation& a, const ByStation& b) { return a.station < b.station; });
     size_t lo = 0;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
         const Point2d p{track[i].x, track[i].y};
@@ -290,45 +397,74 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
         Box cut;
         cut.Add(start);
         cut.Add(Point2d{p.x + d.x * reach, p.y + d.y * reach});
+        // Far above the rounding of the cut's parameters, far below anything drawn: the filters
+        // below skip only hulls that cannot change the answer.
+        const double margin = kWidthFilterMargin * (1.0 + std::fabs(p.x) + std::fabs(p.y) + reach);
         // The vehicle behind the front axle covers this cut at later stations, up to 2 reaches on.
         const double s = track[i].station;
-        while (lo < byStation.size() && byStation[lo]->station < s - reach)
+        while (lo < byStation.size() && byStation[lo].station < s - reach)
             ++lo;
         double tMin = INFINITY, tMax = -INFINITY;
-        for (size_t j = lo; j < byStation.size() && byStation[j]->station <= s + 2.0 * reach; ++j) {
-            const SweptHull& h = *byStation[j];
-            if (h.box.Distance(cut) > 0.0)
+        for (size_t j = lo; j < byStation.size() && byStation[j].station <= s + 2.0 * reach; ++j) {
+            const Box& b = byStation[j].box;
+            if (b.minX > cut.maxX || cut.minX > b.maxX || b.minY > cut.maxY || cut.minY > b.maxY)
                 continue;
+            // The hull lies in its box: where the cut's line runs through the box (grown by the
+            // margin) bounds where it can run through the hull.
             double t0 = 0.0, t1 = 2.0 * reach;
-            if (ClipToConvex(h.ring, start, d, t0, t1)) {
+            if (!ClipToBox(b, margin, start, d, t0, t1))
+                continue;
+            if (t0 >= tMin + margin && t1 <= tMax - margin)
+                continue; // inside what is found already: cannot widen it
+            t0 = 0.0;
+            t1 = 2.0 * reach;
+            if (ClipToConvex(*byStation[j].ring, start, d, t0, t1)) {
                 tMin = std::min(tMin, t0);
                 tMax = std::max(tMax, t1);
             }
         }
         if (tMax > tMin)
-            widest = std::max(widest, tMax - tMin);
+            widths[i] = tMax - tMin;
     }
-    return widest;
+    return widths;
 }
 
 SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
                            double reach)
 {
+    return ComputeSweptArea(footprints, track, reach, SweptAreaThreads());
+}
+
+SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
+                           double reach, unsigned threads)
+{
     SweptArea area;
-    area.bodyHulls = SweptHulls(footprints, false, false);
-    area.wheelHulls = SweptHulls(footprints, true, false);
-    auto rings = [](const std::vector<SweptHull>& hulls) {
-        std::vector<Ring> out;
-        out.reserve(hulls.size());
-        for (const SweptHull& h : hulls)
-            out.push_back(h.outline);
-        return out;
-    };
-    area.body = PlaneRegion::UnionOf(rings(SweptHulls(footprints, false, true)));
-    area.wheels = PlaneRegion::UnionOf(rings(SweptHulls(footprints, true, true)));
+    // The hulls for locating stations (one per step) and the pieces of the unions (straight
+    // stretches merged), of the body and of the tyres side by side.
+    SweptHullLists lists[2];
+    RunSweptTasks(2, threads, [&](size_t task) { lists[task] = BuildSweptHulls(footprints, task == 1); });
+    area.bodyHulls = std::move(lists[0].steps);
+    area.wheelHulls = std::move(lists[1].steps);
+    std::vector<TrackSet> sets(2);
+    for (size_t s = 0; s < 2; ++s)
+        for (std::vector<SweptHull>& hulls : lists[s].mergedTracks) {
+            TrackPieces& pieces = sets[s].emplace_back();
+            pieces.reserve(hulls.size());
+            for (SweptHull& h : hulls)
+                pieces.push_back(std::move(h.outline));
+        }
+    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack(sets, threads);
+    // The tyres' join takes longest: the body's join and the widest cut go beside it.
+    RunSweptTasks(2, threads, [&](size_t task) {
+        if (task == 0) {
+            area.wheels = JoinTracks(std::move(tracks[1]));
+            return;
+        }
+        area.body = JoinTracks(std::move(tracks[0]));
+        area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
+    });
     area.bodyArea = area.body.Area();
     area.wheelArea = area.wheels.Area();
-    area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
     return area;
 }
 

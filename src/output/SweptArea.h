@@ -74,6 +74,17 @@ Ring ConvexHull(std::vector<Point2d> points);
 // each unit, each with the later station. With `merge`, stretches of pure straight translation
 // are one hull (exact for a convex outline moving along a line), with the stretch's last station.
 std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels, bool merge);
+// The same hulls track by track: one list per unit body, or per tyre of each unit, in the order
+// SweptHulls lists them.
+std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge);
+
+// Both at once, as the swept area needs them: `steps` as SweptHulls(merge = false) lists them,
+// `mergedTracks` as SweptHullTracks(merge = true) does.
+struct SweptHullLists {
+    std::vector<SweptHull> steps;
+    std::vector<std::vector<SweptHull>> mergedTracks;
+};
+SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels);
 
 struct SweptArea {
     PlaneRegion body, wheels;
@@ -87,10 +98,16 @@ struct SweptArea {
 // unit). Throws GeometryError when the engine fails.
 SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
                            double reach);
+// The same on up to `threads` threads (at least one); the plain call uses the machine's cores.
+SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<PathTrackEntry>& track,
+                           double reach, unsigned threads);
 
 // The width of the body hulls along the line through each station square to the path (farthest
 // left to farthest right crossing, within `reach` of the path point); the largest one.
 double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
                      double reach);
+// The width of each of those cuts, one per track point but the last (0 where no hull meets it).
+std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
+                                   double reach);
 
 } // namespace velrok

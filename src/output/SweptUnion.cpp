@@ -1,0 +1,55 @@
+// Track unions on a few threads, largest track first, so that a long track started last does not
+// keep the others waiting.
+#include "output/SweptUnion.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace velrok {
+
+unsigned SweptAreaThreads()
+{
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxSweptThreads);
+}
+
+std::vector<std::vector<PlaneRegion>> UnionsOfEachTrack(const std::vector<TrackSet>& sets, unsigned threads)
+{
+    struct Task {
+        size_t set, track, pieces;
+    };
+    std::vector<Task> tasks;
+    std::vector<std::vector<PlaneRegion>> out(sets.size());
+    for (size_t s = 0; s < sets.size(); ++s) {
+        out[s].resize(sets[s].size());
+        for (size_t t = 0; t < sets[s].size(); ++t)
+            if (!sets[s][t].empty())
+                tasks.push_back({s, t, sets[s][t].size()});
+    }
+    std::stable_sort(tasks.begin(), tasks.end(), [](const Task& a, const Task& b) { return a.pieces > b.pieces; });
+    RunSweptTasks(tasks.size(), threads, [&](size_t i) {
+        const Task& t = tasks[i];
+        out[t.set][t.track] = PlaneRegion::UnionOf(sets[t.set][t.track]);
+    });
+    return out;
+}
+
+PlaneRegion JoinTracks(std::vector<PlaneRegion> tracks)
+{
+    std::vector<PlaneRegion> filled;
+    for (PlaneRegion& r : tracks)
+        if (!r.IsEmpty())
+            filled.push_back(std::move(r));
+    if (filled.size() == 1)
+        return std::move(filled.front());
+    return filled.empty() ? PlaneRegion{} : PlaneRegion::Joined(filled);
+}
+
+std::vector<PlaneRegion> UnionsOfTracks(const std::vector<TrackSet>& sets, unsigned threads)
+{
+    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack(sets, threads);
+    std::vector<PlaneRegion> out(sets.size());
+    RunSweptTasks(sets.size(), threads, [&](size_t s) { out[s] = JoinTracks(std::move(tracks[s])); });
+    return out;
+}
+
+} // namespace velrok
