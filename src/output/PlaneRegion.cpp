@@ -158,6 +158,22 @@ void CollectLines(GEOSContextHandle_t h, const GEOSGeometry* g, std::vector<Line
     }
 }
 
+// The union of polygons made in `ctx`, which takes them over.
+GEOSGeometry* UnionOfParts(Context& ctx, std::vector<GEOSGeometry*>& parts, const char* what)
+{
+    GEOSGeometry* all =
+        GEOSGeom_createCollection_r(ctx.handle, GEOS_MULTIPOLYGON, parts.data(), static_cast<unsigned>(parts.size()));
+    if (!all)
+        ctx.Fail("Collection");
+    GEOSGeometry* merged = GEOSUnaryUnion_r(ctx.handle, all);
+    if (!merged) // the floating overlay gave up: snap-round to a fine grid instead
+        merged = GEOSUnaryUnionPrec_r(ctx.handle, all, kRetryGrid);
+    GEOSGeom_destroy_r(ctx.handle, all);
+    if (!merged)
+        ctx.Fail(what);
+    return merged;
+}
+
 } // namespace
 
 PlaneRegion::PlaneRegion() = default;
@@ -182,17 +198,7 @@ PlaneRegion PlaneRegion::UnionOf(const std::vector<Ring>& polygons)
     }
     if (parts.empty())
         return {};
-    GEOSGeometry* all =
-        GEOSGeom_createCollection_r(ctx->handle, GEOS_MULTIPOLYGON, parts.data(), static_cast<unsigned>(parts.size()));
-    if (!all)
-        ctx->Fail("Collection");
-    GEOSGeometry* merged = GEOSUnaryUnion_r(ctx->handle, all);
-    if (!merged) // the floating overlay gave up: snap-round to a fine grid instead
-        merged = GEOSUnaryUnionPrec_r(ctx->handle, all, kRetryGrid);
-    GEOSGeom_destroy_r(ctx->handle, all);
-    if (!merged)
-        ctx->Fail("Union of the swept outlines");
-    return PlaneRegion(std::make_unique<Impl>(ctx, merged));
+    return PlaneRegion(std::make_unique<Impl>(ctx, UnionOfParts(*ctx, parts, "Union of the swept outlines")));
 }
 
 namespace {
@@ -240,17 +246,7 @@ PlaneRegion PlaneRegion::Joined(const std::vector<PlaneRegion>& regions)
         AddPolygons(*ctx, r.Polygons(), parts);
     if (parts.empty())
         return {};
-    GEOSGeometry* all =
-        GEOSGeom_createCollection_r(ctx->handle, GEOS_MULTIPOLYGON, parts.data(), static_cast<unsigned>(parts.size()));
-    if (!all)
-        ctx->Fail("Collection");
-    GEOSGeometry* merged = GEOSUnaryUnion_r(ctx->handle, all);
-    if (!merged) // as in UnionOf: snap-round when the floating-point overlay gives up
-        merged = GEOSUnaryUnionPrec_r(ctx->handle, all, kRetryGrid);
-    GEOSGeom_destroy_r(ctx->handle, all);
-    if (!merged)
-        ctx->Fail("Union of the swept regions");
-    return PlaneRegion(std::make_unique<Impl>(ctx, merged));
+    return PlaneRegion(std::make_unique<Impl>(ctx, UnionOfParts(*ctx, parts, "Union of the swept regions")));
 }
 
 PlaneRegion PlaneRegion::Buffered(double distance) const
