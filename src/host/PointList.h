@@ -178,6 +178,8 @@ class PointList {
     }
     void Assign(const Point3d* points, size_t count)
     {
+        if (count == 0)
+            return; // an empty vector's data() may be null, which memcpy must not be given
         reserve(count);
         std::memcpy(static_cast<void*>(data()), points, count * sizeof(Point3d));
         m_size = static_cast<uint32_t>(count);

@@ -66,4 +66,10 @@ TEST(PointList, KeepsItsPointsInlineAndOnTheHeap)
     EXPECT_EQ(two[1], (Point3d{7, 7, 7}));
     EXPECT_EQ(two[4], Point3d{});
     EXPECT_THROW(two.at(5), std::out_of_range);
+
+    // An empty vector has no storage to copy from (the sanitizers hold memcpy to that).
+    PointList none = std::vector<Point3d>{};
+    EXPECT_TRUE(none.empty());
+    two = std::vector<Point3d>{};
+    EXPECT_TRUE(two.empty());
 }
