@@ -1,6 +1,7 @@
 // Swept area and conflicts of the worst case: a Triple Trailer along a 998-unit winding path, with
 // no obstacles and with 100 000 obstacle lines scattered over and around it.
 #include "output/Conflicts.h"
+#include "output/CoverUnion.h"
 #include "output/DragAlongPath.h"
 #include "output/SweptArea.h"
 #include "output/SweptUnion.h"
@@ -54,7 +55,8 @@ void BM_SweptArea998Threads(benchmark::State& state)
     const Worst& w = WorstCase();
     const double reach = std::hypot(testing::kTripleTrailerLength, 2.6);
     for (auto _ : state) {
-        SweptArea area = ComputeSweptArea(w.footprints, w.run.track, reach, static_cast<unsigned>(state.range(0)));
+        SweptArea area =
+            ComputeSweptArea(w.footprints, w.run.track, reach, static_cast<unsigned>(state.range(0)));
         benchmark::DoNotOptimize(area);
         state.counters["body_area"] = area.bodyArea;
     }
@@ -103,6 +105,27 @@ void BM_TrackUnions998(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TrackUnions998)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The union by cover of each set (0 body, 1 tyres) on one thread and on two, and how many tries
+// it took to leave no loose end.
+void BM_CoverUnion998(benchmark::State& state)
+{
+    const Worst& w = WorstCase();
+    TrackSet set;
+    for (const std::vector<SweptHull>& track : SweptHullTracks(w.footprints, state.range(0) == 1, true))
+        set.push_back(Outlines(track));
+    for (auto _ : state) {
+        const std::optional<PlaneRegion> region = UnionByCover(set, static_cast<unsigned>(state.range(1)));
+        state.counters["area"] = region ? region->Area() : -1.0;
+    }
+}
+BENCHMARK(BM_CoverUnion998)
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->Args({1, 1})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_ReferenceUnion998(benchmark::State& state)
 {

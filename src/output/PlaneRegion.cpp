@@ -289,6 +289,11 @@ PlaneRegion PlaneRegion::SymDifference(const PlaneRegion& other) const
     return PlaneRegion(std::make_unique<Impl>(ctx, g));
 }
 
+bool PlaneRegion::IsValid() const
+{
+    return !m || GEOSisValid_r(m->h(), m->geom) == 1;
+}
+
 bool PlaneRegion::IsEmpty() const
 {
     return !m || GEOSisEmpty_r(m->h(), m->geom) == 1;

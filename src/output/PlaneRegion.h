@@ -50,6 +50,8 @@ class PlaneRegion {
     // The points in exactly one of the two regions.
     PlaneRegion SymDifference(const PlaneRegion& other) const;
     bool IsEmpty() const;
+    // Rings that are simple, do not cross one another, and holes inside their outer rings.
+    bool IsValid() const;
     std::vector<RegionPolygon> Polygons() const;
 
     // Queries against a line string of at least two points.

@@ -38,8 +38,7 @@ template <size_t N> using Outline = std::array<Point2d, N>;
 
 // True when `b` is `a` moved by one vector (to the tolerance) along the direction `dir`
 // (unit vector; zero: any direction).
-template <size_t N>
-bool IsTranslate(const Outline<N>& a, const Outline<N>& b, Point2d dir)
+template <size_t N> bool IsTranslate(const Outline<N>& a, const Outline<N>& b, Point2d dir)
 {
     const Point2d t{b[0].x - a[0].x, b[0].y - a[0].y};
     for (size_t i = 1; i < N; ++i)
@@ -80,8 +79,8 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
             continue;
         for (size_t i = 0; i < out.size(); ++i) {
             const Point2d u = out[i], v = out[(i + 1) % out.size()];
-            const bool bridge = (u == a0 && v == b1) || (u == b1 && v == a0) || (u == a1 && v == b0) ||
-                                (u == b0 && v == a1);
+            const bool bridge =
+                (u == a0 && v == b1) || (u == b1 && v == a0) || (u == a1 && v == b0) || (u == b0 && v == a1);
             if (bridge) {
                 out.insert(out.begin() + static_cast<long>(i) + 1, x);
                 break;
@@ -94,8 +93,8 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
 // The hull of outlines first .. last of a track, with the later station; false when the
 // outlines span no area.
 template <size_t N>
-bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first, size_t last,
-              SweptHull& h)
+bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first,
+              size_t last, SweptHull& h)
 {
     std::vector<Point2d> pts;
     pts.reserve(N * (last - first + 1));
@@ -312,7 +311,8 @@ bool SweptFootprints::IsEmpty() const
 
 Ring ConvexHull(std::vector<Point2d> p)
 {
-    std::sort(p.begin(), p.end(), [](Point2d a, Point2d b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    std::sort(p.begin(), p.end(),
+              [](Point2d a, Point2d b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
     p.erase(std::unique(p.begin(), p.end()), p.end());
     if (p.size() < 3)
         return p;
@@ -332,7 +332,8 @@ Ring ConvexHull(std::vector<Point2d> p)
     return h;
 }
 
-std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge)
+std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels,
+                                                    bool merge)
 {
     std::vector<std::vector<SweptHull>> out;
     ForEachTrack(footprints, wheels, [&](const auto& outlines, const std::vector<double>& stations) {
@@ -365,8 +366,8 @@ double MaxSweptWidth(const std::vector<SweptHull>& bodyHulls, const std::vector<
     return widths.empty() ? 0.0 : *std::max_element(widths.begin(), widths.end());
 }
 
-std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls, const std::vector<PathTrackEntry>& track,
-                                   double reach)
+std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls,
+                                   const std::vector<PathTrackEntry>& track, double reach)
 {
     std::vector<double> widths(track.size() > 1 ? track.size() - 1 : 0, 0.0);
     if (track.size() < 2 || bodyHulls.empty())
@@ -453,14 +454,13 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
             for (SweptHull& h : hulls)
                 pieces.push_back(std::move(h.outline));
         }
-    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack(sets, threads);
-    // The tyres' join takes longest: the body's join and the widest cut go beside it.
+    // The tyres take longest: the body and the widest cut go beside them.
     RunSweptTasks(2, threads, [&](size_t task) {
         if (task == 0) {
-            area.wheels = JoinTracks(std::move(tracks[1]));
+            area.wheels = UnionOfSet(sets[1], std::max(threads, 2u) - 1);
             return;
         }
-        area.body = JoinTracks(std::move(tracks[0]));
+        area.body = UnionOfSet(sets[0], 1);
         area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
     });
     area.bodyArea = area.body.Area();

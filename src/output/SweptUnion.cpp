@@ -1,11 +1,20 @@
 // Track unions on a few threads, largest track first, so that a long track started last does not
 // keep the others waiting.
 #include "output/SweptUnion.h"
+#include "output/CoverUnion.h"
 
 #include <algorithm>
 #include <thread>
 
 namespace velrok {
+
+PlaneRegion UnionOfSet(const TrackSet& set, unsigned threads)
+{
+    if (std::optional<PlaneRegion> region = UnionByCover(set, threads))
+        return std::move(*region);
+    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack({set}, threads);
+    return JoinTracks(std::move(tracks[0]));
+}
 
 unsigned SweptAreaThreads()
 {
@@ -25,7 +34,8 @@ std::vector<std::vector<PlaneRegion>> UnionsOfEachTrack(const std::vector<TrackS
             if (!sets[s][t].empty())
                 tasks.push_back({s, t, sets[s][t].size()});
     }
-    std::stable_sort(tasks.begin(), tasks.end(), [](const Task& a, const Task& b) { return a.pieces > b.pieces; });
+    std::stable_sort(tasks.begin(), tasks.end(),
+                     [](const Task& a, const Task& b) { return a.pieces > b.pieces; });
     RunSweptTasks(tasks.size(), threads, [&](size_t i) {
         const Task& t = tasks[i];
         out[t.set][t.track] = PlaneRegion::UnionOf(sets[t.set][t.track]);

@@ -49,8 +49,8 @@ template <class Task> void RunSweptTasks(size_t count, unsigned threads, Task ta
             std::rethrow_exception(e);
 }
 
-using TrackPieces = std::vector<Ring>;       // the pieces of one track, as UnionOf takes them
-using TrackSet = std::vector<TrackPieces>;   // the tracks of one area (the body, the tyres)
+using TrackPieces = std::vector<Ring>;     // the pieces of one track, as UnionOf takes them
+using TrackSet = std::vector<TrackPieces>; // the tracks of one area (the body, the tyres)
 
 // One region per set: the union of every piece of its tracks, the same region as
 // PlaneRegion::UnionOf of all of them. Works on up to `threads` threads (at least one; the
@@ -61,6 +61,9 @@ std::vector<PlaneRegion> UnionsOfTracks(const std::vector<TrackSet>& sets, unsig
 // region per track of each set, and the union of one set's track regions.
 std::vector<std::vector<PlaneRegion>> UnionsOfEachTrack(const std::vector<TrackSet>& sets, unsigned threads);
 PlaneRegion JoinTracks(std::vector<PlaneRegion> tracks);
+// The union of one set: by cover where that settles it (UnionByCover), otherwise by the engine as
+// UnionsOfTracks makes it. Throws GeometryError when the engine fails.
+PlaneRegion UnionOfSet(const TrackSet& set, unsigned threads);
 
 // The threads the swept area works on: the cores the machine reports, at least one, at most
 // kMaxSweptThreads.

@@ -1,8 +1,6 @@
 // Track-by-track unions on several threads against the one union of every piece, and the widest
 // cut against the first, unfiltered way of finding it.
-#include "output/DragAlongPath.h"
-#include "output/SweptArea.h"
-#include "output/SweptUnion.h"
+#include "output/SweptRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -14,88 +12,7 @@
 namespace velrok {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
-struct Case {
-    const char* name;
-    std::vector<SegmentSpec> units;
-    int vType;
-    testing::PathBuilder path;
-};
-
-SweptFootprints FootprintsOf(const Case& c, std::vector<PathTrackEntry>* track = nullptr)
-{
-    testing::NullMessages messages;
-    const auto run = testing::DragAlongPath(c.units, c.path.Stations(), c.vType, messages);
-    SweptFootprints f;
-    for (size_t s = 0; s < run.corners.size(); ++s)
-        for (size_t k = 0; k < c.units.size(); ++k)
-            f.Add(k, run.track[s].station, run.corners[s][k], c.units[k]);
-    if (track)
-        *track = run.track;
-    return f;
-}
-
-std::vector<Case> Cases()
-{
-    std::vector<Case> out;
-    {
-        testing::PathBuilder p({5.0, -3.0}, 0.4);
-        p.Line(20.0).Arc(12.0, kPi / 2.0).Line(10.0).Arc(15.0, -0.6 * kPi).Line(20.0);
-        out.push_back({"SemiTrailerWinding", testing::SemiTrailer(), 2, p});
-    }
-    {
-        // Out and back over the same ground: late pieces lie over early ones of the same track.
-        testing::PathBuilder p({0.0, 0.0}, 0.0);
-        p.Line(15.0).Arc(6.5, kPi).Line(15.0).Arc(6.5, -kPi).Line(10.0);
-        out.push_back({"TruckUTurn", testing::Truck(), 1, p});
-    }
-    {
-        testing::PathBuilder p({-20.0, 7.0}, -0.3);
-        p.Line(60.0);
-        out.push_back({"TruckStraight", testing::Truck(), 1, p});
-    }
-    out.push_back({"TripleTrailerWinding", testing::TripleTrailer(), 10, testing::WindingPath(220.0)});
-    return out;
-}
-
-size_t RingCount(const PlaneRegion& r)
-{
-    size_t n = 0;
-    for (const RegionPolygon& p : r.Polygons())
-        n += 1 + p.holes.size();
-    return n;
-}
-
-TrackSet SetOf(const SweptFootprints& f, bool wheels)
-{
-    TrackSet set;
-    for (const std::vector<SweptHull>& track : SweptHullTracks(f, wheels, true)) {
-        TrackPieces& pieces = set.emplace_back();
-        for (const SweptHull& h : track)
-            pieces.push_back(h.outline);
-    }
-    return set;
-}
-
-// Today's way: one union of every piece of the area.
-PlaneRegion ReferenceUnion(const TrackSet& set)
-{
-    std::vector<Ring> all;
-    for (const TrackPieces& t : set)
-        all.insert(all.end(), t.begin(), t.end());
-    return PlaneRegion::UnionOf(all);
-}
-
-void ExpectSameRegion(const PlaneRegion& got, const PlaneRegion& want, const std::string& what)
-{
-    SCOPED_TRACE(what);
-    const double area = want.Area();
-    ASSERT_GT(area, 0.0);
-    EXPECT_NEAR(got.Area(), area, 1e-9 * area);
-    EXPECT_EQ(RingCount(got), RingCount(want));
-    EXPECT_LT(got.SymDifference(want).Area(), 1e-7 * area);
-}
+using namespace testing;
 
 class TrackUnion : public ::testing::TestWithParam<size_t> {};
 
@@ -149,7 +66,8 @@ TEST(TrackUnion, EmptyTracksAndSetsGiveEmptyRegions)
 TEST(TrackUnion, TracksThatMeetOnlyAcrossSetsStayApart)
 {
     // Two tracks of one set overlapping each other, a third set on its own.
-    const Ring a{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, b{{2, 2}, {6, 2}, {6, 6}, {2, 6}}, c{{10, 0}, {11, 0}, {11, 1}};
+    const Ring a{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, b{{2, 2}, {6, 2}, {6, 6}, {2, 6}},
+        c{{10, 0}, {11, 0}, {11, 1}};
     const std::vector<PlaneRegion> got = UnionsOfTracks({{{a}, {b}}, {{c}}}, 2);
     EXPECT_NEAR(got[0].Area(), 28.0, 1e-12);
     EXPECT_NEAR(got[1].Area(), 0.5, 1e-12);
@@ -195,8 +113,8 @@ TEST(PlaneRegion, JoinedFillsAHoleFromAnotherRegion)
 }
 
 // The cuts as they were first worked out: every hull in the station window clipped.
-std::vector<double> ReferenceWidths(const std::vector<SweptHull>& hulls, const std::vector<PathTrackEntry>& track,
-                                    double reach)
+std::vector<double> ReferenceWidths(const std::vector<SweptHull>& hulls,
+                                    const std::vector<PathTrackEntry>& track, double reach)
 {
     std::vector<double> widths;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
@@ -224,7 +142,8 @@ std::vector<double> ReferenceWidths(const std::vector<SweptHull>& hulls, const s
     return widths;
 }
 
-void ExpectSameWidths(const std::vector<SweptHull>& hulls, const std::vector<PathTrackEntry>& track, double reach)
+void ExpectSameWidths(const std::vector<SweptHull>& hulls, const std::vector<PathTrackEntry>& track,
+                      double reach)
 {
     const std::vector<double> want = ReferenceWidths(hulls, track, reach);
     const std::vector<double> got = SweptCutWidths(hulls, track, reach);

@@ -1,0 +1,716 @@
+// Union by cover: cut each piece's edges by the pieces near them, keep what none covers, link it.
+#include "output/CoverUnion.h"
+#include "output/CellGrid.h"
+#include "output/SegmentMath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace velrok {
+
+namespace {
+
+constexpr uint32_t kNoEdge = std::numeric_limits<uint32_t>::max();
+
+// What a plane does with an edge lying along it (within the tolerance).
+enum class Along : uint8_t {
+    Hull,      // a hull edge: same way, the earlier piece's; the other way, covered
+    Mouth,     // a notch's side on the hull: leaves what lies along it to the other two sides
+    NotchSide, // a side of a notch (an outline edge the other way round): see HoldsAlong
+};
+
+struct Plane {
+    Point2d a, b; // inside is to the left of a->b
+    double invLen = 0.0;
+    uint32_t edge = kNoEdge; // the outline edge it lies on; kNoEdge for a bridge
+    Along along = Along::Hull;
+};
+
+struct Piece {
+    uint32_t e0 = 0, ne = 0; // outline edges
+    uint32_t h0 = 0, nh = 0; // hull planes
+    uint32_t n0 = 0, nn = 0; // notch triangles, three planes each
+    uint32_t track = 0;
+    const Ring* given = nullptr; // the piece as it came
+    Extent box;
+};
+
+struct Edge {
+    Point2d a, b;
+};
+
+struct Prepared {
+    std::vector<Edge> edges; // every piece's outline edges, piece after piece
+    std::vector<Plane> planes;
+    std::vector<Piece> pieces;
+    Point2d origin; // subtracted from every point: what is worked out is near 0
+    double eps = 0.0, linkTol = 0.0;
+};
+
+Plane MakePlane(Point2d a, Point2d b, uint32_t edge, Along along)
+{
+    const double len = std::hypot(b.x - a.x, b.y - a.y);
+    return {a, b, len > 0.0 ? 1.0 / len : 0.0, edge, along};
+}
+
+// Whether b lies within `eps` of the line through a and c.
+bool IsStraight(Point2d a, Point2d b, Point2d c, double eps)
+{
+    return std::fabs(Cross(a, b, c)) <= eps * std::hypot(c.x - a.x, c.y - a.y);
+}
+
+// Splits each piece into its hull and its notches; false when a piece is not of that shape.
+bool Prepare(const TrackSet& set, Prepared& out)
+{
+    // Survey coordinates are millions of units from 0 while a run spans a few hundred: the work
+    // is done relative to the corner of the run's box (exact for points within a factor of two of
+    // it) and the tolerances follow the run's size, plus the rounding the far coordinates brought.
+    Extent all;
+    for (const TrackPieces& track : set)
+        for (const Ring& ring : track)
+            for (Point2d p : ring)
+                all.Add(p.x, p.y);
+    if (all.IsEmpty())
+        return true;
+    out.origin = {all.minX, all.minY};
+    const double size = std::max(all.maxX - all.minX, all.maxY - all.minY);
+    const double far =
+        std::max({std::fabs(all.minX), std::fabs(all.maxX), std::fabs(all.minY), std::fabs(all.maxY)});
+    const double rounding = far * std::numeric_limits<double>::epsilon();
+    out.eps = kCoverTolerance * (1.0 + size) + kCoverRoundings * rounding;
+    out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;
+    size_t pieces = 0, points = 0;
+    for (const TrackPieces& track : set) {
+        pieces += track.size();
+        for (const Ring& r : track)
+            points += r.size();
+    }
+    out.pieces.reserve(pieces);
+    out.edges.reserve(points);
+    out.planes.reserve(points + 2 * pieces);
+    Ring ring;
+    for (uint32_t t = 0; t < set.size(); ++t) {
+        for (const Ring& given : set[t]) {
+            // Points within the tolerance of the line through their neighbours are dropped: a
+            // straight run's hull keeps some that rounding put a hair outside its sides, and each
+            // would be a plane of its own at a slope no two edges could agree on.
+            ring.clear();
+            for (Point2d g : given) {
+                ring.push_back({g.x - out.origin.x, g.y - out.origin.y});
+                while (ring.size() >= 3 &&
+                       IsStraight(ring[ring.size() - 3], ring[ring.size() - 2], ring.back(), out.eps))
+                    ring.erase(ring.end() - 2);
+            }
+            // ... and round the closing corner.
+            while (ring.size() > 3 && IsStraight(ring[ring.size() - 2], ring.back(), ring.front(), out.eps))
+                ring.pop_back();
+            while (ring.size() > 3 && IsStraight(ring.back(), ring.front(), ring[1], out.eps))
+                ring.erase(ring.begin());
+            const size_t n = ring.size();
+            if (n < 3)
+                continue;
+            double area2 = 0.0;
+            for (size_t k = 0; k < n; ++k)
+                area2 += ring[k].x * ring[(k + 1) % n].y - ring[(k + 1) % n].x * ring[k].y;
+            if (!(area2 > 0.0)) {
+                if (area2 < 0.0)
+                    return false; // clockwise: not what the swept outlines give
+                continue;
+            }
+            Piece piece;
+            piece.track = t;
+            piece.given = &given;
+            piece.e0 = static_cast<uint32_t>(out.edges.size());
+            piece.ne = static_cast<uint32_t>(n);
+            std::vector<bool> notch(n);
+            for (size_t k = 0; k < n; ++k) {
+                const Point2d p = ring[k];
+                out.edges.push_back({p, ring[(k + 1) % n]});
+                piece.box.Add(p.x, p.y);
+                notch[k] = Cross(ring[(k + n - 1) % n], p, ring[(k + 1) % n]) < 0.0;
+            }
+            for (size_t k = 0; k < n; ++k)
+                if (notch[k] && (notch[(k + 1) % n] || notch[(k + n - 1) % n]))
+                    return false;
+            // The hull: the outline without its notches, which must leave it convex.
+            std::vector<size_t> hull;
+            for (size_t k = 0; k < n; ++k)
+                if (!notch[k])
+                    hull.push_back(k);
+            const size_t nh = hull.size();
+            if (nh < 3)
+                return false;
+            for (size_t k = 0; k < nh; ++k)
+                if (Cross(ring[hull[k]], ring[hull[(k + 1) % nh]], ring[hull[(k + 2) % nh]]) < 0.0)
+                    return false;
+            piece.h0 = static_cast<uint32_t>(out.planes.size());
+            piece.nh = static_cast<uint32_t>(nh);
+            for (size_t k = 0; k < nh; ++k) {
+                const size_t a = hull[k], b = hull[(k + 1) % nh];
+                const bool onOutline = (a + 1) % n == b;
+                out.planes.push_back(MakePlane(ring[a], ring[b],
+                                               onOutline ? piece.e0 + static_cast<uint32_t>(a) : kNoEdge,
+                                               Along::Hull));
+            }
+            piece.n0 = static_cast<uint32_t>(out.planes.size());
+            for (size_t k = 0; k < n; ++k) {
+                if (!notch[k])
+                    continue;
+                const size_t u = (k + n - 1) % n, v = (k + 1) % n;
+                // Counter-clockwise u, v, x: across the bridge, then back along the outline.
+                out.planes.push_back(MakePlane(ring[u], ring[v], kNoEdge, Along::Mouth));
+                out.planes.push_back(
+                    MakePlane(ring[v], ring[k], piece.e0 + static_cast<uint32_t>(k), Along::NotchSide));
+                out.planes.push_back(
+                    MakePlane(ring[k], ring[u], piece.e0 + static_cast<uint32_t>(u), Along::NotchSide));
+                ++piece.nn;
+            }
+            out.pieces.push_back(piece);
+        }
+    }
+    return true;
+}
+
+// Where along an edge a cover starts or ends, and the outline edge it crosses there.
+struct Cut {
+    double t;
+    uint32_t edge;
+};
+struct Interval {
+    Cut from, to;
+};
+
+// Whether a plane holds an edge that lies along it (same: the two run the same way). `earlier`:
+// the plane's piece comes before the edge's.
+bool HoldsAlong(Along along, bool same, bool earlier)
+{
+    switch (along) {
+    case Along::Hull:
+        return same ? earlier : true;
+    case Along::Mouth:
+        return true;
+    case Along::NotchSide:
+        // Inside the notch means not covered: an edge along the outline edge this side reverses
+        // is the earlier piece's when that piece is earlier, so the notch takes it otherwise.
+        return same ? false : !earlier;
+    }
+    return false;
+}
+
+// Narrows [from, to] to the part of p -> q inside the planes; false when nothing is left.
+bool ClipPlanes(const Plane* planes, uint32_t n, Point2d p, Point2d q, double eps, bool earlier, Cut& from,
+                Cut& to)
+{
+    const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
+    for (uint32_t k = 0; k < n; ++k) {
+        const Plane& pl = planes[k];
+        const double dx = pl.b.x - pl.a.x, dy = pl.b.y - pl.a.y;
+        const double sp = (dx * (p.y - pl.a.y) - dy * (p.x - pl.a.x)) * pl.invLen;
+        const double sq = (dx * (q.y - pl.a.y) - dy * (q.x - pl.a.x)) * pl.invLen;
+        // Lines that close at the edge's ends are one: the rounding of the coordinates, and the
+        // slope two runs of one heading (worked out separately) can have between them. The longer
+        // of the two sets it, so that each of the pair sees the other the same way.
+        const double tol = eps + kCoverSlope * std::max(len, std::fabs(dx) + std::fabs(dy));
+        if (std::fabs(sp) <= tol && std::fabs(sq) <= tol) {
+            const bool same = dx * (q.x - p.x) + dy * (q.y - p.y) > 0.0;
+            if (!HoldsAlong(pl.along, same, earlier))
+                return false;
+            continue;
+        }
+        if (sp <= 0.0 && sq <= 0.0)
+            return false;
+        if (sp >= 0.0 && sq >= 0.0)
+            continue;
+        const double t = sp / (sp - sq);
+        if (sp < 0.0) {
+            if (t > from.t)
+                from = {t, pl.edge};
+        } else if (t < to.t) {
+            to = {t, pl.edge};
+        }
+        if (from.t >= to.t)
+            return false;
+    }
+    return true;
+}
+
+// Appends the parts of p -> q that piece `j` covers: inside its hull, outside its notches.
+void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier, std::vector<Interval>& out)
+{
+    const Piece& pc = pr.pieces[j];
+    Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
+    if (!ClipPlanes(&pr.planes[pc.h0], pc.nh, p, q, pr.eps, earlier, from, to))
+        return;
+    const size_t first = out.size();
+    out.push_back({from, to});
+    for (uint32_t k = 0; k < pc.nn; ++k) {
+        Cut nf{0.0, kNoEdge}, nt{1.0, kNoEdge};
+        if (!ClipPlanes(&pr.planes[pc.n0 + 3 * k], 3, p, q, pr.eps, earlier, nf, nt))
+            continue;
+        const size_t end = out.size();
+        for (size_t m = first; m < end; ++m) {
+            const Interval in = out[m];
+            if (nt.t <= in.from.t || nf.t >= in.to.t)
+                continue;
+            // What is left of it on either side of the notch; an emptied one stays as nothing.
+            out[m] = {in.from, in.from};
+            if (in.from.t < nf.t)
+                out[m] = {in.from, nf};
+            if (nt.t < in.to.t)
+                out.push_back({nt, in.to});
+        }
+        out.erase(std::remove_if(out.begin() + static_cast<long>(first), out.end(),
+                                 [](const Interval& in) { return !(in.from.t < in.to.t); }),
+                  out.end());
+    }
+}
+
+// Grows `reach`, the end of what the intervals cover from 0 on without a gap.
+void Absorb(const std::vector<Interval>& iv, double& reach)
+{
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const Interval& in : iv)
+            if (in.from.t <= reach && in.to.t > reach) {
+                reach = in.to.t;
+                grown = true;
+            }
+    }
+}
+
+// Where outline edges k and m cross, worked out the same way whichever of the two is cut, and
+// put on an end of either when it is that close: the two bits of boundary that meet there then
+// share the point exactly.
+Point2d Crossing(const Prepared& pr, uint32_t k, uint32_t m)
+{
+    const Edge& e = pr.edges[std::min(k, m)];
+    const Edge& f = pr.edges[std::max(k, m)];
+    const double rx = e.b.x - e.a.x, ry = e.b.y - e.a.y, sx = f.b.x - f.a.x, sy = f.b.y - f.a.y;
+    const double den = rx * sy - ry * sx;
+    Point2d x = e.a;
+    if (den != 0.0) {
+        const double t = ((f.a.x - e.a.x) * sy - (f.a.y - e.a.y) * sx) / den;
+        x = {e.a.x + t * rx, e.a.y + t * ry};
+    }
+    double best = pr.eps;
+    Point2d snapped = x;
+    for (Point2d c : {e.a, e.b, f.a, f.b}) {
+        const double d = std::hypot(c.x - x.x, c.y - x.y);
+        if (d <= best) {
+            best = d;
+            snapped = c;
+        }
+    }
+    return snapped;
+}
+
+struct Bit {
+    Point2d a, b;
+    uint32_t piece; // the piece whose edge it is part of
+};
+
+Point2d PointAt(const Prepared& pr, uint32_t edge, const Cut& c)
+{
+    const Edge& e = pr.edges[edge];
+    if (c.t <= 0.0)
+        return e.a;
+    if (c.t >= 1.0)
+        return e.b;
+    if (c.edge == kNoEdge) // a bridge: no outline edge to share the point with
+        return {e.a.x + c.t * (e.b.x - e.a.x), e.a.y + c.t * (e.b.y - e.a.y)};
+    return Crossing(pr, edge, c.edge);
+}
+
+// The uncovered bits of the edges of the `n` pieces listed from `list` on, the pieces marked in
+// `skip` left out.
+void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
+                   const uint32_t* list, size_t n, std::vector<Bit>& out)
+{
+    std::vector<Interval> iv;
+    std::vector<uint32_t> stamp(pr.pieces.size(), kNoEdge); // the last edge each piece was tried on
+    const uint32_t count = static_cast<uint32_t>(pr.pieces.size());
+    for (size_t li = 0; li < n; ++li) {
+        const uint32_t i = list[li];
+        if (skip[i])
+            continue;
+        const Piece& pc = pr.pieces[i];
+        // The neighbours along the track cover most of each other: they are tried first.
+        uint32_t neighbours[2];
+        uint32_t nNeighbours = 0;
+        if (i + 1 < count && pr.pieces[i + 1].track == pc.track && !skip[i + 1])
+            neighbours[nNeighbours++] = i + 1;
+        if (i > 0 && pr.pieces[i - 1].track == pc.track && !skip[i - 1])
+            neighbours[nNeighbours++] = i - 1;
+        for (uint32_t k = pc.e0; k < pc.e0 + pc.ne; ++k) {
+            const Point2d p = pr.edges[k].a, q = pr.edges[k].b;
+            const double minX = std::min(p.x, q.x) - pr.eps, maxX = std::max(p.x, q.x) + pr.eps;
+            const double minY = std::min(p.y, q.y) - pr.eps, maxY = std::max(p.y, q.y) + pr.eps;
+            iv.clear();
+            double reach = 0.0;
+            auto tryPiece = [&](uint32_t j) {
+                const Extent& b = pr.pieces[j].box;
+                if (b.minX > maxX || b.maxX < minX || b.minY > maxY || b.maxY < minY)
+                    return;
+                const size_t before = iv.size();
+                CoverBy(pr, j, p, q, j < i, iv);
+                if (iv.size() > before)
+                    Absorb(iv, reach);
+            };
+            for (uint32_t n = 0; n < nNeighbours && reach < 1.0; ++n)
+                tryPiece(neighbours[n]);
+            // Then the pieces listed in the cells the edge runs through, until it is covered.
+            if (reach < 1.0)
+                grid.Any(Extent{minX, minY, maxX, maxY}, [&](uint32_t j) {
+                    if (stamp[j] == k || j == i || skip[j])
+                        return false;
+                    stamp[j] = k;
+                    for (uint32_t n = 0; n < nNeighbours; ++n)
+                        if (neighbours[n] == j)
+                            return false;
+                    tryPiece(j);
+                    return reach >= 1.0;
+                });
+            if (reach >= 1.0)
+                continue;
+            std::sort(iv.begin(), iv.end(),
+                      [](const Interval& a, const Interval& b) { return a.from.t < b.from.t; });
+            Cut at{0.0, kNoEdge};
+            for (const Interval& in : iv) {
+                if (in.from.t > at.t)
+                    out.push_back({PointAt(pr, k, at), PointAt(pr, k, in.from), i});
+                if (in.to.t > at.t)
+                    at = in.to;
+            }
+            if (at.t < 1.0)
+                out.push_back({PointAt(pr, k, at), q, i});
+        }
+    }
+}
+
+bool PointLess(Point2d a, Point2d b)
+{
+    return a.x < b.x || (a.x == b.x && a.y < b.y);
+}
+
+// Clockwise angle from direction r to direction d, in (0, 2 pi].
+double ClockwiseFrom(Point2d r, Point2d d)
+{
+    double a = std::atan2(r.y, r.x) - std::atan2(d.y, d.x);
+    const double twoPi = 2.0 * 3.141592653589793;
+    while (a <= 0.0)
+        a += twoPi;
+    while (a > twoPi)
+        a -= twoPi;
+    return a;
+}
+
+// next[b] for each bit: the bit that goes on from its end. Where several meet at one point, each
+// arriving bit takes the first leaving one clockwise from where it came from, which keeps every
+// ring simple (two rings touching at a point stay two). Ends with no start at the same point pair
+// off by nearness, within `tol`. False when some do not pair off; `trouble` then holds where.
+bool LinkBits(const std::vector<Bit>& bits, double tol, std::vector<uint32_t>& next,
+              std::vector<Point2d>& trouble)
+{
+    const uint32_t n = static_cast<uint32_t>(bits.size());
+    next.assign(n, kNoEdge);
+    std::vector<uint32_t> byStart(n), byEnd(n);
+    for (uint32_t i = 0; i < n; ++i)
+        byStart[i] = byEnd[i] = i;
+    std::sort(byStart.begin(), byStart.end(),
+              [&](uint32_t a, uint32_t b) { return PointLess(bits[a].a, bits[b].a); });
+    std::sort(byEnd.begin(), byEnd.end(),
+              [&](uint32_t a, uint32_t b) { return PointLess(bits[a].b, bits[b].b); });
+    std::vector<bool> taken(n, false);
+    std::vector<uint32_t> loose; // arriving bits with no leaving one at their end
+    for (size_t g = 0; g < n;) {
+        const Point2d v = bits[byEnd[g]].b;
+        size_t h = g;
+        while (h < n && bits[byEnd[h]].b == v)
+            ++h;
+        auto lo = std::lower_bound(byStart.begin(), byStart.end(), v,
+                                   [&](uint32_t s, Point2d p) { return PointLess(bits[s].a, p); });
+        auto hi = lo;
+        while (hi != byStart.end() && bits[*hi].a == v)
+            ++hi;
+        const size_t ins = h - g, outs = static_cast<size_t>(hi - lo);
+        if (ins == 1 && outs == 1) {
+            next[byEnd[g]] = *lo;
+            taken[*lo] = true;
+        } else if (ins == outs) {
+            for (size_t k = g; k < h; ++k) {
+                const Bit& in = bits[byEnd[k]];
+                const Point2d r{in.a.x - in.b.x, in.a.y - in.b.y};
+                double best = INFINITY;
+                uint32_t pick = kNoEdge;
+                for (auto it = lo; it != hi; ++it) {
+                    if (taken[*it])
+                        continue;
+                    const Bit& o = bits[*it];
+                    const double a = ClockwiseFrom(r, {o.b.x - o.a.x, o.b.y - o.a.y});
+                    if (a < best) {
+                        best = a;
+                        pick = *it;
+                    }
+                }
+                if (pick == kNoEdge) {
+                    trouble.push_back(v);
+                    break;
+                }
+                next[byEnd[k]] = pick;
+                taken[pick] = true;
+            }
+        } else {
+            for (size_t k = g; k < h; ++k)
+                loose.push_back(byEnd[k]);
+        }
+        g = h;
+    }
+    std::vector<uint32_t> free;
+    for (uint32_t i = 0; i < n; ++i)
+        if (!taken[i])
+            free.push_back(i);
+    std::sort(free.begin(), free.end(),
+              [&](uint32_t a, uint32_t b) { return PointLess(bits[a].a, bits[b].a); });
+    for (uint32_t in : loose) {
+        const Point2d v = bits[in].b;
+        double best = tol;
+        uint32_t pick = kNoEdge;
+        auto it = std::lower_bound(free.begin(), free.end(), v.x - tol,
+                                   [&](uint32_t s, double x) { return bits[s].a.x < x; });
+        for (; it != free.end() && bits[*it].a.x <= v.x + tol; ++it) {
+            if (taken[*it])
+                continue;
+            const double d = std::hypot(bits[*it].a.x - v.x, bits[*it].a.y - v.y);
+            if (d <= best) {
+                best = d;
+                pick = *it;
+            }
+        }
+        if (pick == kNoEdge) {
+            trouble.push_back(v);
+            continue;
+        }
+        next[in] = pick;
+        taken[pick] = true;
+    }
+    for (uint32_t s : free)
+        if (!taken[s])
+            trouble.push_back(bits[s].a);
+    return trouble.empty();
+}
+
+double SignedArea(const Ring& r)
+{
+    double a = 0.0;
+    for (size_t k = 0; k < r.size(); ++k) {
+        const Point2d p = r[k], q = r[(k + 1) % r.size()];
+        a += p.x * q.y - q.x * p.y;
+    }
+    return 0.5 * a;
+}
+
+// -1 outside, 0 on the boundary (within tol), 1 inside.
+int Locate(const Ring& r, Point2d p, double tol)
+{
+    bool inside = false;
+    for (size_t k = 0, m = r.size() - 1; k < r.size(); m = k++) {
+        const Point2d a = r[m], b = r[k];
+        if (PointSegmentDistance2(p, a, b) <= tol * tol)
+            return 0;
+        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
+            inside = !inside;
+    }
+    return inside ? 1 : -1;
+}
+
+// The rings as polygons: each hole goes to the smallest outer ring around it. False when a hole
+// has none.
+bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& out)
+{
+    std::vector<Ring> holes;
+    std::vector<double> area;
+    std::vector<Extent> box;
+    for (Ring& r : rings) {
+        if (SignedArea(r) < 0.0) {
+            holes.push_back(std::move(r));
+            continue;
+        }
+        area.push_back(SignedArea(r));
+        Extent b;
+        for (Point2d p : r)
+            b.Add(p.x, p.y);
+        box.push_back(b);
+        out.push_back({std::move(r), {}});
+    }
+    for (Ring& h : holes) {
+        const double ha = -SignedArea(h);
+        size_t best = out.size();
+        for (size_t s = 0; s < out.size(); ++s) {
+            const Extent& b = box[s];
+            if (area[s] < ha || (best < out.size() && area[s] >= area[best]))
+                continue;
+            int where = 0;
+            for (size_t k = 0; k < h.size() && where == 0; ++k) {
+                const Point2d p = h[k];
+                where = p.x < b.minX || p.x > b.maxX || p.y < b.minY || p.y > b.maxY
+                            ? -1
+                            : Locate(out[s].outer, p, tol);
+            }
+            if (where > 0)
+                best = s;
+        }
+        if (best == out.size())
+            return false;
+        out[best].holes.push_back(std::move(h));
+    }
+    return true;
+}
+
+// One try at the union of every piece not marked in `skip`, after working out afresh the bits of
+// the pieces in `redo` (those of the others are kept from the try before): its polygons, or false
+// with the points where the bits did not link in `trouble` (none: no telling where).
+bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
+              const std::vector<uint32_t>& redo, unsigned threads, std::vector<Bit>& bits,
+              std::vector<RegionPolygon>& polygons, std::vector<Point2d>& trouble)
+{
+    std::vector<bool> again(pr.pieces.size(), false);
+    for (uint32_t i : redo)
+        again[i] = true;
+    bits.erase(std::remove_if(bits.begin(), bits.end(),
+                              [&](const Bit& b) { return again[b.piece] || skip[b.piece]; }),
+               bits.end());
+    constexpr size_t kChunk = 2048;
+    const size_t chunks = (redo.size() + kChunk - 1) / kChunk;
+    std::vector<std::vector<Bit>> parts(chunks);
+    RunSweptTasks(chunks, threads, [&](size_t c) {
+        const size_t first = c * kChunk;
+        UncoveredBits(pr, grid, skip, redo.data() + first, std::min(kChunk, redo.size() - first), parts[c]);
+    });
+    for (const std::vector<Bit>& p : parts)
+        bits.insert(bits.end(), p.begin(), p.end());
+
+    std::vector<uint32_t> next;
+    if (!LinkBits(bits, pr.linkTol, next, trouble))
+        return false;
+    std::vector<Ring> rings;
+    std::vector<bool> seen(bits.size(), false);
+    for (uint32_t s = 0; s < bits.size(); ++s) {
+        if (seen[s])
+            continue;
+        Ring ring;
+        for (uint32_t b = s; !seen[b]; b = next[b]) {
+            seen[b] = true;
+            if (ring.empty() || !(ring.back() == bits[b].a))
+                ring.push_back(bits[b].a);
+        }
+        while (ring.size() > 1 && ring.back() == ring.front())
+            ring.pop_back();
+        if (ring.size() >= 3 && std::fabs(SignedArea(ring)) > pr.linkTol * pr.linkTol)
+            rings.push_back(std::move(ring));
+    }
+    if (!Assemble(std::move(rings), pr.linkTol, polygons))
+        return false;
+    auto back = [&](Ring& r) {
+        for (Point2d& p : r)
+            p = {p.x + pr.origin.x, p.y + pr.origin.y};
+    };
+    for (RegionPolygon& p : polygons) {
+        back(p.outer);
+        for (Ring& h : p.holes)
+            back(h);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
+{
+    Prepared pr;
+    if (!Prepare(set, pr))
+        return std::nullopt;
+    if (pr.pieces.empty())
+        return PlaneRegion{};
+    // Cells of half a piece's width, each listing the pieces whose hulls reach into it: an edge
+    // then meets only the pieces that lie over it, not all those whose boxes do.
+    std::vector<Extent> boxes;
+    std::vector<double> sizes;
+    for (const Piece& pc : pr.pieces) {
+        boxes.push_back(pc.box);
+        sizes.push_back(std::min(pc.box.maxX - pc.box.minX, pc.box.maxY - pc.box.minY));
+    }
+    std::nth_element(sizes.begin(), sizes.begin() + static_cast<long>(sizes.size() / 2), sizes.end());
+    const CellGrid grid(
+        boxes, std::max(0.5 * sizes[sizes.size() / 2], pr.eps), [&](size_t id, const Extent& cell) {
+            const Piece& pc = pr.pieces[id];
+            const Extent c = cell.Grown(pr.eps);
+            for (uint32_t h = pc.h0; h < pc.h0 + pc.nh; ++h) {
+                const Plane& pl = pr.planes[h];
+                auto out = [&](double x, double y) { return Cross(pl.a, pl.b, {x, y}) < 0.0; };
+                if (out(c.minX, c.minY) && out(c.maxX, c.minY) && out(c.maxX, c.maxY) && out(c.minX, c.maxY))
+                    return false; // the cell lies wholly outside one side of the hull
+            }
+            return true;
+        });
+
+    // Where the bits do not link, a few pieces met in a way the tolerances could not settle (runs
+    // of the same straight line, worked out apart): the pieces around those points are left to
+    // the engine, and the rest tried again.
+    std::vector<bool> skip(pr.pieces.size(), false);
+    std::vector<uint32_t> redo(pr.pieces.size());
+    for (uint32_t i = 0; i < redo.size(); ++i)
+        redo[i] = i;
+    std::vector<Bit> bits;
+    std::vector<RegionPolygon> polygons;
+    for (int round = 0; round < kCoverRounds; ++round) {
+        std::vector<Point2d> trouble;
+        polygons.clear();
+        if (TryCover(pr, grid, skip, redo, threads, bits, polygons, trouble)) {
+            PlaneRegion region = PlaneRegion::FromPolygons(polygons);
+            if (!region.IsValid())
+                return std::nullopt;
+            std::vector<Ring> left;
+            for (uint32_t i = 0; i < pr.pieces.size(); ++i)
+                if (skip[i])
+                    left.push_back(*pr.pieces[i].given);
+            if (left.empty())
+                return region;
+            std::vector<PlaneRegion> parts;
+            parts.push_back(std::move(region));
+            parts.push_back(PlaneRegion::UnionOf(left));
+            return PlaneRegion::Joined(parts);
+        }
+        if (trouble.empty())
+            return std::nullopt;
+        // Left out next time: the pieces whose boxes hold a loose end. Worked out afresh: the
+        // pieces those covered.
+        std::vector<uint32_t> left;
+        for (Point2d p : trouble)
+            grid.Visit(Extent{p.x, p.y, p.x, p.y}.Grown(pr.linkTol), [&](uint32_t j) {
+                const Extent b = pr.pieces[j].box.Grown(pr.linkTol);
+                if (!skip[j] && p.x >= b.minX && p.x <= b.maxX && p.y >= b.minY && p.y <= b.maxY) {
+                    skip[j] = true;
+                    left.push_back(j);
+                }
+            });
+        std::vector<bool> again(pr.pieces.size(), false);
+        redo.clear();
+        for (uint32_t j : left) {
+            const Extent box = pr.pieces[j].box.Grown(pr.eps);
+            grid.Visit(box, [&](uint32_t k) {
+                const Extent& b = pr.pieces[k].box;
+                if (again[k] || b.minX > box.maxX || b.maxX < box.minX || b.minY > box.maxY ||
+                    b.maxY < box.minY)
+                    return;
+                again[k] = true;
+                redo.push_back(k);
+            });
+        }
+        std::sort(redo.begin(), redo.end());
+    }
+    return std::nullopt;
+}
+
+} // namespace velrok
