@@ -21,9 +21,10 @@ enum class Along : uint8_t {
     NotchSide, // a side of a notch (an outline edge the other way round): see HoldsAlong
 };
 
+// Small, as there are millions: its ends are the starts of outline edges.
 struct Plane {
-    Point2d a, b; // inside is to the left of a->b
-    double invLen = 0.0;
+    uint32_t a = 0, b = 0;   // inside is to the left of a->b
+    float invLen = 0.0f;     // enough for what it scales: distances compared with tolerances
     uint32_t edge = kNoEdge; // the outline edge it lies on; kNoEdge for a bridge
     Along along = Along::Hull;
 };
@@ -49,10 +50,12 @@ struct Prepared {
     double eps = 0.0, linkTol = 0.0;
 };
 
-Plane MakePlane(Point2d a, Point2d b, uint32_t edge, Along along)
+// The plane from the start of outline edge a to the start of outline edge b.
+Plane MakePlane(const std::vector<Edge>& edges, uint32_t a, uint32_t b, uint32_t edge, Along along)
 {
-    const double len = std::hypot(b.x - a.x, b.y - a.y);
-    return {a, b, len > 0.0 ? 1.0 / len : 0.0, edge, along};
+    const Point2d pa = edges[a].a, pb = edges[b].a;
+    const double len = std::hypot(pb.x - pa.x, pb.y - pa.y);
+    return {a, b, len > 0.0 ? static_cast<float>(1.0 / len) : 0.0f, edge, along};
 }
 
 // Whether b lies within `eps` of the line through a and c.
@@ -81,15 +84,19 @@ bool Prepare(const TrackSet& set, Prepared& out)
     const double rounding = far * std::numeric_limits<double>::epsilon();
     out.eps = kCoverTolerance * (1.0 + size) + kCoverRoundings * rounding;
     out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;
-    size_t pieces = 0, points = 0;
+    // Room for everything at once: the planes are the hulls' edges and three for each notch.
+    size_t pieces = 0, points = 0, notches = 0;
     for (const TrackPieces& track : set) {
         pieces += track.size();
-        for (const Ring& r : track)
+        for (const Ring& r : track) {
             points += r.size();
+            for (size_t k = 0; k < r.size(); ++k)
+                notches += Cross(r[(k + r.size() - 1) % r.size()], r[k], r[(k + 1) % r.size()]) < 0.0;
+        }
     }
     out.pieces.reserve(pieces);
     out.edges.reserve(points);
-    out.planes.reserve(points + 2 * pieces);
+    out.planes.reserve(points + 3 * notches);
     Ring ring;
     for (uint32_t t = 0; t < set.size(); ++t) {
         for (const Ring& given : set[t]) {
@@ -147,12 +154,12 @@ bool Prepare(const TrackSet& set, Prepared& out)
                     return false;
             piece.h0 = static_cast<uint32_t>(out.planes.size());
             piece.nh = static_cast<uint32_t>(nh);
+            auto at = [&](size_t k) { return piece.e0 + static_cast<uint32_t>(k); };
             for (size_t k = 0; k < nh; ++k) {
                 const size_t a = hull[k], b = hull[(k + 1) % nh];
                 const bool onOutline = (a + 1) % n == b;
-                out.planes.push_back(MakePlane(ring[a], ring[b],
-                                               onOutline ? piece.e0 + static_cast<uint32_t>(a) : kNoEdge,
-                                               Along::Hull));
+                out.planes.push_back(
+                    MakePlane(out.edges, at(a), at(b), onOutline ? at(a) : kNoEdge, Along::Hull));
             }
             piece.n0 = static_cast<uint32_t>(out.planes.size());
             for (size_t k = 0; k < n; ++k) {
@@ -160,11 +167,9 @@ bool Prepare(const TrackSet& set, Prepared& out)
                     continue;
                 const size_t u = (k + n - 1) % n, v = (k + 1) % n;
                 // Counter-clockwise u, v, x: across the bridge, then back along the outline.
-                out.planes.push_back(MakePlane(ring[u], ring[v], kNoEdge, Along::Mouth));
-                out.planes.push_back(
-                    MakePlane(ring[v], ring[k], piece.e0 + static_cast<uint32_t>(k), Along::NotchSide));
-                out.planes.push_back(
-                    MakePlane(ring[k], ring[u], piece.e0 + static_cast<uint32_t>(u), Along::NotchSide));
+                out.planes.push_back(MakePlane(out.edges, at(u), at(v), kNoEdge, Along::Mouth));
+                out.planes.push_back(MakePlane(out.edges, at(v), at(k), at(k), Along::NotchSide));
+                out.planes.push_back(MakePlane(out.edges, at(k), at(u), at(u), Along::NotchSide));
                 ++piece.nn;
             }
             out.pieces.push_back(piece);
@@ -200,15 +205,16 @@ bool HoldsAlong(Along along, bool same, bool earlier)
 }
 
 // Narrows [from, to] to the part of p -> q inside the planes; false when nothing is left.
-bool ClipPlanes(const Plane* planes, uint32_t n, Point2d p, Point2d q, double eps, bool earlier, Cut& from,
-                Cut& to)
+bool ClipPlanes(const Plane* planes, uint32_t n, const Edge* edges, Point2d p, Point2d q, double eps,
+                bool earlier, Cut& from, Cut& to)
 {
     const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
     for (uint32_t k = 0; k < n; ++k) {
         const Plane& pl = planes[k];
-        const double dx = pl.b.x - pl.a.x, dy = pl.b.y - pl.a.y;
-        const double sp = (dx * (p.y - pl.a.y) - dy * (p.x - pl.a.x)) * pl.invLen;
-        const double sq = (dx * (q.y - pl.a.y) - dy * (q.x - pl.a.x)) * pl.invLen;
+        const Point2d a = edges[pl.a].a, b = edges[pl.b].a;
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double sp = (dx * (p.y - a.y) - dy * (p.x - a.x)) * pl.invLen;
+        const double sq = (dx * (q.y - a.y) - dy * (q.x - a.x)) * pl.invLen;
         // Lines that close at the edge's ends are one: the rounding of the coordinates, and the
         // slope two runs of one heading (worked out separately) can have between them. The longer
         // of the two sets it, so that each of the pair sees the other the same way.
@@ -241,13 +247,13 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
 {
     const Piece& pc = pr.pieces[j];
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
-    if (!ClipPlanes(&pr.planes[pc.h0], pc.nh, p, q, pr.eps, earlier, from, to))
+    if (!ClipPlanes(&pr.planes[pc.h0], pc.nh, pr.edges.data(), p, q, pr.eps, earlier, from, to))
         return;
     const size_t first = out.size();
     out.push_back({from, to});
     for (uint32_t k = 0; k < pc.nn; ++k) {
         Cut nf{0.0, kNoEdge}, nt{1.0, kNoEdge};
-        if (!ClipPlanes(&pr.planes[pc.n0 + 3 * k], 3, p, q, pr.eps, earlier, nf, nt))
+        if (!ClipPlanes(&pr.planes[pc.n0 + 3 * k], 3, pr.edges.data(), p, q, pr.eps, earlier, nf, nt))
             continue;
         const size_t end = out.size();
         for (size_t m = first; m < end; ++m) {
@@ -648,7 +654,8 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
             const Extent c = cell.Grown(pr.eps);
             for (uint32_t h = pc.h0; h < pc.h0 + pc.nh; ++h) {
                 const Plane& pl = pr.planes[h];
-                auto out = [&](double x, double y) { return Cross(pl.a, pl.b, {x, y}) < 0.0; };
+                const Point2d a = pr.edges[pl.a].a, b = pr.edges[pl.b].a;
+                auto out = [&](double x, double y) { return Cross(a, b, {x, y}) < 0.0; };
                 if (out(c.minX, c.minY) && out(c.maxX, c.minY) && out(c.maxX, c.maxY) && out(c.minX, c.maxY))
                     return false; // the cell lies wholly outside one side of the hull
             }

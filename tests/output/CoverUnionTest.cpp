@@ -17,6 +17,9 @@ PlaneRegion ByCover(const TrackSet& set, unsigned threads)
     return region ? std::move(*region) : PlaneRegion{};
 }
 
+// The triple trailer's identical trailers set off along one straight line, worked out apart: the
+// first try leaves loose ends there, so that run also goes through the pieces left to the engine
+// and the join.
 class CoverUnion : public ::testing::TestWithParam<size_t> {};
 
 TEST_P(CoverUnion, IsTheEnginesUnionOfTheSweptPieces)
