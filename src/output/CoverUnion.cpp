@@ -98,6 +98,8 @@ bool Prepare(const TrackSet& set, Prepared& out)
     out.edges.reserve(points);
     out.planes.reserve(points + 3 * notches);
     Ring ring;
+    std::vector<bool> notch;
+    std::vector<size_t> hull;
     for (uint32_t t = 0; t < set.size(); ++t) {
         for (const Ring& given : set[t]) {
             // Points within the tolerance of the line through their neighbours are dropped: a
@@ -131,7 +133,7 @@ bool Prepare(const TrackSet& set, Prepared& out)
             piece.given = &given;
             piece.e0 = static_cast<uint32_t>(out.edges.size());
             piece.ne = static_cast<uint32_t>(n);
-            std::vector<bool> notch(n);
+            notch.assign(n, false);
             for (size_t k = 0; k < n; ++k) {
                 const Point2d p = ring[k];
                 out.edges.push_back({p, ring[(k + 1) % n]});
@@ -142,7 +144,7 @@ bool Prepare(const TrackSet& set, Prepared& out)
                 if (notch[k] && (notch[(k + 1) % n] || notch[(k + n - 1) % n]))
                     return false;
             // The hull: the outline without its notches, which must leave it convex.
-            std::vector<size_t> hull;
+            hull.clear();
             for (size_t k = 0; k < n; ++k)
                 if (!notch[k])
                     hull.push_back(k);
@@ -648,19 +650,22 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
         sizes.push_back(std::min(pc.box.maxX - pc.box.minX, pc.box.maxY - pc.box.minY));
     }
     std::nth_element(sizes.begin(), sizes.begin() + static_cast<long>(sizes.size() / 2), sizes.end());
-    const CellGrid grid(
-        boxes, std::max(0.5 * sizes[sizes.size() / 2], pr.eps), [&](size_t id, const Extent& cell) {
-            const Piece& pc = pr.pieces[id];
-            const Extent c = cell.Grown(pr.eps);
-            for (uint32_t h = pc.h0; h < pc.h0 + pc.nh; ++h) {
-                const Plane& pl = pr.planes[h];
-                const Point2d a = pr.edges[pl.a].a, b = pr.edges[pl.b].a;
-                auto out = [&](double x, double y) { return Cross(a, b, {x, y}) < 0.0; };
-                if (out(c.minX, c.minY) && out(c.maxX, c.minY) && out(c.maxX, c.maxY) && out(c.minX, c.maxY))
-                    return false; // the cell lies wholly outside one side of the hull
-            }
+    const double cellSize = std::max(kCoverCell * sizes[sizes.size() / 2], pr.eps);
+    const CellGrid grid(boxes, cellSize, [&](size_t id, const Extent& cell) {
+        const Piece& pc = pr.pieces[id];
+        // A piece a few cells wide reaches into nearly all the cells of its box.
+        if (pc.box.maxX - pc.box.minX < 3.0 * cellSize && pc.box.maxY - pc.box.minY < 3.0 * cellSize)
             return true;
-        });
+        const Extent c = cell.Grown(pr.eps);
+        for (uint32_t h = pc.h0; h < pc.h0 + pc.nh; ++h) {
+            const Plane& pl = pr.planes[h];
+            const Point2d a = pr.edges[pl.a].a, b = pr.edges[pl.b].a;
+            auto out = [&](double x, double y) { return Cross(a, b, {x, y}) < 0.0; };
+            if (out(c.minX, c.minY) && out(c.maxX, c.minY) && out(c.maxX, c.maxY) && out(c.minX, c.maxY))
+                return false; // the cell lies wholly outside one side of the hull
+        }
+        return true;
+    });
 
     // Where the bits do not link, a few pieces met in a way the tolerances could not settle (runs
     // of the same straight line, worked out apart): the pieces around those points are left to
@@ -679,15 +684,33 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
             if (!region.IsValid())
                 return std::nullopt;
             std::vector<Ring> left;
+            Extent reach;
             for (uint32_t i = 0; i < pr.pieces.size(); ++i)
-                if (skip[i])
+                if (skip[i]) {
                     left.push_back(*pr.pieces[i].given);
+                    for (Point2d p : left.back())
+                        reach.Add(p.x, p.y);
+                }
             if (left.empty())
                 return region;
+            // Only the polygons that may meet what the engine made are joined with it; the
+            // others, apart from it and from each other, stay as they are.
+            reach = reach.Grown(pr.linkTol);
+            std::vector<RegionPolygon> nearby, apart;
+            for (RegionPolygon& p : polygons) {
+                Extent b;
+                for (Point2d q : p.outer)
+                    b.Add(q.x, q.y);
+                const bool meets = b.minX <= reach.maxX && b.maxX >= reach.minX && b.minY <= reach.maxY &&
+                                   b.maxY >= reach.minY;
+                (meets ? nearby : apart).push_back(std::move(p));
+            }
             std::vector<PlaneRegion> parts;
-            parts.push_back(std::move(region));
+            parts.push_back(PlaneRegion::FromPolygons(nearby));
             parts.push_back(PlaneRegion::UnionOf(left));
-            return PlaneRegion::Joined(parts);
+            for (RegionPolygon& p : PlaneRegion::Joined(parts).Polygons())
+                apart.push_back(std::move(p));
+            return PlaneRegion::FromPolygons(apart);
         }
         if (trouble.empty())
             return std::nullopt;

@@ -26,6 +26,8 @@ inline constexpr double kCoverSlope = 1e-9;
 // of the run, plus 16 times the roundings above).
 inline constexpr double kCoverLinkTolerance = 1e-9;
 
+// The grid's cells, times the median of the pieces' narrower side.
+inline constexpr double kCoverCell = 0.5;
 // How many times the union by cover is tried, each time leaving more pieces to the engine.
 inline constexpr int kCoverRounds = 8;
 
