@@ -397,6 +397,73 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
     }
 }
 
+// Bits are cut where another bit ends on them: there the union touches itself, and each ring
+// must have the point as a vertex of its own for the rings to come apart.
+void SplitAtTouches(std::vector<Bit>& bits, double eps)
+{
+    if (bits.empty())
+        return;
+    std::vector<Extent> boxes;
+    std::vector<double> lengths;
+    boxes.reserve(bits.size());
+    for (const Bit& b : bits) {
+        Extent e;
+        e.Add(b.a.x, b.a.y);
+        e.Add(b.b.x, b.b.y);
+        boxes.push_back(e.Grown(eps));
+        lengths.push_back(std::hypot(b.b.x - b.a.x, b.b.y - b.a.y));
+    }
+    std::nth_element(lengths.begin(), lengths.begin() + static_cast<long>(lengths.size() / 2), lengths.end());
+    const CellGrid grid(boxes, std::max(lengths[lengths.size() / 2], eps),
+                        [](size_t, const Extent&) { return true; });
+    struct CutAt {
+        uint32_t bit;
+        double t;
+        Point2d p;
+    };
+    std::vector<CutAt> cuts;
+    for (const Bit& s : bits) {
+        const Point2d v = s.a;
+        grid.Visit(Extent{v.x, v.y, v.x, v.y}, [&](uint32_t k) {
+            const Bit& b = bits[k];
+            if (b.a == v || b.b == v)
+                return;
+            const double dx = b.b.x - b.a.x, dy = b.b.y - b.a.y, len2 = dx * dx + dy * dy;
+            if (!(len2 > 0.0))
+                return;
+            const double t = ((v.x - b.a.x) * dx + (v.y - b.a.y) * dy) / len2;
+            const double len = std::sqrt(len2);
+            if (t * len <= eps || (1.0 - t) * len <= eps || PointSegmentDistance2(v, b.a, b.b) > eps * eps)
+                return;
+            cuts.push_back({k, t, v});
+        });
+    }
+    if (cuts.empty())
+        return;
+    std::sort(cuts.begin(), cuts.end(),
+              [](const CutAt& x, const CutAt& y) { return x.bit < y.bit || (x.bit == y.bit && x.t < y.t); });
+    for (size_t c = 0; c < cuts.size();) {
+        const uint32_t k = cuts[c].bit;
+        const Bit whole = bits[k];
+        Point2d from = whole.a;
+        bool first = true;
+        for (; c < cuts.size() && cuts[c].bit == k; ++c) {
+            if (cuts[c].p == from)
+                continue; // the same point twice
+            const Bit part{from, cuts[c].p, whole.piece};
+            if (first)
+                bits[k] = part;
+            else
+                bits.push_back(part);
+            first = false;
+            from = cuts[c].p;
+        }
+        bits.push_back({from, whole.b, whole.piece});
+        if (first)
+            bits.pop_back(); // nothing was cut after all
+    }
+}
+
 bool PointLess(Point2d a, Point2d b)
 {
     return a.x < b.x || (a.x == b.x && a.y < b.y);
@@ -509,6 +576,37 @@ bool LinkBits(const std::vector<Bit>& bits, double tol, std::vector<uint32_t>& n
     return trouble.empty();
 }
 
+// A ring that passes one point twice (the union pinched there, inside a hole or around an island)
+// as the simple loops it is made of: each time a point comes again, the loop since it is cut off.
+std::vector<Ring> SimpleLoops(Ring ring)
+{
+    std::vector<Ring> loops;
+    std::vector<uint32_t> order(ring.size());
+    for (uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return PointLess(ring[a], ring[b]); });
+    bool repeats = false;
+    for (size_t k = 1; k < order.size() && !repeats; ++k)
+        repeats = ring[order[k]] == ring[order[k - 1]];
+    if (!repeats) {
+        loops.push_back(std::move(ring));
+        return loops;
+    }
+    Ring stack;
+    for (Point2d p : ring) {
+        auto again = std::find(stack.begin(), stack.end(), p);
+        if (again != stack.end()) {
+            loops.emplace_back(again, stack.end());
+            stack.erase(again + 1, stack.end());
+            continue;
+        }
+        stack.push_back(p);
+    }
+    loops.push_back(std::move(stack));
+    return loops;
+}
+
 double SignedArea(const Ring& r)
 {
     double a = 0.0;
@@ -599,6 +697,7 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
     for (const std::vector<Bit>& p : parts)
         bits.insert(bits.end(), p.begin(), p.end());
 
+    SplitAtTouches(bits, pr.eps);
     std::vector<uint32_t> next;
     if (!LinkBits(bits, pr.linkTol, next, trouble))
         return false;
@@ -615,8 +714,9 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
         }
         while (ring.size() > 1 && ring.back() == ring.front())
             ring.pop_back();
-        if (ring.size() >= 3 && std::fabs(SignedArea(ring)) > pr.linkTol * pr.linkTol)
-            rings.push_back(std::move(ring));
+        for (Ring& loop : SimpleLoops(std::move(ring)))
+            if (loop.size() >= 3 && std::fabs(SignedArea(loop)) > pr.linkTol * pr.linkTol)
+                rings.push_back(std::move(loop));
     }
     if (!Assemble(std::move(rings), pr.linkTol, polygons))
         return false;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace velrok {
 namespace {
 
@@ -102,6 +104,31 @@ TEST(CoverUnion, SharedEdgesTouchingCornersAndHoles)
         EXPECT_NEAR(got.Area(), s.area, 1e-12);
         EXPECT_EQ(RingCount(got), s.rings);
         EXPECT_LT(got.SymDifference(ReferenceUnion(s.set)).Area(), 1e-12);
+    }
+}
+
+TEST(CoverUnion, GridSquaresSharingEdgesAndCornersInEveryWay)
+{
+    // Squares and half squares on a whole-number grid: edges shared whole, in part, both ways
+    // round, corners on edges, rings touching at points and holes between them.
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<int> at(0, 12), size(1, 4), kind(0, 2);
+        TrackSet set(3);
+        for (int i = 0; i < 90; ++i) {
+            const double x = at(random), y = at(random), s = size(random);
+            Ring r{{x, y}, {x + s, y}, {x + s, y + s}, {x, y + s}};
+            if (kind(random) == 0)
+                r = {{x, y}, {x + s, y}, {x, y + s}}; // the lower left half
+            set[static_cast<size_t>(i % 3)].push_back(r);
+        }
+        const PlaneRegion want = ReferenceUnion(set);
+        const PlaneRegion got = ByCover(set, 2);
+        EXPECT_NEAR(got.Area(), want.Area(), 1e-9);
+        EXPECT_EQ(RingCount(got), RingCount(want));
+        EXPECT_LT(got.SymDifference(want).Area(), 1e-9);
+        EXPECT_TRUE(got.IsValid());
     }
 }
 
