@@ -26,6 +26,10 @@ struct Extent {
         maxY = std::max(maxY, y);
     }
     Extent Grown(double d) const { return {minX - d, minY - d, maxX + d, maxY + d}; }
+    bool Overlaps(const Extent& o) const
+    {
+        return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY;
+    }
 };
 
 // No grid gets more cells than this, whatever the cell size asked: a bound on memory.

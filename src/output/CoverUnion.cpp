@@ -58,6 +58,13 @@ Plane MakePlane(const std::vector<Edge>& edges, uint32_t a, uint32_t b, uint32_t
     return {a, b, len > 0.0 ? static_cast<float>(1.0 / len) : 0.0f, edge, along};
 }
 
+// The middle value (the upper one of an even count); `v` is not empty.
+double Median(std::vector<double> v)
+{
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
 // Whether b lies within `eps` of the line through a and c.
 bool IsStraight(Point2d a, Point2d b, Point2d c, double eps)
 {
@@ -120,11 +127,9 @@ bool Prepare(const TrackSet& set, Prepared& out)
             const size_t n = ring.size();
             if (n < 3)
                 continue;
-            double area2 = 0.0;
-            for (size_t k = 0; k < n; ++k)
-                area2 += ring[k].x * ring[(k + 1) % n].y - ring[(k + 1) % n].x * ring[k].y;
-            if (!(area2 > 0.0)) {
-                if (area2 < 0.0)
+            const double area = SignedArea(ring);
+            if (!(area > 0.0)) {
+                if (area < 0.0)
                     return false; // clockwise: not what the swept outlines give
                 continue;
             }
@@ -353,13 +358,13 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
             neighbours[nNeighbours++] = i - 1;
         for (uint32_t k = pc.e0; k < pc.e0 + pc.ne; ++k) {
             const Point2d p = pr.edges[k].a, q = pr.edges[k].b;
-            const double minX = std::min(p.x, q.x) - pr.eps, maxX = std::max(p.x, q.x) + pr.eps;
-            const double minY = std::min(p.y, q.y) - pr.eps, maxY = std::max(p.y, q.y) + pr.eps;
+            const Extent edgeBox =
+                Extent{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)}.Grown(
+                    pr.eps);
             iv.clear();
             double reach = 0.0;
             auto tryPiece = [&](uint32_t j) {
-                const Extent& b = pr.pieces[j].box;
-                if (b.minX > maxX || b.maxX < minX || b.minY > maxY || b.maxY < minY)
+                if (!pr.pieces[j].box.Overlaps(edgeBox))
                     return;
                 const size_t before = iv.size();
                 CoverBy(pr, j, p, q, j < i, iv);
@@ -370,7 +375,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
                 tryPiece(neighbours[n]);
             // Then the pieces listed in the cells the edge runs through, until it is covered.
             if (reach < 1.0)
-                grid.Any(Extent{minX, minY, maxX, maxY}, [&](uint32_t j) {
+                grid.Any(edgeBox, [&](uint32_t j) {
                     if (stamp[j] == k || j == i || skip[j])
                         return false;
                     stamp[j] = k;
@@ -413,8 +418,7 @@ void SplitAtTouches(std::vector<Bit>& bits, double eps)
         boxes.push_back(e.Grown(eps));
         lengths.push_back(std::hypot(b.b.x - b.a.x, b.b.y - b.a.y));
     }
-    std::nth_element(lengths.begin(), lengths.begin() + static_cast<long>(lengths.size() / 2), lengths.end());
-    const CellGrid grid(boxes, std::max(lengths[lengths.size() / 2], eps),
+    const CellGrid grid(boxes, std::max(Median(std::move(lengths)), eps),
                         [](size_t, const Extent&) { return true; });
     struct CutAt {
         uint32_t bit;
@@ -607,16 +611,6 @@ std::vector<Ring> SimpleLoops(Ring ring)
     return loops;
 }
 
-double SignedArea(const Ring& r)
-{
-    double a = 0.0;
-    for (size_t k = 0; k < r.size(); ++k) {
-        const Point2d p = r[k], q = r[(k + 1) % r.size()];
-        a += p.x * q.y - q.x * p.y;
-    }
-    return 0.5 * a;
-}
-
 // -1 outside, 0 on the boundary (within tol), 1 inside.
 int Locate(const Ring& r, Point2d p, double tol)
 {
@@ -749,8 +743,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
         boxes.push_back(pc.box);
         sizes.push_back(std::min(pc.box.maxX - pc.box.minX, pc.box.maxY - pc.box.minY));
     }
-    std::nth_element(sizes.begin(), sizes.begin() + static_cast<long>(sizes.size() / 2), sizes.end());
-    const double cellSize = std::max(kCoverCell * sizes[sizes.size() / 2], pr.eps);
+    const double cellSize = std::max(kCoverCell * Median(std::move(sizes)), pr.eps);
     const CellGrid grid(boxes, cellSize, [&](size_t id, const Extent& cell) {
         const Piece& pc = pr.pieces[id];
         // A piece a few cells wide reaches into nearly all the cells of its box.
@@ -801,8 +794,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
                 Extent b;
                 for (Point2d q : p.outer)
                     b.Add(q.x, q.y);
-                const bool meets = b.minX <= reach.maxX && b.maxX >= reach.minX && b.minY <= reach.maxY &&
-                                   b.maxY >= reach.minY;
+                const bool meets = b.Overlaps(reach);
                 (meets ? nearby : apart).push_back(std::move(p));
             }
             std::vector<PlaneRegion> parts;
@@ -831,8 +823,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
             const Extent box = pr.pieces[j].box.Grown(pr.eps);
             grid.Visit(box, [&](uint32_t k) {
                 const Extent& b = pr.pieces[k].box;
-                if (again[k] || b.minX > box.maxX || b.maxX < box.minX || b.minY > box.maxY ||
-                    b.maxY < box.minY)
+                if (again[k] || !b.Overlaps(box))
                     return;
                 again[k] = true;
                 redo.push_back(k);

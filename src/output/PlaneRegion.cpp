@@ -1,6 +1,7 @@
 // The plane region over GEOS's reentrant C API. Each region family (a union and what is derived
 // from it) owns one engine context; nothing here is global.
 #include "output/PlaneRegion.h"
+#include "output/SegmentMath.h"
 
 #include <geos_c.h>
 
@@ -113,17 +114,6 @@ GEOSGeometry* MakeRing(Context& ctx, const Ring& ring)
     return g;
 }
 
-double RingArea(const Ring& ring)
-{
-    double a = 0.0;
-    for (size_t i = 0; i < ring.size(); ++i) {
-        const Point2d& p = ring[i];
-        const Point2d& q = ring[(i + 1) % ring.size()];
-        a += p.x * q.y - q.x * p.y;
-    }
-    return 0.5 * a;
-}
-
 Ring RingPoints(GEOSContextHandle_t h, const GEOSGeometry* ring)
 {
     Ring out;
@@ -161,8 +151,8 @@ void CollectLines(GEOSContextHandle_t h, const GEOSGeometry* g, std::vector<Line
 // The union of polygons made in `ctx`, which takes them over.
 GEOSGeometry* UnionOfParts(Context& ctx, std::vector<GEOSGeometry*>& parts, const char* what)
 {
-    GEOSGeometry* all =
-        GEOSGeom_createCollection_r(ctx.handle, GEOS_MULTIPOLYGON, parts.data(), static_cast<unsigned>(parts.size()));
+    GEOSGeometry* all = GEOSGeom_createCollection_r(ctx.handle, GEOS_MULTIPOLYGON, parts.data(),
+                                                    static_cast<unsigned>(parts.size()));
     if (!all)
         ctx.Fail("Collection");
     GEOSGeometry* merged = GEOSUnaryUnion_r(ctx.handle, all);
@@ -188,7 +178,7 @@ PlaneRegion PlaneRegion::UnionOf(const std::vector<Ring>& polygons)
     std::vector<GEOSGeometry*> parts;
     parts.reserve(polygons.size());
     for (const Ring& ring : polygons) {
-        if (ring.size() < 3 || !(std::fabs(RingArea(ring)) > 0.0))
+        if (ring.size() < 3 || !(std::fabs(SignedArea(ring)) > 0.0))
             continue;
         GEOSGeometry* shell = MakeRing(*ctx, ring);
         GEOSGeometry* polygon = GEOSGeom_createPolygon_r(ctx->handle, shell, nullptr, 0);
@@ -230,8 +220,8 @@ PlaneRegion PlaneRegion::FromPolygons(const std::vector<RegionPolygon>& polygons
     AddPolygons(*ctx, polygons, parts);
     if (parts.empty())
         return {};
-    GEOSGeometry* all =
-        GEOSGeom_createCollection_r(ctx->handle, GEOS_MULTIPOLYGON, parts.data(), static_cast<unsigned>(parts.size()));
+    GEOSGeometry* all = GEOSGeom_createCollection_r(ctx->handle, GEOS_MULTIPOLYGON, parts.data(),
+                                                    static_cast<unsigned>(parts.size()));
     if (!all)
         ctx->Fail("Collection");
     return PlaneRegion(std::make_unique<Impl>(ctx, all));

@@ -4,6 +4,7 @@
 #include "common/Point.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace velrok {
 
@@ -11,6 +12,18 @@ namespace velrok {
 inline double Cross(Point2d o, Point2d a, Point2d b)
 {
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+// Signed area of a closed ring (the last point not repeated): positive when counter-clockwise.
+inline double SignedArea(const std::vector<Point2d>& ring)
+{
+    double a = 0.0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const Point2d& p = ring[i];
+        const Point2d& q = ring[(i + 1) % ring.size()];
+        a += p.x * q.y - q.x * p.y;
+    }
+    return 0.5 * a;
 }
 
 // Squared distance from p to the segment a-b: one square root per answer, not one per edge.
