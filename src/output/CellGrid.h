@@ -39,10 +39,12 @@ class CellGrid {
   public:
     CellGrid() = default;
 
-    // `cell` > 0 is the wished cell size; it grows when the extent would need too many cells.
-    // `keep(item, cellExtent)` may refuse a cell that the item's box overlaps but the item itself
-    // does not reach (a long slanted edge); it must keep every cell the item touches.
-    template <class Keep> CellGrid(const std::vector<Extent>& items, double cell, Keep keep)
+    // `cell` > 0 is the wished cell size; it grows when the extent would need more than
+    // `maxCells` cells. `keep(item, cellExtent)` may refuse a cell that the item's box overlaps
+    // but the item itself does not reach (a long slanted edge); it must keep every cell the item
+    // touches.
+    template <class Keep>
+    CellGrid(const std::vector<Extent>& items, double cell, Keep keep, double maxCells = kMaxGridCells)
     {
         Extent all;
         for (const Extent& e : items)
@@ -53,7 +55,8 @@ class CellGrid {
         if (all.IsEmpty())
             return;
         const double w = all.maxX - all.minX, h = all.maxY - all.minY;
-        m_cell = std::max({cell, std::sqrt(w * h / kMaxGridCells), std::max(w, h) / 65536.0, 1e-9});
+        maxCells = std::clamp(maxCells, 1.0, kMaxGridCells);
+        m_cell = std::max({cell, std::sqrt(w * h / maxCells), std::max(w, h) / 65536.0, 1e-9});
         m_x0 = all.minX;
         m_y0 = all.minY;
         m_nx = static_cast<int>(std::floor(w / m_cell)) + 1;
@@ -114,6 +117,46 @@ class CellGrid {
             return !found;
         });
         return found;
+    }
+
+    // The same for the cells within `grow` of the segment (x0, y0)-(x1, y1), row by row: a long
+    // slanted segment meets far fewer cells than its box holds.
+    template <class Pred> bool AnyAlong(double x0, double y0, double x1, double y1, double grow, Pred pred) const
+    {
+        if (IsEmpty())
+            return false;
+        const Extent query{std::min(x0, x1) - grow, std::min(y0, y1) - grow, std::max(x0, x1) + grow,
+                           std::max(y0, y1) + grow};
+        const Extent b = Bounds();
+        if (query.maxX < b.minX || query.minX > b.maxX || query.maxY < b.minY || query.minY > b.maxY)
+            return false;
+        int i0, i1, j0, j1;
+        Range(query, i0, i1, j0, j1);
+        const double dy = y1 - y0;
+        for (int j = j0; j <= j1; ++j) {
+            // Where along the segment y comes within `grow` of the row, and so which columns.
+            int a = i0, c = i1;
+            if (dy != 0.0) {
+                const double lo = m_y0 + j * m_cell - grow, hi = m_y0 + (j + 1) * m_cell + grow;
+                double t0 = (lo - y0) / dy, t1 = (hi - y0) / dy;
+                if (t0 > t1)
+                    std::swap(t0, t1);
+                t0 = std::max(t0, 0.0);
+                t1 = std::min(t1, 1.0);
+                if (t0 > t1)
+                    continue;
+                const double xa = x0 + t0 * (x1 - x0), xb = x0 + t1 * (x1 - x0);
+                a = std::max(i0, Clamp(std::min(xa, xb) - grow - m_x0, m_nx));
+                c = std::min(i1, Clamp(std::max(xa, xb) + grow - m_x0, m_nx));
+            }
+            for (int i = a; i <= c; ++i) {
+                const size_t cell = Index(i, j);
+                for (uint32_t k = m_start[cell]; k < m_start[cell + 1]; ++k)
+                    if (pred(m_items[k]))
+                        return true;
+            }
+        }
+        return false;
     }
 
     // The items listed near `query`, each once, in increasing order.

@@ -21,42 +21,37 @@ enum class Along : uint8_t {
     NotchSide, // a side of a notch (an outline edge the other way round): see HoldsAlong
 };
 
-// Small, as there are millions: its ends are the starts of outline edges.
-struct Plane {
-    uint32_t a = 0, b = 0;   // inside is to the left of a->b
-    float invLen = 0.0f;     // enough for what it scales: distances compared with tolerances
-    uint32_t edge = kNoEdge; // the outline edge it lies on; kNoEdge for a bridge
-    Along along = Along::Hull;
-};
-
+// A piece's outline is points p0 .. p0+n-1 of the prepared points, with its first point once more
+// after them, so that outline edge k runs from point k to point k+1. Its hull is the outline
+// without the notch points (bit i of `notches`): a notch point is never next to another, so the
+// hull goes from each other point to the next, or to the one after where that is a notch.
 struct Piece {
-    uint32_t e0 = 0, ne = 0; // outline edges
-    uint32_t h0 = 0, nh = 0; // hull planes
-    uint32_t n0 = 0, nn = 0; // notch triangles, three planes each
+    uint32_t p0 = 0, n = 0;
+    uint32_t notches = 0;
     uint32_t track = 0;
     const Ring* given = nullptr; // the piece as it came
     Extent box;
-};
 
-struct Edge {
-    Point2d a, b;
+    bool IsNotch(uint32_t i) const { return (notches >> i) & 1u; }
+    // The hull point after outline point i (not a notch).
+    uint32_t HullNext(uint32_t i) const
+    {
+        const uint32_t j = i + 1 == n ? 0 : i + 1;
+        return IsNotch(j) ? (j + 1 == n ? 0 : j + 1) : j;
+    }
 };
+// Outlines with more points than this go to the engine.
+constexpr uint32_t kMaxPiecePoints = 32;
 
 struct Prepared {
-    std::vector<Edge> edges; // every piece's outline edges, piece after piece
-    std::vector<Plane> planes;
+    std::vector<Point2d> points; // every piece's outline, piece after piece
     std::vector<Piece> pieces;
     Point2d origin; // subtracted from every point: what is worked out is near 0
     double eps = 0.0, linkTol = 0.0;
-};
 
-// The plane from the start of outline edge a to the start of outline edge b.
-Plane MakePlane(const std::vector<Edge>& edges, uint32_t a, uint32_t b, uint32_t edge, Along along)
-{
-    const Point2d pa = edges[a].a, pb = edges[b].a;
-    const double len = std::hypot(pb.x - pa.x, pb.y - pa.y);
-    return {a, b, len > 0.0 ? static_cast<float>(1.0 / len) : 0.0f, edge, along};
-}
+    Point2d EdgeStart(uint32_t k) const { return points[k]; }
+    Point2d EdgeEnd(uint32_t k) const { return points[k + 1]; }
+};
 
 // The middle value (the upper one of an even count); `v` is not empty.
 double Median(std::vector<double> v)
@@ -91,22 +86,16 @@ bool Prepare(const TrackSet& set, Prepared& out)
     const double rounding = far * std::numeric_limits<double>::epsilon();
     out.eps = kCoverTolerance * (1.0 + size) + kCoverRoundings * rounding;
     out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;
-    // Room for everything at once: the planes are the hulls' edges and three for each notch.
-    size_t pieces = 0, points = 0, notches = 0;
+    // Room for every point at once, each piece's first one twice.
+    size_t pieces = 0, points = 0;
     for (const TrackPieces& track : set) {
         pieces += track.size();
-        for (const Ring& r : track) {
-            points += r.size();
-            for (size_t k = 0; k < r.size(); ++k)
-                notches += Cross(r[(k + r.size() - 1) % r.size()], r[k], r[(k + 1) % r.size()]) < 0.0;
-        }
+        for (const Ring& r : track)
+            points += r.size() + 1;
     }
     out.pieces.reserve(pieces);
-    out.edges.reserve(points);
-    out.planes.reserve(points + 3 * notches);
+    out.points.reserve(points);
     Ring ring;
-    std::vector<bool> notch;
-    std::vector<size_t> hull;
     for (uint32_t t = 0; t < set.size(); ++t) {
         for (const Ring& given : set[t]) {
             // Points within the tolerance of the line through their neighbours are dropped: a
@@ -124,9 +113,11 @@ bool Prepare(const TrackSet& set, Prepared& out)
                 ring.pop_back();
             while (ring.size() > 3 && IsStraight(ring.back(), ring.front(), ring[1], out.eps))
                 ring.erase(ring.begin());
-            const size_t n = ring.size();
+            const uint32_t n = static_cast<uint32_t>(ring.size());
             if (n < 3)
                 continue;
+            if (n > kMaxPiecePoints)
+                return false;
             const double area = SignedArea(ring);
             if (!(area > 0.0)) {
                 if (area < 0.0)
@@ -136,49 +127,31 @@ bool Prepare(const TrackSet& set, Prepared& out)
             Piece piece;
             piece.track = t;
             piece.given = &given;
-            piece.e0 = static_cast<uint32_t>(out.edges.size());
-            piece.ne = static_cast<uint32_t>(n);
-            notch.assign(n, false);
-            for (size_t k = 0; k < n; ++k) {
+            piece.p0 = static_cast<uint32_t>(out.points.size());
+            piece.n = n;
+            for (uint32_t k = 0; k < n; ++k) {
                 const Point2d p = ring[k];
-                out.edges.push_back({p, ring[(k + 1) % n]});
                 piece.box.Add(p.x, p.y);
-                notch[k] = Cross(ring[(k + n - 1) % n], p, ring[(k + 1) % n]) < 0.0;
+                if (Cross(ring[(k + n - 1) % n], p, ring[(k + 1) % n]) < 0.0)
+                    piece.notches |= 1u << k;
             }
-            for (size_t k = 0; k < n; ++k)
-                if (notch[k] && (notch[(k + 1) % n] || notch[(k + n - 1) % n]))
+            for (uint32_t k = 0; k < n; ++k)
+                if (piece.IsNotch(k) && (piece.IsNotch((k + 1) % n) || piece.IsNotch((k + n - 1) % n)))
                     return false;
             // The hull: the outline without its notches, which must leave it convex.
-            hull.clear();
-            for (size_t k = 0; k < n; ++k)
-                if (!notch[k])
-                    hull.push_back(k);
-            const size_t nh = hull.size();
+            uint32_t nh = 0;
+            for (uint32_t k = 0; k < n; ++k) {
+                if (piece.IsNotch(k))
+                    continue;
+                ++nh;
+                const uint32_t b = piece.HullNext(k), c = piece.HullNext(b);
+                if (Cross(ring[k], ring[b], ring[c]) < 0.0)
+                    return false;
+            }
             if (nh < 3)
                 return false;
-            for (size_t k = 0; k < nh; ++k)
-                if (Cross(ring[hull[k]], ring[hull[(k + 1) % nh]], ring[hull[(k + 2) % nh]]) < 0.0)
-                    return false;
-            piece.h0 = static_cast<uint32_t>(out.planes.size());
-            piece.nh = static_cast<uint32_t>(nh);
-            auto at = [&](size_t k) { return piece.e0 + static_cast<uint32_t>(k); };
-            for (size_t k = 0; k < nh; ++k) {
-                const size_t a = hull[k], b = hull[(k + 1) % nh];
-                const bool onOutline = (a + 1) % n == b;
-                out.planes.push_back(
-                    MakePlane(out.edges, at(a), at(b), onOutline ? at(a) : kNoEdge, Along::Hull));
-            }
-            piece.n0 = static_cast<uint32_t>(out.planes.size());
-            for (size_t k = 0; k < n; ++k) {
-                if (!notch[k])
-                    continue;
-                const size_t u = (k + n - 1) % n, v = (k + 1) % n;
-                // Counter-clockwise u, v, x: across the bridge, then back along the outline.
-                out.planes.push_back(MakePlane(out.edges, at(u), at(v), kNoEdge, Along::Mouth));
-                out.planes.push_back(MakePlane(out.edges, at(v), at(k), at(k), Along::NotchSide));
-                out.planes.push_back(MakePlane(out.edges, at(k), at(u), at(u), Along::NotchSide));
-                ++piece.nn;
-            }
+            out.points.insert(out.points.end(), ring.begin(), ring.end());
+            out.points.push_back(ring.front());
             out.pieces.push_back(piece);
         }
     }
@@ -211,56 +184,66 @@ bool HoldsAlong(Along along, bool same, bool earlier)
     return false;
 }
 
-// Narrows [from, to] to the part of p -> q inside the planes; false when nothing is left.
-bool ClipPlanes(const Plane* planes, uint32_t n, const Edge* edges, Point2d p, Point2d q, double eps,
-                bool earlier, Cut& from, Cut& to)
+// Narrows [from, to] by the plane from a to b (inside to its left); `edge` is the outline edge it
+// lies on (kNoEdge for a bridge). False when nothing is left.
+inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, Point2d p, Point2d q, double len,
+                      double eps, bool earlier, Cut& from, Cut& to)
 {
-    const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
-    for (uint32_t k = 0; k < n; ++k) {
-        const Plane& pl = planes[k];
-        const Point2d a = edges[pl.a].a, b = edges[pl.b].a;
-        const double dx = b.x - a.x, dy = b.y - a.y;
-        const double sp = (dx * (p.y - a.y) - dy * (p.x - a.x)) * pl.invLen;
-        const double sq = (dx * (q.y - a.y) - dy * (q.x - a.x)) * pl.invLen;
-        // Lines that close at the edge's ends are one: the rounding of the coordinates, and the
-        // slope two runs of one heading (worked out separately) can have between them. The longer
-        // of the two sets it, so that each of the pair sees the other the same way.
-        const double tol = eps + kCoverSlope * std::max(len, std::fabs(dx) + std::fabs(dy));
-        if (std::fabs(sp) <= tol && std::fabs(sq) <= tol) {
-            const bool same = dx * (q.x - p.x) + dy * (q.y - p.y) > 0.0;
-            if (!HoldsAlong(pl.along, same, earlier))
-                return false;
-            continue;
-        }
-        if (sp <= 0.0 && sq <= 0.0)
-            return false;
-        if (sp >= 0.0 && sq >= 0.0)
-            continue;
-        const double t = sp / (sp - sq);
-        if (sp < 0.0) {
-            if (t > from.t)
-                from = {t, pl.edge};
-        } else if (t < to.t) {
-            to = {t, pl.edge};
-        }
-        if (from.t >= to.t)
-            return false;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    // Twice the areas, not distances: the square root is left out by comparing squares.
+    const double cp = dx * (p.y - a.y) - dy * (p.x - a.x);
+    const double cq = dx * (q.y - a.y) - dy * (q.x - a.x);
+    // Lines that close at the edge's ends are one: the rounding of the coordinates, and the
+    // slope two runs of one heading (worked out separately) can have between them. The longer
+    // of the two sets it, so that each of the pair sees the other the same way.
+    const double tol = eps + kCoverSlope * std::max(len, std::fabs(dx) + std::fabs(dy));
+    const double reach2 = tol * tol * (dx * dx + dy * dy);
+    if (cp * cp <= reach2 && cq * cq <= reach2) {
+        const bool same = dx * (q.x - p.x) + dy * (q.y - p.y) > 0.0;
+        return HoldsAlong(along, same, earlier);
     }
-    return true;
+    if (cp <= 0.0 && cq <= 0.0)
+        return false;
+    if (cp >= 0.0 && cq >= 0.0)
+        return true;
+    const double t = cp / (cp - cq);
+    if (cp < 0.0) {
+        if (t > from.t)
+            from = {t, edge};
+    } else if (t < to.t) {
+        to = {t, edge};
+    }
+    return from.t < to.t;
 }
 
 // Appends the parts of p -> q that piece `j` covers: inside its hull, outside its notches.
 void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier, std::vector<Interval>& out)
 {
     const Piece& pc = pr.pieces[j];
+    const Point2d* pts = pr.points.data() + pc.p0;
+    const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
-    if (!ClipPlanes(&pr.planes[pc.h0], pc.nh, pr.edges.data(), p, q, pr.eps, earlier, from, to))
-        return;
+    for (uint32_t i = 0; i < pc.n; ++i) {
+        if (pc.IsNotch(i))
+            continue;
+        const uint32_t k = pc.HullNext(i);
+        const uint32_t edge = k == (i + 1 == pc.n ? 0 : i + 1) ? pc.p0 + i : kNoEdge;
+        if (!ClipPlane(pts[i], pts[k], edge, Along::Hull, p, q, len, pr.eps, earlier, from, to))
+            return;
+    }
     const size_t first = out.size();
     out.push_back({from, to});
-    for (uint32_t k = 0; k < pc.nn; ++k) {
+    if (pc.notches == 0)
+        return;
+    for (uint32_t k = 0; k < pc.n; ++k) {
+        if (!pc.IsNotch(k))
+            continue;
+        const uint32_t u = k == 0 ? pc.n - 1 : k - 1, v = k + 1 == pc.n ? 0 : k + 1;
+        // Counter-clockwise u, v, k: across the bridge, then back along the outline.
         Cut nf{0.0, kNoEdge}, nt{1.0, kNoEdge};
-        if (!ClipPlanes(&pr.planes[pc.n0 + 3 * k], 3, pr.edges.data(), p, q, pr.eps, earlier, nf, nt))
+        if (!ClipPlane(pts[u], pts[v], kNoEdge, Along::Mouth, p, q, len, pr.eps, earlier, nf, nt) ||
+            !ClipPlane(pts[v], pts[k], pc.p0 + k, Along::NotchSide, p, q, len, pr.eps, earlier, nf, nt) ||
+            !ClipPlane(pts[k], pts[u], pc.p0 + u, Along::NotchSide, p, q, len, pr.eps, earlier, nf, nt))
             continue;
         const size_t end = out.size();
         for (size_t m = first; m < end; ++m) {
@@ -280,36 +263,23 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
     }
 }
 
-// Grows `reach`, the end of what the intervals cover from 0 on without a gap.
-void Absorb(const std::vector<Interval>& iv, double& reach)
-{
-    for (bool grown = true; grown;) {
-        grown = false;
-        for (const Interval& in : iv)
-            if (in.from.t <= reach && in.to.t > reach) {
-                reach = in.to.t;
-                grown = true;
-            }
-    }
-}
-
 // Where outline edges k and m cross, worked out the same way whichever of the two is cut, and
 // put on an end of either when it is that close: the two bits of boundary that meet there then
 // share the point exactly.
 Point2d Crossing(const Prepared& pr, uint32_t k, uint32_t m)
 {
-    const Edge& e = pr.edges[std::min(k, m)];
-    const Edge& f = pr.edges[std::max(k, m)];
-    const double rx = e.b.x - e.a.x, ry = e.b.y - e.a.y, sx = f.b.x - f.a.x, sy = f.b.y - f.a.y;
+    const uint32_t lo = std::min(k, m), hi = std::max(k, m);
+    const Point2d ea = pr.EdgeStart(lo), eb = pr.EdgeEnd(lo), fa = pr.EdgeStart(hi), fb = pr.EdgeEnd(hi);
+    const double rx = eb.x - ea.x, ry = eb.y - ea.y, sx = fb.x - fa.x, sy = fb.y - fa.y;
     const double den = rx * sy - ry * sx;
-    Point2d x = e.a;
+    Point2d x = ea;
     if (den != 0.0) {
-        const double t = ((f.a.x - e.a.x) * sy - (f.a.y - e.a.y) * sx) / den;
-        x = {e.a.x + t * rx, e.a.y + t * ry};
+        const double t = ((fa.x - ea.x) * sy - (fa.y - ea.y) * sx) / den;
+        x = {ea.x + t * rx, ea.y + t * ry};
     }
     double best = pr.eps;
     Point2d snapped = x;
-    for (Point2d c : {e.a, e.b, f.a, f.b}) {
+    for (Point2d c : {ea, eb, fa, fb}) {
         const double d = std::hypot(c.x - x.x, c.y - x.y);
         if (d <= best) {
             best = d;
@@ -326,15 +296,37 @@ struct Bit {
 
 Point2d PointAt(const Prepared& pr, uint32_t edge, const Cut& c)
 {
-    const Edge& e = pr.edges[edge];
+    const Point2d a = pr.EdgeStart(edge), b = pr.EdgeEnd(edge);
     if (c.t <= 0.0)
-        return e.a;
+        return a;
     if (c.t >= 1.0)
-        return e.b;
+        return b;
     if (c.edge == kNoEdge) // a bridge: no outline edge to share the point with
-        return {e.a.x + c.t * (e.b.x - e.a.x), e.a.y + c.t * (e.b.y - e.a.y)};
+        return {a.x + c.t * (b.x - a.x), a.y + c.t * (b.y - a.y)};
     return Crossing(pr, edge, c.edge);
 }
+
+// Grows `reach`, the end of what the intervals cover from 0 on without a gap, and lowers `back`,
+// the start of what they cover up to 1.
+void Absorb(const std::vector<Interval>& iv, double& reach, double& back)
+{
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const Interval& in : iv) {
+            if (in.from.t <= reach && in.to.t > reach) {
+                reach = in.to.t;
+                grown = true;
+            }
+            if (in.to.t >= back && in.from.t < back) {
+                back = in.from.t;
+                grown = true;
+            }
+        }
+    }
+}
+
+// How many of the pieces that covered the last piece's edges are tried first on the next one's.
+constexpr size_t kCoverHints = 16;
 
 // The uncovered bits of the edges of the `n` pieces listed from `list` on, the pieces marked in
 // `skip` left out.
@@ -344,48 +336,75 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
     std::vector<Interval> iv;
     std::vector<uint32_t> stamp(pr.pieces.size(), kNoEdge); // the last edge each piece was tried on
     const uint32_t count = static_cast<uint32_t>(pr.pieces.size());
+    // The pieces that covered some of the last piece's edges: the next piece along the track
+    // lies under the same pieces, or under the ones after them.
+    std::vector<uint32_t> hints, covering;
+    uint32_t last = kNoEdge;
     for (size_t li = 0; li < n; ++li) {
         const uint32_t i = list[li];
         if (skip[i])
             continue;
         const Piece& pc = pr.pieces[i];
-        // The neighbours along the track cover most of each other: they are tried first.
-        uint32_t neighbours[2];
-        uint32_t nNeighbours = 0;
-        if (i + 1 < count && pr.pieces[i + 1].track == pc.track && !skip[i + 1])
-            neighbours[nNeighbours++] = i + 1;
-        if (i > 0 && pr.pieces[i - 1].track == pc.track && !skip[i - 1])
-            neighbours[nNeighbours++] = i - 1;
-        for (uint32_t k = pc.e0; k < pc.e0 + pc.ne; ++k) {
-            const Point2d p = pr.edges[k].a, q = pr.edges[k].b;
-            const Extent edgeBox =
-                Extent{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)}.Grown(
-                    pr.eps);
+        if (last == kNoEdge || last + 1 != i || pr.pieces[last].track != pc.track)
+            covering.clear();
+        hints.swap(covering);
+        covering.clear();
+        last = i;
+        // The neighbours along the track cover most of each other: they are tried first, then the
+        // hints and the pieces after them.
+        uint32_t first[2 + 2 * kCoverHints];
+        uint32_t nFirst = 0;
+        auto propose = [&](uint32_t j) {
+            if (j >= count || j == i || skip[j] || std::find(first, first + nFirst, j) != first + nFirst)
+                return;
+            first[nFirst++] = j;
+        };
+        if (i + 1 < count && pr.pieces[i + 1].track == pc.track)
+            propose(i + 1);
+        if (i > 0 && pr.pieces[i - 1].track == pc.track)
+            propose(i - 1);
+        for (uint32_t h : hints) {
+            propose(h);
+            if (h + 1 < count && pr.pieces[h + 1].track == pr.pieces[h].track)
+                propose(h + 1);
+        }
+        for (uint32_t k = pc.p0; k < pc.p0 + pc.n; ++k) {
+            const Point2d p = pr.EdgeStart(k), q = pr.EdgeEnd(k);
             iv.clear();
-            double reach = 0.0;
+            double reach = 0.0, back = 1.0;
+            // Only a piece over what is not yet covered can add to it.
+            Extent gap = Extent{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)}
+                             .Grown(pr.eps);
             auto tryPiece = [&](uint32_t j) {
-                if (!pr.pieces[j].box.Overlaps(edgeBox))
+                stamp[j] = k;
+                if (!pr.pieces[j].box.Overlaps(gap))
                     return;
                 const size_t before = iv.size();
                 CoverBy(pr, j, p, q, j < i, iv);
-                if (iv.size() > before)
-                    Absorb(iv, reach);
+                if (iv.size() == before)
+                    return;
+                if (covering.size() < kCoverHints && std::find(covering.begin(), covering.end(), j) == covering.end())
+                    covering.push_back(j);
+                const double r0 = reach, b0 = back;
+                Absorb(iv, reach, back);
+                if (reach < back && (reach != r0 || back != b0)) {
+                    const Point2d u{p.x + reach * (q.x - p.x), p.y + reach * (q.y - p.y)};
+                    const Point2d v{p.x + back * (q.x - p.x), p.y + back * (q.y - p.y)};
+                    gap = Extent{std::min(u.x, v.x), std::min(u.y, v.y), std::max(u.x, v.x), std::max(u.y, v.y)}
+                              .Grown(pr.eps);
+                }
             };
-            for (uint32_t n = 0; n < nNeighbours && reach < 1.0; ++n)
-                tryPiece(neighbours[n]);
+            for (uint32_t f = 0; f < nFirst && reach < back; ++f)
+                tryPiece(first[f]);
             // Then the pieces listed in the cells the edge runs through, until it is covered.
-            if (reach < 1.0)
-                grid.Any(edgeBox, [&](uint32_t j) {
+            if (reach < back)
+                grid.AnyAlong(p.x, p.y, q.x, q.y, pr.eps, [&](uint32_t j) {
                     if (stamp[j] == k || j == i || skip[j])
                         return false;
-                    stamp[j] = k;
-                    for (uint32_t n = 0; n < nNeighbours; ++n)
-                        if (neighbours[n] == j)
-                            return false;
                     tryPiece(j);
-                    return reach >= 1.0;
+                    return reach >= back;
                 });
-            if (reach >= 1.0)
+            if (reach >= back)
                 continue;
             std::sort(iv.begin(), iv.end(),
                       [](const Interval& a, const Interval& b) { return a.from.t < b.from.t; });
@@ -418,8 +437,11 @@ void SplitAtTouches(std::vector<Bit>& bits, double eps)
         boxes.push_back(e.Grown(eps));
         lengths.push_back(std::hypot(b.b.x - b.a.x, b.b.y - b.a.y));
     }
-    const CellGrid grid(boxes, std::max(Median(std::move(lengths)), eps),
-                        [](size_t, const Extent&) { return true; });
+    // The bits lie along a thin band across a wide box: a few cells for each bit are plenty, and
+    // the empty cells would cost more to make than the search saves.
+    const double cells = 4.0 * static_cast<double>(bits.size()) + 1024.0;
+    const CellGrid grid(
+        boxes, std::max(Median(std::move(lengths)), eps), [](size_t, const Extent&) { return true; }, cells);
     struct CutAt {
         uint32_t bit;
         double t;
@@ -681,7 +703,9 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
     bits.erase(std::remove_if(bits.begin(), bits.end(),
                               [&](const Bit& b) { return again[b.piece] || skip[b.piece]; }),
                bits.end());
-    constexpr size_t kChunk = 2048;
+    // A few chunks for each thread, to share the work out evenly, but not many more: each one
+    // starts its own marks for every piece.
+    const size_t kChunk = std::max<size_t>(2048, redo.size() / (4 * std::max(threads, 1u)) + 1);
     const size_t chunks = (redo.size() + kChunk - 1) / kChunk;
     std::vector<std::vector<Bit>> parts(chunks);
     RunSweptTasks(chunks, threads, [&](size_t c) {
@@ -750,15 +774,16 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
         if (pc.box.maxX - pc.box.minX < 3.0 * cellSize && pc.box.maxY - pc.box.minY < 3.0 * cellSize)
             return true;
         const Extent c = cell.Grown(pr.eps);
-        for (uint32_t h = pc.h0; h < pc.h0 + pc.nh; ++h) {
-            const Plane& pl = pr.planes[h];
-            const Point2d a = pr.edges[pl.a].a, b = pr.edges[pl.b].a;
+        for (uint32_t i = 0; i < pc.n; ++i) {
+            if (pc.IsNotch(i))
+                continue;
+            const Point2d a = pr.points[pc.p0 + i], b = pr.points[pc.p0 + pc.HullNext(i)];
             auto out = [&](double x, double y) { return Cross(a, b, {x, y}) < 0.0; };
             if (out(c.minX, c.minY) && out(c.maxX, c.minY) && out(c.maxX, c.maxY) && out(c.minX, c.maxY))
                 return false; // the cell lies wholly outside one side of the hull
         }
         return true;
-    });
+    }, kCoverCellsPerPiece * static_cast<double>(pr.pieces.size()));
 
     // Where the bits do not link, a few pieces met in a way the tolerances could not settle (runs
     // of the same straight line, worked out apart): the pieces around those points are left to

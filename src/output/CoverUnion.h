@@ -28,6 +28,9 @@ inline constexpr double kCoverLinkTolerance = 1e-9;
 
 // The grid's cells, times the median of the pieces' narrower side.
 inline constexpr double kCoverCell = 0.5;
+// ... but no more cells than this for each piece: the run's box is wide and its band thin, and
+// empty cells cost more to make than the finer search saves.
+inline constexpr double kCoverCellsPerPiece = 8.0;
 // How many times the union by cover is tried, each time leaving more pieces to the engine.
 inline constexpr int kCoverRounds = 8;
 

@@ -168,6 +168,62 @@ TEST(CellGrid, VisitsEveryItemWhoseBoxMeetsTheQuery)
     // A grid asked for tiny cells over a wide extent stays within its cell budget.
     const CellGrid coarse({{0, 0, 1e6, 1e6}}, 1e-3, [](size_t, const Extent&) { return true; });
     EXPECT_GE(coarse.Cell() * coarse.Cell(), 1e12 / kMaxGridCells * (1.0 - 1e-9));
+    // ... and within a smaller one when asked.
+    const CellGrid budget({{0, 0, 100, 100}}, 0.01, [](size_t, const Extent&) { return true; }, 400.0);
+    EXPECT_GE(budget.Cell(), 5.0 * (1.0 - 1e-9));
+}
+
+// Along a segment the grid offers every item whose box comes within the margin of it (it may
+// offer more), in any direction, from inside the grid and from beyond its edge.
+TEST(CellGrid, AlongASegmentOffersEveryItemNearIt)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> at(0.0, 100.0), size(0.0, 4.0), far(-30.0, 130.0);
+    std::vector<Extent> items;
+    for (int i = 0; i < 800; ++i) {
+        const double x = at(random), y = at(random);
+        items.push_back({x, y, x + size(random), y + size(random)});
+    }
+    const CellGrid grid(items, 2.0, [](size_t, const Extent&) { return true; });
+    // Whether the box grown by `grow` meets the segment: clip the segment to it.
+    auto meets = [](const Extent& e, double grow, double x0, double y0, double x1, double y1) {
+        double t0 = 0.0, t1 = 1.0;
+        auto slab = [&](double from, double d, double lo, double hi) {
+            if (d == 0.0)
+                return from >= lo && from <= hi;
+            double a = (lo - from) / d, b = (hi - from) / d;
+            if (a > b)
+                std::swap(a, b);
+            t0 = std::max(t0, a);
+            t1 = std::min(t1, b);
+            return t0 <= t1;
+        };
+        return slab(x0, x1 - x0, e.minX - grow, e.maxX + grow) && slab(y0, y1 - y0, e.minY - grow, e.maxY + grow);
+    };
+    int checked = 0;
+    for (int q = 0; q < 300; ++q) {
+        double x0 = far(random), y0 = far(random), x1 = far(random), y1 = far(random);
+        if (q % 10 == 0)
+            y1 = y0; // level
+        if (q % 10 == 1)
+            x1 = x0; // upright
+        const double grow = q % 3 == 0 ? 0.0 : 0.5;
+        std::vector<bool> offered(items.size(), false);
+        grid.AnyAlong(x0, y0, x1, y1, grow, [&](uint32_t id) {
+            offered[id] = true;
+            return false;
+        });
+        for (size_t i = 0; i < items.size(); ++i)
+            if (meets(items[i], grow, x0, y0, x1, y1)) {
+                ++checked;
+                EXPECT_TRUE(offered[i]) << "segment " << q << " missed item " << i;
+            }
+        // It stops at the first item the predicate takes.
+        int calls = 0;
+        const bool any = grid.AnyAlong(x0, y0, x1, y1, grow, [&](uint32_t) { return ++calls == 1; });
+        EXPECT_EQ(any, calls == 1);
+    }
+    EXPECT_GT(checked, 1000);
 }
 
 } // namespace
