@@ -690,31 +690,11 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
     return true;
 }
 
-// One try at the union of every piece not marked in `skip`, after working out afresh the bits of
-// the pieces in `redo` (those of the others are kept from the try before): its polygons, or false
-// with the points where the bits did not link in `trouble` (none: no telling where).
-bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
-              const std::vector<uint32_t>& redo, unsigned threads, std::vector<Bit>& bits,
-              std::vector<RegionPolygon>& polygons, std::vector<Point2d>& trouble)
+// The bits linked into rings and those into polygons; false with the points where they did not
+// link in `trouble` (none: no telling where).
+bool LinkIntoPolygons(const Prepared& pr, std::vector<Bit> bits, std::vector<RegionPolygon>& polygons,
+                      std::vector<Point2d>& trouble)
 {
-    std::vector<bool> again(pr.pieces.size(), false);
-    for (uint32_t i : redo)
-        again[i] = true;
-    bits.erase(std::remove_if(bits.begin(), bits.end(),
-                              [&](const Bit& b) { return again[b.piece] || skip[b.piece]; }),
-               bits.end());
-    // A few chunks for each thread, to share the work out evenly, but not many more: each one
-    // starts its own marks for every piece.
-    const size_t kChunk = std::max<size_t>(2048, redo.size() / (4 * std::max(threads, 1u)) + 1);
-    const size_t chunks = (redo.size() + kChunk - 1) / kChunk;
-    std::vector<std::vector<Bit>> parts(chunks);
-    RunSweptTasks(chunks, threads, [&](size_t c) {
-        const size_t first = c * kChunk;
-        UncoveredBits(pr, grid, skip, redo.data() + first, std::min(kChunk, redo.size() - first), parts[c]);
-    });
-    for (const std::vector<Bit>& p : parts)
-        bits.insert(bits.end(), p.begin(), p.end());
-
     SplitAtTouches(bits, pr.eps);
     std::vector<uint32_t> next;
     if (!LinkBits(bits, pr.linkTol, next, trouble))
@@ -748,6 +728,196 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
             back(h);
     }
     return true;
+}
+
+// One try at the union of every piece not marked in `skip`, after working out afresh the bits of
+// the pieces in `redo` (those of the others are kept from the try before): its polygons, or false
+// with the points where the bits did not link in `trouble` (none: no telling where).
+bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
+              const std::vector<uint32_t>& redo, unsigned threads, std::vector<Bit>& bits,
+              std::vector<RegionPolygon>& polygons, std::vector<Point2d>& trouble)
+{
+    std::vector<bool> again(pr.pieces.size(), false);
+    for (uint32_t i : redo)
+        again[i] = true;
+    bits.erase(std::remove_if(bits.begin(), bits.end(),
+                              [&](const Bit& b) { return again[b.piece] || skip[b.piece]; }),
+               bits.end());
+    // A few chunks for each thread, to share the work out evenly, but not many more: each one
+    // starts its own marks for every piece.
+    const size_t kChunk = std::max<size_t>(2048, redo.size() / (4 * std::max(threads, 1u)) + 1);
+    const size_t chunks = (redo.size() + kChunk - 1) / kChunk;
+    std::vector<std::vector<Bit>> parts(chunks);
+    RunSweptTasks(chunks, threads, [&](size_t c) {
+        const size_t first = c * kChunk;
+        UncoveredBits(pr, grid, skip, redo.data() + first, std::min(kChunk, redo.size() - first), parts[c]);
+    });
+    for (const std::vector<Bit>& p : parts)
+        bits.insert(bits.end(), p.begin(), p.end());
+
+    return LinkIntoPolygons(pr, bits, polygons, trouble);
+}
+
+// Where p -> q runs inside the box: [t0, t1] within [0, 1]; false when it does not.
+bool ClipToWindow(const Extent& w, Point2d p, Point2d q, double& t0, double& t1)
+{
+    t0 = 0.0;
+    t1 = 1.0;
+    auto slab = [&](double from, double d, double lo, double hi) {
+        if (d == 0.0)
+            return from >= lo && from <= hi;
+        double a = (lo - from) / d, b = (hi - from) / d;
+        if (a > b)
+            std::swap(a, b);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, b);
+        return t0 <= t1;
+    };
+    return slab(p.x, q.x - p.x, w.minX, w.maxX) && slab(p.y, q.y - p.y, w.minY, w.maxY);
+}
+
+// The point at t along p -> q where it crosses a side of the window, put exactly on that side:
+// the bits outside and the engine's boundary inside then end on the same line.
+Point2d OnWindow(const Extent& w, Point2d p, Point2d q, double t)
+{
+    if (t <= 0.0)
+        return p;
+    if (t >= 1.0)
+        return q;
+    Point2d x{p.x + t * (q.x - p.x), p.y + t * (q.y - p.y)};
+    const double d[4] = {std::fabs(x.x - w.minX), std::fabs(x.x - w.maxX), std::fabs(x.y - w.minY),
+                         std::fabs(x.y - w.maxY)};
+    const size_t side = static_cast<size_t>(std::min_element(d, d + 4) - d);
+    if (side == 0)
+        x.x = w.minX;
+    else if (side == 1)
+        x.x = w.maxX;
+    else if (side == 2)
+        x.y = w.minY;
+    else
+        x.y = w.maxY;
+    return x;
+}
+
+// The bit from t0 to t1 of a -> b, unless it is shorter than eps.
+void AddPart(const Extent& w0, const Extent& w1, Point2d a, Point2d b, double t0, double t1, uint32_t piece,
+             double eps, std::vector<Bit>& out)
+{
+    const Point2d u = OnWindow(w0, a, b, t0), v = OnWindow(w1, a, b, t1);
+    if (std::hypot(v.x - u.x, v.y - u.y) > eps)
+        out.push_back({u, v, piece});
+}
+
+// The parts of the bits outside every window.
+std::vector<Bit> OutsideWindows(const std::vector<Bit>& bits, const std::vector<Extent>& windows, double eps)
+{
+    std::vector<Bit> out;
+    out.reserve(bits.size());
+    struct Inside {
+        double t0, t1;
+        const Extent* w;
+    };
+    std::vector<Inside> inside;
+    for (const Bit& b : bits) {
+        const Extent box{std::min(b.a.x, b.b.x), std::min(b.a.y, b.b.y), std::max(b.a.x, b.b.x),
+                         std::max(b.a.y, b.b.y)};
+        inside.clear();
+        for (const Extent& w : windows) {
+            double t0, t1;
+            if (w.Overlaps(box) && ClipToWindow(w, b.a, b.b, t0, t1) && t0 < t1)
+                inside.push_back({t0, t1, &w});
+        }
+        if (inside.empty()) {
+            out.push_back(b);
+            continue;
+        }
+        std::sort(inside.begin(), inside.end(), [](const Inside& x, const Inside& y) { return x.t0 < y.t0; });
+        double at = 0.0;
+        const Extent* from = nullptr;
+        for (const Inside& in : inside) {
+            if (in.t0 > at)
+                AddPart(from ? *from : *in.w, *in.w, b.a, b.b, at, in.t0, b.piece, eps, out);
+            if (in.t1 > at) {
+                at = in.t1;
+                from = in.w;
+            }
+        }
+        if (at < 1.0)
+            AddPart(*from, *from, b.a, b.b, at, 1.0, b.piece, eps, out);
+    }
+    return out;
+}
+
+// The union of the bits' region and the engine's union `left` of the pieces left out, without an
+// overlay of the whole: in a window round what was left out, the bits give way to the engine's
+// union of `left` and the part of the bits' region in the window. Nothing when that does not
+// link, or is not valid.
+std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Bit>& bits, const PlaneRegion& region,
+                                        PlaneRegion left, Extent window)
+{
+    // The window's sides keep clear of every end of a bit: a bit along a side would be neither
+    // in nor out.
+    const double clear = kCoverWindowClearance * (1.0 + window.maxX - window.minX + window.maxY - window.minY);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const double step = 0.0618 * (window.maxX - window.minX + window.maxY - window.minY);
+        bool moved = false;
+        const Extent near = window.Grown(clear);
+        for (const Bit& b : bits)
+            for (Point2d v : {b.a, b.b}) {
+                if (v.x < near.minX || v.x > near.maxX || v.y < near.minY || v.y > near.maxY)
+                    continue;
+                if (std::fabs(v.x - window.minX) <= clear)
+                    window.minX -= step, moved = true;
+                if (std::fabs(v.x - window.maxX) <= clear)
+                    window.maxX += step, moved = true;
+                if (std::fabs(v.y - window.minY) <= clear)
+                    window.minY -= step, moved = true;
+                if (std::fabs(v.y - window.maxY) <= clear)
+                    window.maxY += step, moved = true;
+            }
+        if (!moved)
+            break;
+    }
+    const Point2d o = pr.origin;
+    const Extent absolute{window.minX + o.x, window.minY + o.y, window.maxX + o.x, window.maxY + o.y};
+    std::vector<PlaneRegion> parts;
+    parts.push_back(region.ClippedTo(absolute));
+    parts.push_back(std::move(left));
+    const PlaneRegion inside = PlaneRegion::Joined(parts);
+
+    std::vector<Bit> linked = OutsideWindows(bits, {window}, pr.eps);
+    // The engine's rings in the window, turned so that the region lies to the left of each edge,
+    // less the edges along the window's sides, which the clip made.
+    auto onSide = [&](Point2d a, Point2d b) {
+        const double t = pr.linkTol;
+        auto at = [&](double u, double v, double side) { return std::fabs(u - side) <= t && std::fabs(v - side) <= t; };
+        return at(a.x, b.x, window.minX) || at(a.x, b.x, window.maxX) || at(a.y, b.y, window.minY) ||
+               at(a.y, b.y, window.maxY);
+    };
+    auto add = [&](Ring r, bool outer) {
+        for (Point2d& p : r)
+            p = {p.x - o.x, p.y - o.y};
+        if ((SignedArea(r) > 0.0) != outer)
+            std::reverse(r.begin(), r.end());
+        for (size_t k = 0; k < r.size(); ++k) {
+            const Point2d a = r[k], b = r[(k + 1) % r.size()];
+            if (!onSide(a, b) && !(a == b))
+                linked.push_back({a, b, kNoEdge});
+        }
+    };
+    for (RegionPolygon& p : inside.Polygons()) {
+        add(std::move(p.outer), true);
+        for (Ring& h : p.holes)
+            add(std::move(h), false);
+    }
+    std::vector<RegionPolygon> polygons;
+    std::vector<Point2d> trouble;
+    if (!LinkIntoPolygons(pr, std::move(linked), polygons, trouble))
+        return std::nullopt;
+    PlaneRegion joined = PlaneRegion::FromPolygons(polygons);
+    if (!joined.IsValid())
+        return std::nullopt;
+    return joined;
 }
 
 } // namespace
@@ -811,6 +981,16 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
                 }
             if (left.empty())
                 return region;
+            // In a window round what the engine made, the two are joined by the engine, and the
+            // rest of the bits kept as they are; where that does not work out, as below.
+            Extent window;
+            for (uint32_t i = 0; i < pr.pieces.size(); ++i)
+                if (skip[i])
+                    window.Add(pr.pieces[i].box.minX, pr.pieces[i].box.minY),
+                        window.Add(pr.pieces[i].box.maxX, pr.pieces[i].box.maxY);
+            if (std::optional<PlaneRegion> joined = JoinInWindow(pr, bits, region, PlaneRegion::UnionOf(left),
+                                                                 window.Grown(kCoverWindow * cellSize)))
+                return joined;
             // Only the polygons that may meet what the engine made are joined with it; the
             // others, apart from it and from each other, stay as they are.
             reach = reach.Grown(pr.linkTol);

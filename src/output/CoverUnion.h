@@ -33,6 +33,11 @@ inline constexpr double kCoverCell = 0.5;
 inline constexpr double kCoverCellsPerPiece = 8.0;
 // How many times the union by cover is tried, each time leaving more pieces to the engine.
 inline constexpr int kCoverRounds = 8;
+// What the engine made of the pieces left out is joined with the rest in a window this many grid
+// cells wider than those pieces ...
+inline constexpr double kCoverWindow = 4.0;
+// ... whose sides keep this far (times the window's size) from every end of a bit.
+inline constexpr double kCoverWindowClearance = 1e-7;
 
 // The union of every piece of the set's tracks. Each piece is a counter-clockwise convex ring,
 // perhaps with notches (a hull edge u->v given as u->x->v with x inside, as the swept outlines

@@ -279,6 +279,24 @@ PlaneRegion PlaneRegion::SymDifference(const PlaneRegion& other) const
     return PlaneRegion(std::make_unique<Impl>(ctx, g));
 }
 
+PlaneRegion PlaneRegion::ClippedTo(const Extent& box) const
+{
+    if (IsEmpty() || box.IsEmpty())
+        return {};
+    Context& ctx = *m->ctx;
+    GEOSGeometry* rect = GEOSGeom_createPolygon_r(
+        ctx.handle,
+        MakeRing(ctx, {{box.minX, box.minY}, {box.maxX, box.minY}, {box.maxX, box.maxY}, {box.minX, box.maxY}}),
+        nullptr, 0);
+    if (!rect)
+        ctx.Fail("Polygon");
+    GEOSGeometry* g = GEOSIntersection_r(ctx.handle, m->geom, rect);
+    GEOSGeom_destroy_r(ctx.handle, rect);
+    if (!g)
+        ctx.Fail("Clip to a box");
+    return PlaneRegion(std::make_unique<Impl>(m->ctx, g));
+}
+
 bool PlaneRegion::IsValid() const
 {
     return !m || GEOSisValid_r(m->h(), m->geom) == 1;

@@ -49,6 +49,9 @@ class PlaneRegion {
     double Area() const;
     // The points in exactly one of the two regions.
     PlaneRegion SymDifference(const PlaneRegion& other) const;
+    // The part inside the box: the engine looks only at the edges near it, however large the
+    // region. Throws GeometryError.
+    PlaneRegion ClippedTo(const Extent& box) const;
     bool IsEmpty() const;
     // Rings that are simple, do not cross one another, and holes inside their outer rings.
     bool IsValid() const;
