@@ -139,6 +139,20 @@ TEST(PreparedRegion, EmptyRegionAnswersLikeTheEngine)
     EXPECT_FALSE(prepared.Intersects({{0, 0}, {1, 1}}));
 }
 
+TEST(PlaneRegion, ClippedToABoxKeepsWhatLiesInIt)
+{
+    const PlaneRegion region = FrameAndNotch();
+    // From x = 6 to 14: the frame from 6 to 10 (40) less its hole from 6 to 7 (4), and the notched
+    // polygon from 12 to 14 under its edge from (12, 10) to (16, 4), 10 high at 12 and 7 at 14.
+    const PlaneRegion clipped = region.ClippedTo({6, -1, 14, 11});
+    EXPECT_NEAR(clipped.Area(), 40.0 - 4.0 + (10.0 + 7.0) / 2.0 * 2.0, 1e-9);
+    EXPECT_TRUE(clipped.IsValid());
+    // A box round everything keeps all; one beside everything, nothing.
+    EXPECT_NEAR(region.ClippedTo({-5, -5, 30, 30}).Area(), region.Area(), 1e-9);
+    EXPECT_TRUE(region.ClippedTo({40, 40, 50, 50}).IsEmpty());
+    EXPECT_TRUE(PlaneRegion{}.ClippedTo({0, 0, 1, 1}).IsEmpty());
+}
+
 TEST(CellGrid, VisitsEveryItemWhoseBoxMeetsTheQuery)
 {
     std::mt19937 random(5);
