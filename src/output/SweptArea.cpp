@@ -454,10 +454,11 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
             for (SweptHull& h : hulls)
                 pieces.push_back(std::move(h.outline));
         }
-    // The tyres take longest: the body and the widest cut go beside them.
+    // The tyres take longest: the body and the widest cut go beside them, and once they are done
+    // the tyres' threads have every core.
     RunSweptTasks(2, threads, [&](size_t task) {
         if (task == 0) {
-            area.wheels = UnionOfSet(sets[1], std::max(threads, 2u) - 1);
+            area.wheels = UnionOfSet(sets[1], threads);
             return;
         }
         area.body = UnionOfSet(sets[0], 1);
