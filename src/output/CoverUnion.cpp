@@ -692,16 +692,14 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
     return true;
 }
 
-// The bits linked into rings and those into polygons; false with the points where they did not
-// link in `trouble` (none: no telling where).
-bool LinkIntoPolygons(const Prepared& pr, std::vector<Bit> bits, std::vector<RegionPolygon>& polygons,
-                      std::vector<Point2d>& trouble)
+// The bits linked into rings; false with the points where they did not link in `trouble` (none:
+// no telling where).
+bool LinkIntoRings(const Prepared& pr, std::vector<Bit> bits, std::vector<Ring>& rings, std::vector<Point2d>& trouble)
 {
     SplitAtTouches(bits, pr.eps);
     std::vector<uint32_t> next;
     if (!LinkBits(bits, pr.linkTol, next, trouble))
         return false;
-    std::vector<Ring> rings;
     std::vector<bool> seen(bits.size(), false);
     for (uint32_t s = 0; s < bits.size(); ++s) {
         if (seen[s])
@@ -718,6 +716,12 @@ bool LinkIntoPolygons(const Prepared& pr, std::vector<Bit> bits, std::vector<Reg
             if (loop.size() >= 3 && std::fabs(SignedArea(loop)) > pr.linkTol * pr.linkTol)
                 rings.push_back(std::move(loop));
     }
+    return true;
+}
+
+// The rings as polygons, back where the run is; false when a hole lies in no outer ring.
+bool ToPolygons(const Prepared& pr, std::vector<Ring> rings, std::vector<RegionPolygon>& polygons)
+{
     if (!Assemble(std::move(rings), pr.linkTol, polygons))
         return false;
     auto back = [&](Ring& r) {
@@ -733,11 +737,11 @@ bool LinkIntoPolygons(const Prepared& pr, std::vector<Bit> bits, std::vector<Reg
 }
 
 // One try at the union of every piece not marked in `skip`, after working out afresh the bits of
-// the pieces in `redo` (those of the others are kept from the try before): its polygons, or false
+// the pieces in `redo` (those of the others are kept from the try before): its rings, or false
 // with the points where the bits did not link in `trouble` (none: no telling where).
 bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
-              const std::vector<uint32_t>& redo, unsigned threads, std::vector<Bit>& bits,
-              std::vector<RegionPolygon>& polygons, std::vector<Point2d>& trouble)
+              const std::vector<uint32_t>& redo, unsigned threads, std::vector<Bit>& bits, std::vector<Ring>& rings,
+              std::vector<Point2d>& trouble)
 {
     std::vector<bool> again(pr.pieces.size(), false);
     for (uint32_t i : redo)
@@ -757,7 +761,7 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
     for (const std::vector<Bit>& p : parts)
         bits.insert(bits.end(), p.begin(), p.end());
 
-    return LinkIntoPolygons(pr, bits, polygons, trouble);
+    return LinkIntoRings(pr, bits, rings, trouble);
 }
 
 // Where p -> q runs inside the box: [t0, t1] within [0, 1]; false when it does not.
@@ -801,71 +805,72 @@ Point2d OnWindow(const Extent& w, Point2d p, Point2d q, double t)
     return x;
 }
 
-// The bit from t0 to t1 of a -> b, unless it is shorter than eps.
-void AddPart(const Extent& w0, const Extent& w1, Point2d a, Point2d b, double t0, double t1, uint32_t piece,
-             double eps, std::vector<Bit>& out)
-{
-    const Point2d u = OnWindow(w0, a, b, t0), v = OnWindow(w1, a, b, t1);
-    if (std::hypot(v.x - u.x, v.y - u.y) > eps)
-        out.push_back({u, v, piece});
-}
+using Chain = std::vector<Point2d>; // an open run of boundary, in the boundary's direction
 
-// The parts of the bits outside every window.
-std::vector<Bit> OutsideWindows(const std::vector<Bit>& bits, const std::vector<Extent>& windows, double eps)
+// The parts of a ring outside the window, as chains; the ring whole, in `whole`, when it does not
+// meet the window, and nothing when it lies inside it.
+void ChainsOutside(const Ring& ring, const Extent& w, std::vector<Chain>& chains, std::vector<Ring>& whole)
 {
-    std::vector<Bit> out;
-    out.reserve(bits.size());
-    struct Inside {
+    const size_t n = ring.size();
+    auto inside = [&](Point2d p) { return p.x > w.minX && p.x < w.maxX && p.y > w.minY && p.y < w.maxY; };
+    size_t start = n;
+    for (size_t k = 0; k < n && start == n; ++k)
+        if (!inside(ring[k]))
+            start = k;
+    if (start == n)
+        return; // every point inside, so the whole ring
+    std::vector<Chain> mine;
+    Chain current{ring[start]};
+    bool cutAny = false;
+    for (size_t m = 0; m < n; ++m) {
+        const Point2d a = ring[(start + m) % n], b = ring[(start + m + 1) % n];
         double t0, t1;
-        const Extent* w;
-    };
-    std::vector<Inside> inside;
-    for (const Bit& b : bits) {
-        const Extent box{std::min(b.a.x, b.b.x), std::min(b.a.y, b.b.y), std::max(b.a.x, b.b.x),
-                         std::max(b.a.y, b.b.y)};
-        inside.clear();
-        for (const Extent& w : windows) {
-            double t0, t1;
-            if (w.Overlaps(box) && ClipToWindow(w, b.a, b.b, t0, t1) && t0 < t1)
-                inside.push_back({t0, t1, &w});
-        }
-        if (inside.empty()) {
-            out.push_back(b);
+        const bool meets = ClipToWindow(w, a, b, t0, t1) && t0 < t1;
+        if (!meets) {
+            if (!current.empty())
+                current.push_back(b);
             continue;
         }
-        std::sort(inside.begin(), inside.end(), [](const Inside& x, const Inside& y) { return x.t0 < y.t0; });
-        double at = 0.0;
-        const Extent* from = nullptr;
-        for (const Inside& in : inside) {
-            if (in.t0 > at)
-                AddPart(from ? *from : *in.w, *in.w, b.a, b.b, at, in.t0, b.piece, eps, out);
-            if (in.t1 > at) {
-                at = in.t1;
-                from = in.w;
-            }
+        cutAny = true;
+        if (!current.empty() && t0 > 0.0) {
+            current.push_back(OnWindow(w, a, b, t0));
+            mine.push_back(std::move(current));
         }
-        if (at < 1.0)
-            AddPart(*from, *from, b.a, b.b, at, 1.0, b.piece, eps, out);
+        current.clear();
+        if (t1 < 1.0)
+            current = {OnWindow(w, a, b, t1), b};
     }
-    return out;
+    if (!cutAny) {
+        whole.push_back(ring);
+        return;
+    }
+    // The chain that reached the start again goes on into the first one.
+    if (!current.empty() && !mine.empty() && mine.front().front() == ring[start]) {
+        current.insert(current.end(), mine.front().begin() + 1, mine.front().end());
+        mine.front() = std::move(current);
+    } else if (!current.empty()) {
+        mine.push_back(std::move(current));
+    }
+    for (Chain& c : mine)
+        chains.push_back(std::move(c));
 }
 
-// The union of the bits' region and the engine's union `left` of the pieces left out, without an
-// overlay of the whole: in a window round what was left out, the bits give way to the engine's
-// union of `left` and the part of the bits' region in the window. Nothing when that does not
-// link, or is not valid.
-std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Bit>& bits, const PlaneRegion& region,
+// The union of the region of `rings` (the bits' rings; `region` the same, where the run is) and
+// the engine's union `left` of the pieces left out, without an overlay of the whole: in a window
+// round what was left out, the engine joins `left` with the part of the region in the window, and
+// the rings outside it are kept and linked to that. Nothing when that does not work out.
+std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ring>& rings, const PlaneRegion& region,
                                         PlaneRegion left, Extent window)
 {
-    // The window's sides keep clear of every end of a bit: a bit along a side would be neither
-    // in nor out.
+    // The window's sides keep clear of every point of a ring: an edge along a side would be
+    // neither in nor out.
     const double clear = kCoverWindowClearance * (1.0 + window.maxX - window.minX + window.maxY - window.minY);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const double step = 0.0618 * (window.maxX - window.minX + window.maxY - window.minY);
         bool moved = false;
         const Extent near = window.Grown(clear);
-        for (const Bit& b : bits)
-            for (Point2d v : {b.a, b.b}) {
+        for (const Ring& r : rings)
+            for (Point2d v : r) {
                 if (v.x < near.minX || v.x > near.maxX || v.y < near.minY || v.y > near.maxY)
                     continue;
                 if (std::fabs(v.x - window.minX) <= clear)
@@ -881,40 +886,105 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Bi
             break;
     }
     const Point2d o = pr.origin;
-    const Extent absolute{window.minX + o.x, window.minY + o.y, window.maxX + o.x, window.maxY + o.y};
-    std::vector<PlaneRegion> parts;
-    parts.push_back(region.ClippedTo(absolute));
-    parts.push_back(std::move(left));
-    const PlaneRegion inside = PlaneRegion::Joined(parts);
-
-    std::vector<Bit> linked = OutsideWindows(bits, {window}, pr.eps);
-    // The engine's rings in the window, turned so that the region lies to the left of each edge,
-    // less the edges along the window's sides, which the clip made.
-    auto onSide = [&](Point2d a, Point2d b) {
-        const double t = pr.linkTol;
-        auto at = [&](double u, double v, double side) { return std::fabs(u - side) <= t && std::fabs(v - side) <= t; };
-        return at(a.x, b.x, window.minX) || at(a.x, b.x, window.maxX) || at(a.y, b.y, window.minY) ||
-               at(a.y, b.y, window.maxY);
-    };
-    auto add = [&](Ring r, bool outer) {
-        for (Point2d& p : r)
-            p = {p.x - o.x, p.y - o.y};
-        if ((SignedArea(r) > 0.0) != outer)
-            std::reverse(r.begin(), r.end());
-        for (size_t k = 0; k < r.size(); ++k) {
-            const Point2d a = r[k], b = r[(k + 1) % r.size()];
-            if (!onSide(a, b) && !(a == b))
-                linked.push_back({a, b, kNoEdge});
+    std::vector<Chain> chains;
+    std::vector<Ring> out;
+    try {
+        const Extent absolute{window.minX + o.x, window.minY + o.y, window.maxX + o.x, window.maxY + o.y};
+        std::vector<PlaneRegion> parts;
+        parts.push_back(region.ClippedTo(absolute));
+        parts.push_back(std::move(left));
+        const PlaneRegion inside = PlaneRegion::Joined(parts);
+        // The engine's rings, turned so that the region lies to the left of each edge, less the
+        // edges along the window's sides, which the clip made.
+        auto onSide = [&](Point2d a, Point2d b) {
+            const double t = pr.linkTol;
+            auto at = [&](double u, double v, double side) {
+                return std::fabs(u - side) <= t && std::fabs(v - side) <= t;
+            };
+            return at(a.x, b.x, window.minX) || at(a.x, b.x, window.maxX) || at(a.y, b.y, window.minY) ||
+                   at(a.y, b.y, window.maxY);
+        };
+        auto add = [&](Ring r, bool outer) {
+            for (Point2d& p : r)
+                p = {p.x - o.x, p.y - o.y};
+            if ((SignedArea(r) > 0.0) != outer)
+                std::reverse(r.begin(), r.end());
+            const size_t n = r.size();
+            size_t start = n;
+            for (size_t k = 0; k < n && start == n; ++k)
+                if (onSide(r[k], r[(k + 1) % n]))
+                    start = k;
+            if (start == n) {
+                out.push_back(std::move(r));
+                return;
+            }
+            Chain current;
+            for (size_t m = 1; m <= n; ++m) {
+                const Point2d a = r[(start + m) % n], b = r[(start + m + 1) % n];
+                if (onSide(a, b)) {
+                    if (current.size() >= 2)
+                        chains.push_back(std::move(current));
+                    current.clear();
+                    continue;
+                }
+                if (current.empty())
+                    current.push_back(a);
+                current.push_back(b);
+            }
+            if (current.size() >= 2)
+                chains.push_back(std::move(current));
+        };
+        for (RegionPolygon& p : inside.Polygons()) {
+            add(std::move(p.outer), true);
+            for (Ring& h : p.holes)
+                add(std::move(h), false);
         }
-    };
-    for (RegionPolygon& p : inside.Polygons()) {
-        add(std::move(p.outer), true);
-        for (Ring& h : p.holes)
-            add(std::move(h), false);
+    } catch (const GeometryError&) {
+        return std::nullopt;
+    }
+    for (const Ring& r : rings)
+        ChainsOutside(r, window, chains, out);
+
+    // Each chain goes on into the one that starts nearest its end.
+    const size_t n = chains.size();
+    std::vector<size_t> next(n, n);
+    std::vector<bool> taken(n, false);
+    for (size_t c = 0; c < n; ++c) {
+        const Point2d e = chains[c].back();
+        double best = pr.linkTol;
+        for (size_t d = 0; d < n; ++d) {
+            if (taken[d])
+                continue;
+            const Point2d s = chains[d].front();
+            const double dist = std::hypot(s.x - e.x, s.y - e.y);
+            if (dist <= best) {
+                best = dist;
+                next[c] = d;
+            }
+        }
+        if (next[c] == n)
+            return std::nullopt;
+        taken[next[c]] = true;
+    }
+    std::vector<bool> seen(n, false);
+    for (size_t c = 0; c < n; ++c) {
+        if (seen[c])
+            continue;
+        Ring ring;
+        for (size_t d = c; !seen[d]; d = next[d]) {
+            seen[d] = true;
+            for (Point2d p : chains[d])
+                if (ring.empty() || !(ring.back() == p))
+                    ring.push_back(p);
+        }
+        while (ring.size() > 1 && ring.back() == ring.front())
+            ring.pop_back();
+        for (Ring& loop : SimpleLoops(std::move(ring)))
+            if (loop.size() >= 3 && std::fabs(SignedArea(loop)) > pr.linkTol * pr.linkTol)
+                out.push_back(std::move(loop));
     }
     std::vector<RegionPolygon> polygons;
-    std::vector<Point2d> trouble;
-    if (!LinkIntoPolygons(pr, std::move(linked), polygons, trouble))
+    if (!ToPolygons(pr, std::move(out), polygons))
         return std::nullopt;
     PlaneRegion joined = PlaneRegion::FromPolygons(polygons);
     if (!joined.IsValid())
@@ -965,36 +1035,39 @@ std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
     for (uint32_t i = 0; i < redo.size(); ++i)
         redo[i] = i;
     std::vector<Bit> bits;
-    std::vector<RegionPolygon> polygons;
     for (int round = 0; round < kCoverRounds; ++round) {
         std::vector<Point2d> trouble;
-        polygons.clear();
-        if (TryCover(pr, grid, skip, redo, threads, bits, polygons, trouble)) {
-            PlaneRegion region = PlaneRegion::FromPolygons(polygons);
-            if (!region.IsValid())
-                return std::nullopt;
+        std::vector<Ring> rings;
+        if (TryCover(pr, grid, skip, redo, threads, bits, rings, trouble)) {
             std::vector<Ring> left;
-            Extent reach;
+            Extent window;
             for (uint32_t i = 0; i < pr.pieces.size(); ++i)
                 if (skip[i]) {
                     left.push_back(*pr.pieces[i].given);
-                    for (Point2d p : left.back())
-                        reach.Add(p.x, p.y);
+                    const Extent& b = pr.pieces[i].box;
+                    window.Add(b.minX, b.minY);
+                    window.Add(b.maxX, b.maxY);
                 }
+            std::vector<RegionPolygon> polygons;
+            if (!ToPolygons(pr, left.empty() ? std::move(rings) : rings, polygons))
+                return std::nullopt;
+            PlaneRegion region = PlaneRegion::FromPolygons(polygons);
+            // In a window round what the engine made, the two are joined by the engine, and the
+            // rest of the rings kept as they are; that checks the whole.
+            if (!left.empty())
+                if (std::optional<PlaneRegion> joined = JoinInWindow(pr, rings, region, PlaneRegion::UnionOf(left),
+                                                                     window.Grown(kCoverWindow * cellSize)))
+                    return joined;
+            if (!region.IsValid())
+                return std::nullopt;
             if (left.empty())
                 return region;
-            // In a window round what the engine made, the two are joined by the engine, and the
-            // rest of the bits kept as they are; where that does not work out, as below.
-            Extent window;
-            for (uint32_t i = 0; i < pr.pieces.size(); ++i)
-                if (skip[i])
-                    window.Add(pr.pieces[i].box.minX, pr.pieces[i].box.minY),
-                        window.Add(pr.pieces[i].box.maxX, pr.pieces[i].box.maxY);
-            if (std::optional<PlaneRegion> joined = JoinInWindow(pr, bits, region, PlaneRegion::UnionOf(left),
-                                                                 window.Grown(kCoverWindow * cellSize)))
-                return joined;
             // Only the polygons that may meet what the engine made are joined with it; the
             // others, apart from it and from each other, stay as they are.
+            Extent reach;
+            for (const Ring& r : left)
+                for (Point2d p : r)
+                    reach.Add(p.x, p.y);
             reach = reach.Grown(pr.linkTol);
             std::vector<RegionPolygon> nearby, apart;
             for (RegionPolygon& p : polygons) {

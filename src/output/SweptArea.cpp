@@ -90,20 +90,54 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
     return out;
 }
 
-// The hull of outlines first .. last of a track, with the later station; false when the
-// outlines span no area.
+// Convex hull of p (sorted and made unique here), counter-clockwise, collinear points dropped,
+// built in `h`: the callers keep both buffers from one hull to the next.
+void HullOf(std::vector<Point2d>& p, Ring& h)
+{
+    std::sort(p.begin(), p.end(),
+              [](Point2d a, Point2d b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    p.erase(std::unique(p.begin(), p.end()), p.end());
+    if (p.size() < 3) {
+        h.assign(p.begin(), p.end());
+        return;
+    }
+    h.resize(2 * p.size());
+    size_t k = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        while (k >= 2 && Cross(h[k - 2], h[k - 1], p[i]) <= 0.0)
+            --k;
+        h[k++] = p[i];
+    }
+    for (size_t i = p.size() - 1, t = k + 1; i > 0; --i) {
+        while (k >= t && Cross(h[k - 2], h[k - 1], p[i - 1]) <= 0.0)
+            --k;
+        h[k++] = p[i - 1];
+    }
+    h.resize(k - 1);
+}
+
+// Buffers kept from one hull to the next: there are hundreds of thousands of hulls, and each ring
+// kept is allocated at its exact size.
+struct HullScratch {
+    std::vector<Point2d> points;
+    Ring hull;
+};
+
+// The hull of outlines first .. last of a track, with the later station, and (when `outline` is
+// given) what the union takes of it; false when the outlines span no area.
 template <size_t N>
 bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first,
-              size_t last, SweptHull& h)
+              size_t last, HullScratch& scratch, SweptHull& h, Ring* outline)
 {
-    std::vector<Point2d> pts;
-    pts.reserve(N * (last - first + 1));
+    scratch.points.clear();
     for (size_t i = first; i <= last; ++i)
-        pts.insert(pts.end(), o[i].begin(), o[i].end());
-    h.ring = ConvexHull(std::move(pts));
-    if (h.ring.size() < 3)
+        scratch.points.insert(scratch.points.end(), o[i].begin(), o[i].end());
+    HullOf(scratch.points, scratch.hull);
+    if (scratch.hull.size() < 3)
         return false;
-    h.outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
+    h.ring.assign(scratch.hull.begin(), scratch.hull.end());
+    if (outline)
+        *outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
     h.box = BoxOf(h.ring);
     h.station = stations[last];
     return true;
@@ -148,36 +182,37 @@ template <size_t N>
 void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations, bool merge,
                 std::vector<SweptHull>& out)
 {
+    HullScratch scratch;
     ForEachPiece(o, merge, [&](size_t first, size_t last) {
         SweptHull h;
-        if (MakeHull(o, stations, first, last, h))
+        if (MakeHull(o, stations, first, last, scratch, h, &h.outline))
             out.push_back(std::move(h));
     });
 }
 
-// Both lists of one track at once: a merged piece of a single step is that step's hull, copied
-// rather than made again.
+// Both lists of one track at once: the steps' hulls, and the outlines of the merged pieces, where
+// a piece of a single step takes that step's outline rather than making it again.
 template <size_t N>
 void BothTrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations,
-                    std::vector<SweptHull>& steps, std::vector<SweptHull>& merged)
+                    std::vector<SweptHull>& steps, std::vector<Ring>& merged)
 {
-    std::vector<long> stepAt(o.size(), -1); // the step hull ending at each outline
+    HullScratch scratch;
+    std::vector<Ring> stepOutline(o.size()); // the outline of the step ending at each outline
     ForEachPiece(o, false, [&](size_t first, size_t last) {
         SweptHull h;
-        if (!MakeHull(o, stations, first, last, h))
-            return;
-        stepAt[last] = static_cast<long>(steps.size());
-        steps.push_back(std::move(h));
+        if (MakeHull(o, stations, first, last, scratch, h, &stepOutline[last]))
+            steps.push_back(std::move(h));
     });
     ForEachPiece(o, true, [&](size_t first, size_t last) {
         if (last == first + 1) {
-            if (stepAt[last] >= 0)
-                merged.push_back(steps[static_cast<size_t>(stepAt[last])]);
+            if (!stepOutline[last].empty())
+                merged.push_back(std::move(stepOutline[last]));
             return;
         }
         SweptHull h;
-        if (MakeHull(o, stations, first, last, h))
-            merged.push_back(std::move(h));
+        Ring outline;
+        if (MakeHull(o, stations, first, last, scratch, h, &outline))
+            merged.push_back(std::move(outline));
     });
 }
 
@@ -311,24 +346,8 @@ bool SweptFootprints::IsEmpty() const
 
 Ring ConvexHull(std::vector<Point2d> p)
 {
-    std::sort(p.begin(), p.end(),
-              [](Point2d a, Point2d b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
-    p.erase(std::unique(p.begin(), p.end()), p.end());
-    if (p.size() < 3)
-        return p;
-    Ring h(2 * p.size());
-    size_t k = 0;
-    for (size_t i = 0; i < p.size(); ++i) {
-        while (k >= 2 && Cross(h[k - 2], h[k - 1], p[i]) <= 0.0)
-            --k;
-        h[k++] = p[i];
-    }
-    for (size_t i = p.size() - 1, t = k + 1; i > 0; --i) {
-        while (k >= t && Cross(h[k - 2], h[k - 1], p[i - 1]) <= 0.0)
-            --k;
-        h[k++] = p[i - 1];
-    }
-    h.resize(k - 1);
+    Ring h;
+    HullOf(p, h);
     return h;
 }
 
@@ -448,12 +467,7 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
     area.wheelHulls = std::move(lists[1].steps);
     std::vector<TrackSet> sets(2);
     for (size_t s = 0; s < 2; ++s)
-        for (std::vector<SweptHull>& hulls : lists[s].mergedTracks) {
-            TrackPieces& pieces = sets[s].emplace_back();
-            pieces.reserve(hulls.size());
-            for (SweptHull& h : hulls)
-                pieces.push_back(std::move(h.outline));
-        }
+        sets[s] = std::move(lists[s].mergedTracks);
     // The tyres take longest: the body and the widest cut go beside them, and once they are done
     // the tyres' threads have every core.
     RunSweptTasks(2, threads, [&](size_t task) {

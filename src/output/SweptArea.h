@@ -78,17 +78,19 @@ std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels
 // SweptHulls lists them.
 std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge);
 
-// Both at once, as the swept area needs them: `steps` as SweptHulls(merge = false) lists them,
-// `mergedTracks` as SweptHullTracks(merge = true) does.
+// Both at once, as the swept area needs them: `steps` as SweptHulls(merge = false) lists them but
+// without their outlines (they are for locating stations), and the outlines of the pieces
+// SweptHullTracks(merge = true) gives, track by track (what the unions take).
 struct SweptHullLists {
     std::vector<SweptHull> steps;
-    std::vector<std::vector<SweptHull>> mergedTracks;
+    std::vector<std::vector<Ring>> mergedTracks;
 };
 SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels);
 
 struct SweptArea {
     PlaneRegion body, wheels;
-    std::vector<SweptHull> bodyHulls, wheelHulls; // one per station step, for locating stations
+    // One per station step, for locating stations: hull, box and station (no outline).
+    std::vector<SweptHull> bodyHulls, wheelHulls;
     double bodyArea = 0.0;  // square drawing units
     double wheelArea = 0.0;
     double maxWidth = 0.0;  // widest cut of the body area square to the path

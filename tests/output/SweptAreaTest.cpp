@@ -96,7 +96,7 @@ TEST(SweptArea, AUTurnFoldingOverItselfStaysValid)
     ASSERT_NO_THROW(area = ComputeSweptArea(f, run.track, 12.0));
     double largest = 0.0, sum = 0.0;
     for (const SweptHull& h : area.bodyHulls) {
-        const double a = PlaneRegion::UnionOf({h.outline}).Area();
+        const double a = PlaneRegion::UnionOf({h.ring}).Area();
         largest = std::max(largest, a);
         sum += a;
     }

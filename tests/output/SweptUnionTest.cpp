@@ -221,11 +221,16 @@ TEST(BuildSweptHulls, GivesTheStepsAndTheMergedTracksAsMadeApart)
         size_t merges = 0;
         for (bool wheels : {false, true}) {
             const SweptHullLists lists = BuildSweptHulls(f, wheels);
-            ExpectSameHulls(lists.steps, SweptHulls(f, wheels, false));
+            std::vector<SweptHull> steps = SweptHulls(f, wheels, false);
+            for (SweptHull& h : steps)
+                h.outline.clear(); // the steps come without their outlines
+            ExpectSameHulls(lists.steps, steps);
             const auto tracks = SweptHullTracks(f, wheels, true);
             ASSERT_EQ(lists.mergedTracks.size(), tracks.size());
             for (size_t t = 0; t < tracks.size(); ++t) {
-                ExpectSameHulls(lists.mergedTracks[t], tracks[t]);
+                ASSERT_EQ(lists.mergedTracks[t].size(), tracks[t].size());
+                for (size_t i = 0; i < tracks[t].size(); ++i)
+                    EXPECT_EQ(lists.mergedTracks[t][i], tracks[t][i].outline) << "track " << t << " piece " << i;
                 merges += SweptHullTracks(f, wheels, false)[t].size() - tracks[t].size();
             }
         }
