@@ -69,15 +69,15 @@ bool IsStraight(Point2d a, Point2d b, Point2d c, double eps)
 }
 
 // Splits each piece into its hull and its notches; false when a piece is not of that shape.
-bool Prepare(const TrackSet& set, Prepared& out)
+bool Prepare(const TrackRefs& set, Prepared& out)
 {
     // Survey coordinates are millions of units from 0 while a run spans a few hundred: the work
     // is done relative to the corner of the run's box (exact for points within a factor of two of
     // it) and the tolerances follow the run's size, plus the rounding the far coordinates brought.
     Extent all;
-    for (const TrackPieces& track : set)
-        for (const Ring& ring : track)
-            for (Point2d p : ring)
+    for (const std::vector<const Ring*>& track : set)
+        for (const Ring* ring : track)
+            for (Point2d p : *ring)
                 all.Add(p.x, p.y);
     if (all.IsEmpty())
         return true;
@@ -90,16 +90,17 @@ bool Prepare(const TrackSet& set, Prepared& out)
     out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;
     // Room for every point at once, each piece's first one twice.
     size_t pieces = 0, points = 0;
-    for (const TrackPieces& track : set) {
+    for (const std::vector<const Ring*>& track : set) {
         pieces += track.size();
-        for (const Ring& r : track)
-            points += r.size() + 1;
+        for (const Ring* r : track)
+            points += r->size() + 1;
     }
     out.pieces.reserve(pieces);
     out.points.reserve(points);
     Ring ring;
     for (uint32_t t = 0; t < set.size(); ++t) {
-        for (const Ring& given : set[t]) {
+        for (const Ring* ref : set[t]) {
+            const Ring& given = *ref;
             // Points within the tolerance of the line through their neighbours are dropped: a
             // straight run's hull keeps some that rounding put a hair outside its sides, and each
             // would be a plane of its own at a slope no two edges could agree on.
@@ -995,6 +996,11 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
 } // namespace
 
 std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
+{
+    return UnionByCover(RefsOf(set), threads);
+}
+
+std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
 {
     Prepared pr;
     if (!Prepare(set, pr))

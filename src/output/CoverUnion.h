@@ -47,6 +47,7 @@ inline constexpr double kCoverWindowClearance = 1e-7;
 // Nothing when a piece is of another shape, or the bits still do not link after kCoverRounds
 // tries, or the rings are not valid: the caller then takes the engine's union. Works on up to
 // `threads` threads. Throws GeometryError when the engine fails.
+std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads);
 std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads);
 
 } // namespace velrok

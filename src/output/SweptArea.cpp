@@ -69,23 +69,46 @@ bool CrossingPoint(Point2d a, Point2d b, Point2d c, Point2d d, Point2d& x)
 // inside of a turn. There an edge at the two positions crosses itself (the outline turns about a
 // point of that edge), the edge sweeps two thin triangles meeting at the crossing, and the hull's
 // straight edge across the notch would claim ground the vehicle never covers.
+// Empty when there is no such notch: the outline is then the hull itself. Made at its exact size:
+// most tyre steps have one, and there are tens of thousands of them.
 template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, const Outline<N>& q)
 {
-    Ring out = hull;
+    struct Insert {
+        size_t after;
+        Point2d x;
+    };
+    std::array<Insert, N> inserts;
+    size_t count = 0;
     for (size_t e = 0; e < N; ++e) {
         const Point2d a0 = p[e], b0 = p[(e + 1) % N], a1 = q[e], b1 = q[(e + 1) % N];
         Point2d x;
         if (!CrossingPoint(a0, b0, a1, b1, x))
             continue;
-        for (size_t i = 0; i < out.size(); ++i) {
-            const Point2d u = out[i], v = out[(i + 1) % out.size()];
+        for (size_t i = 0; i < hull.size(); ++i) {
+            const Point2d u = hull[i], v = hull[(i + 1) % hull.size()];
             const bool bridge =
                 (u == a0 && v == b1) || (u == b1 && v == a0) || (u == a1 && v == b0) || (u == b0 && v == a1);
-            if (bridge) {
-                out.insert(out.begin() + static_cast<long>(i) + 1, x);
+            // A bridge split once is no longer one.
+            const bool split = std::any_of(inserts.begin(), inserts.begin() + static_cast<long>(count),
+                                           [&](const Insert& in) { return in.after == i; });
+            if (bridge && !split) {
+                inserts[count++] = {i, x};
                 break;
             }
         }
+    }
+    Ring out;
+    if (count == 0)
+        return out;
+    for (size_t i = 1; i < count; ++i) // in hull order (a handful at most)
+        for (size_t j = i; j > 0 && inserts[j].after < inserts[j - 1].after; --j)
+            std::swap(inserts[j], inserts[j - 1]);
+    out.reserve(hull.size() + count);
+    size_t k = 0;
+    for (size_t i = 0; i < hull.size(); ++i) {
+        out.push_back(hull[i]);
+        if (k < count && inserts[k].after == i)
+            out.push_back(inserts[k++].x);
     }
     return out;
 }
@@ -124,7 +147,8 @@ struct HullScratch {
 };
 
 // The hull of outlines first .. last of a track, with the later station, and (when `outline` is
-// given) what the union takes of it; false when the outlines span no area.
+// given) what the union takes of it where that is not the hull itself (otherwise it is left
+// empty); false when the outlines span no area.
 template <size_t N>
 bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first,
               size_t last, HullScratch& scratch, SweptHull& h, Ring* outline)
@@ -137,7 +161,7 @@ bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stati
         return false;
     h.ring.assign(scratch.hull.begin(), scratch.hull.end());
     if (outline)
-        *outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : h.ring;
+        *outline = last == first + 1 ? StepOutline(h.ring, o[first], o[last]) : Ring{};
     h.box = BoxOf(h.ring);
     h.station = stations[last];
     return true;
@@ -185,34 +209,49 @@ void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& sta
     HullScratch scratch;
     ForEachPiece(o, merge, [&](size_t first, size_t last) {
         SweptHull h;
-        if (MakeHull(o, stations, first, last, scratch, h, &h.outline))
-            out.push_back(std::move(h));
+        if (!MakeHull(o, stations, first, last, scratch, h, &h.outline))
+            return;
+        if (h.outline.empty())
+            h.outline = h.ring;
+        out.push_back(std::move(h));
     });
 }
 
-// Both lists of one track at once: the steps' hulls, and the outlines of the merged pieces, where
-// a piece of a single step takes that step's outline rather than making it again.
+// Where a merged piece's outline is kept: in a step (its outline, or its ring when it has none)
+// or in the list of pieces of more than one step.
+struct PieceAt {
+    bool isStep;
+    size_t index;
+};
+
+// Both lists of one track at once: the steps' hulls, each with its outline where that is not its
+// hull, and the pieces the union takes, in `order`: a piece of a single step is that step's, not
+// made again; the others' outlines go to `merged`.
 template <size_t N>
 void BothTrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& stations,
-                    std::vector<SweptHull>& steps, std::vector<Ring>& merged)
+                    std::vector<SweptHull>& steps, std::vector<Ring>& merged, std::vector<PieceAt>& order)
 {
     HullScratch scratch;
-    std::vector<Ring> stepOutline(o.size()); // the outline of the step ending at each outline
+    std::vector<long> stepAt(o.size(), -1); // the step hull ending at each outline
     ForEachPiece(o, false, [&](size_t first, size_t last) {
         SweptHull h;
-        if (MakeHull(o, stations, first, last, scratch, h, &stepOutline[last]))
-            steps.push_back(std::move(h));
+        if (!MakeHull(o, stations, first, last, scratch, h, &h.outline))
+            return;
+        stepAt[last] = static_cast<long>(steps.size());
+        steps.push_back(std::move(h));
     });
     ForEachPiece(o, true, [&](size_t first, size_t last) {
         if (last == first + 1) {
-            if (!stepOutline[last].empty())
-                merged.push_back(std::move(stepOutline[last]));
+            if (stepAt[last] >= 0)
+                order.push_back({true, static_cast<size_t>(stepAt[last])});
             return;
         }
         SweptHull h;
         Ring outline;
-        if (MakeHull(o, stations, first, last, scratch, h, &outline))
-            merged.push_back(std::move(outline));
+        if (!MakeHull(o, stations, first, last, scratch, h, &outline))
+            return;
+        order.push_back({false, merged.size()});
+        merged.push_back(outline.empty() ? std::move(h.ring) : std::move(outline));
     });
 }
 
@@ -364,9 +403,29 @@ std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footp
 SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels)
 {
     SweptHullLists lists;
+    // Room for them all at once: at most one step for each pose of each track. Room not used is
+    // never touched, and growing the lists step by step would touch it several times over.
+    size_t poses = 0;
+    for (const std::vector<UnitPose>& unit : footprints.byUnit)
+        poses += unit.size() * (wheels && !unit.empty() ? unit.front().tyreCount : 1);
+    lists.steps.reserve(poses);
+    std::vector<std::vector<PieceAt>> order;
     ForEachTrack(footprints, wheels, [&](const auto& outlines, const std::vector<double>& stations) {
-        BothTrackHulls(outlines, stations, lists.steps, lists.mergedTracks.emplace_back());
+        BothTrackHulls(outlines, stations, lists.steps, lists.merged, order.emplace_back());
     });
+    // Only now that both lists are whole do their rings stay where they are.
+    for (const std::vector<PieceAt>& track : order) {
+        std::vector<const Ring*>& refs = lists.mergedTracks.emplace_back();
+        refs.reserve(track.size());
+        for (const PieceAt& at : track) {
+            if (!at.isStep) {
+                refs.push_back(&lists.merged[at.index]);
+                continue;
+            }
+            const SweptHull& h = lists.steps[at.index];
+            refs.push_back(h.outline.empty() ? &h.ring : &h.outline);
+        }
+    }
     return lists;
 }
 
@@ -463,21 +522,18 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
     // stretches merged), of the body and of the tyres side by side.
     SweptHullLists lists[2];
     RunSweptTasks(2, threads, [&](size_t task) { lists[task] = BuildSweptHulls(footprints, task == 1); });
-    area.bodyHulls = std::move(lists[0].steps);
-    area.wheelHulls = std::move(lists[1].steps);
-    std::vector<TrackSet> sets(2);
-    for (size_t s = 0; s < 2; ++s)
-        sets[s] = std::move(lists[s].mergedTracks);
     // The tyres take longest: the body and the widest cut go beside them, and once they are done
-    // the tyres' threads have every core.
+    // the tyres' threads have every core. The unions take the pieces where the lists keep them.
     RunSweptTasks(2, threads, [&](size_t task) {
         if (task == 0) {
-            area.wheels = UnionOfSet(sets[1], threads);
+            area.wheels = UnionOfSet(lists[1].mergedTracks, threads);
             return;
         }
-        area.body = UnionOfSet(sets[0], 1);
-        area.maxWidth = MaxSweptWidth(area.bodyHulls, track, reach);
+        area.body = UnionOfSet(lists[0].mergedTracks, 1);
+        area.maxWidth = MaxSweptWidth(lists[0].steps, track, reach);
     });
+    area.bodyHulls = std::move(lists[0].steps);
+    area.wheelHulls = std::move(lists[1].steps);
     area.bodyArea = area.body.Area();
     area.wheelArea = area.wheels.Area();
     return area;

@@ -78,12 +78,21 @@ std::vector<SweptHull> SweptHulls(const SweptFootprints& footprints, bool wheels
 // SweptHulls lists them.
 std::vector<std::vector<SweptHull>> SweptHullTracks(const SweptFootprints& footprints, bool wheels, bool merge);
 
-// Both at once, as the swept area needs them: `steps` as SweptHulls(merge = false) lists them but
-// without their outlines (they are for locating stations), and the outlines of the pieces
-// SweptHullTracks(merge = true) gives, track by track (what the unions take).
+// Both at once, as the swept area needs them, each piece made and kept once: `steps` as
+// SweptHulls(merge = false) lists them, but each with its outline only where that is not its ring;
+// `mergedTracks` the outlines of the pieces SweptHullTracks(merge = true) gives, track by track
+// (what the unions take), pointing into `steps` and into `merged`, which holds the outlines of the
+// pieces of more than one step. Moved, the pointers stay good; copied, they would not.
 struct SweptHullLists {
     std::vector<SweptHull> steps;
-    std::vector<std::vector<Ring>> mergedTracks;
+    std::vector<Ring> merged;
+    std::vector<std::vector<const Ring*>> mergedTracks;
+
+    SweptHullLists() = default;
+    SweptHullLists(SweptHullLists&&) = default;
+    SweptHullLists& operator=(SweptHullLists&&) = default;
+    SweptHullLists(const SweptHullLists&) = delete;
+    SweptHullLists& operator=(const SweptHullLists&) = delete;
 };
 SweptHullLists BuildSweptHulls(const SweptFootprints& footprints, bool wheels);
 

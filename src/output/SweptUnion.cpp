@@ -8,12 +8,39 @@
 
 namespace velrok {
 
-PlaneRegion UnionOfSet(const TrackSet& set, unsigned threads)
+TrackRefs RefsOf(const TrackSet& set)
+{
+    TrackRefs refs;
+    refs.reserve(set.size());
+    for (const TrackPieces& track : set) {
+        std::vector<const Ring*>& r = refs.emplace_back();
+        r.reserve(track.size());
+        for (const Ring& piece : track)
+            r.push_back(&piece);
+    }
+    return refs;
+}
+
+PlaneRegion UnionOfSet(const TrackRefs& set, unsigned threads)
 {
     if (std::optional<PlaneRegion> region = UnionByCover(set, threads))
         return std::move(*region);
-    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack({set}, threads);
+    // The engine takes its own copies.
+    TrackSet copies;
+    copies.reserve(set.size());
+    for (const std::vector<const Ring*>& track : set) {
+        TrackPieces& pieces = copies.emplace_back();
+        pieces.reserve(track.size());
+        for (const Ring* piece : track)
+            pieces.push_back(*piece);
+    }
+    std::vector<std::vector<PlaneRegion>> tracks = UnionsOfEachTrack({copies}, threads);
     return JoinTracks(std::move(tracks[0]));
+}
+
+PlaneRegion UnionOfSet(const TrackSet& set, unsigned threads)
+{
+    return UnionOfSet(RefsOf(set), threads);
 }
 
 unsigned SweptAreaThreads()

@@ -51,6 +51,9 @@ template <class Task> void RunSweptTasks(size_t count, unsigned threads, Task ta
 
 using TrackPieces = std::vector<Ring>;     // the pieces of one track, as UnionOf takes them
 using TrackSet = std::vector<TrackPieces>; // the tracks of one area (the body, the tyres)
+// The same by reference, as the swept area holds its pieces: each is kept once, where it was made.
+using TrackRefs = std::vector<std::vector<const Ring*>>;
+TrackRefs RefsOf(const TrackSet& set);
 
 // One region per set: the union of every piece of its tracks, the same region as
 // PlaneRegion::UnionOf of all of them. Works on up to `threads` threads (at least one; the
@@ -63,6 +66,7 @@ std::vector<std::vector<PlaneRegion>> UnionsOfEachTrack(const std::vector<TrackS
 PlaneRegion JoinTracks(std::vector<PlaneRegion> tracks);
 // The union of one set: by cover where that settles it (UnionByCover), otherwise by the engine as
 // UnionsOfTracks makes it. Throws GeometryError when the engine fails.
+PlaneRegion UnionOfSet(const TrackRefs& set, unsigned threads);
 PlaneRegion UnionOfSet(const TrackSet& set, unsigned threads);
 
 // The threads the swept area works on: the cores the machine reports, at least one, at most

@@ -140,7 +140,7 @@ TEST(CoverUnion, PiecesOfAnotherShapeAreLeftToTheEngine)
     const Ring twoNotches{{0, 0}, {4, 0}, {4, 2}, {3, 1}, {2, 1.5}, {1, 1}, {0, 2}};
     EXPECT_FALSE(UnionByCover({{twoNotches}}, 1).has_value());
     // Nothing, or nothing with an area, is no polygon at all.
-    EXPECT_TRUE(UnionByCover({}, 1)->IsEmpty());
+    EXPECT_TRUE(UnionByCover(TrackSet{}, 1)->IsEmpty());
     EXPECT_TRUE(UnionByCover({{Ring{{0, 0}, {1, 1}, {2, 2}}}}, 1)->IsEmpty());
 }
 
