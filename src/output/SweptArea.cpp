@@ -13,6 +13,8 @@ namespace {
 
 // Relative margin of the width's filters (times the size of the coordinates).
 constexpr double kWidthFilterMargin = 1e-9;
+// Consecutive hulls of a track taken together by the width's scan.
+constexpr size_t kWidthBlock = 32;
 
 // Body corners in ring order and the tyre outline blocks (pattern points 1-8) of the outline.
 constexpr std::array<int, 4> kBodyCorners{3, 5, 4, 2};
@@ -450,19 +452,32 @@ std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls,
     std::vector<double> widths(track.size() > 1 ? track.size() - 1 : 0, 0.0);
     if (track.size() < 2 || bodyHulls.empty())
         return widths;
-    // Station, box and ring side by side in station order: the scan below reads thousands of
-    // them per station.
-    struct ByStation {
-        double station;
+    // Blocks of consecutive hulls of one track, each with the box and the stations of all of them,
+    // in the order of their first station: a cut runs through few of the blocks of the stations
+    // near it, so most hulls are passed over a block at a time.
+    struct Block {
+        double first, last; // stations
         Box box;
-        const Ring* ring;
+        size_t begin, end; // hulls
     };
-    std::vector<ByStation> byStation;
-    byStation.reserve(bodyHulls.size());
-    for (const SweptHull& h : bodyHulls)
-        byStation.push_back({h.station, h.box, &h.ring});
-    std::stable_sort(byStation.begin(), byStation.end(),
-                     [](const ByStation& a, const ByStation& b) { return a.station < b.station; });
+    std::vector<Block> blocks;
+    for (size_t k = 0; k < bodyHulls.size();) {
+        Block b{bodyHulls[k].station, bodyHulls[k].station, bodyHulls[k].box, k, k + 1};
+        while (b.end < bodyHulls.size() && b.end - b.begin < kWidthBlock &&
+               bodyHulls[b.end].station >= bodyHulls[b.end - 1].station) {
+            b.box.Add(bodyHulls[b.end].box);
+            b.last = bodyHulls[b.end].station;
+            ++b.end;
+        }
+        k = b.end;
+        blocks.push_back(b);
+    }
+    std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) { return a.first < b.first; });
+    // The longest stretch of stations one block spans: blocks starting that much before a window
+    // may still reach into it.
+    double span = 0.0;
+    for (const Block& b : blocks)
+        span = std::max(span, b.last - b.first);
     size_t lo = 0;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
         const Point2d p{track[i].x, track[i].y};
@@ -480,26 +495,38 @@ std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls,
         // below skip only hulls that cannot change the answer.
         const double margin = kWidthFilterMargin * (1.0 + std::fabs(p.x) + std::fabs(p.y) + reach);
         // The vehicle behind the front axle covers this cut at later stations, up to 2 reaches on.
-        const double s = track[i].station;
-        while (lo < byStation.size() && byStation[lo].station < s - reach)
+        const double s = track[i].station, from = s - reach, to = s + 2.0 * reach;
+        while (lo < blocks.size() && blocks[lo].first < from - span)
             ++lo;
         double tMin = INFINITY, tMax = -INFINITY;
-        for (size_t j = lo; j < byStation.size() && byStation[j].station <= s + 2.0 * reach; ++j) {
-            const Box& b = byStation[j].box;
+        // Whether the cut's line runs through the box (grown by the margin): where it does bounds
+        // where it can run through what lies in the box.
+        auto through = [&](const Box& b, double& t0, double& t1) {
             if (b.minX > cut.maxX || cut.minX > b.maxX || b.minY > cut.maxY || cut.minY > b.maxY)
-                continue;
-            // The hull lies in its box: where the cut's line runs through the box (grown by the
-            // margin) bounds where it can run through the hull.
-            double t0 = 0.0, t1 = 2.0 * reach;
-            if (!ClipToBox(b, margin, start, d, t0, t1))
-                continue;
-            if (t0 >= tMin + margin && t1 <= tMax - margin)
-                continue; // inside what is found already: cannot widen it
+                return false;
             t0 = 0.0;
             t1 = 2.0 * reach;
-            if (ClipToConvex(*byStation[j].ring, start, d, t0, t1)) {
-                tMin = std::min(tMin, t0);
-                tMax = std::max(tMax, t1);
+            return ClipToBox(b, margin, start, d, t0, t1);
+        };
+        for (size_t k = lo; k < blocks.size() && blocks[k].first <= to; ++k) {
+            const Block& blk = blocks[k];
+            double t0, t1;
+            if (blk.last < from || !through(blk.box, t0, t1))
+                continue;
+            if (t0 >= tMin + margin && t1 <= tMax - margin)
+                continue; // the whole block inside what is found already
+            for (size_t j = blk.begin; j < blk.end; ++j) {
+                const SweptHull& h = bodyHulls[j];
+                if (h.station < from || h.station > to || !through(h.box, t0, t1))
+                    continue;
+                if (t0 >= tMin + margin && t1 <= tMax - margin)
+                    continue; // inside what is found already: cannot widen it
+                t0 = 0.0;
+                t1 = 2.0 * reach;
+                if (ClipToConvex(h.ring, start, d, t0, t1)) {
+                    tMin = std::min(tMin, t0);
+                    tMax = std::max(tMax, t1);
+                }
             }
         }
         if (tMax > tMin)
