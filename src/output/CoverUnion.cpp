@@ -220,19 +220,26 @@ inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, Point2d 
 }
 
 // Appends the parts of p -> q that piece `j` covers: inside its hull, outside its notches.
-void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier, std::vector<Interval>& out)
+// `side`: where to start on the hull; set to the side that left nothing, if one did. The pieces
+// tried on one edge lie much alike, and the side that turns one away mostly turns the next away.
+void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier, std::vector<Interval>& out,
+             uint32_t& side)
 {
     const Piece& pc = pr.pieces[j];
     const Point2d* pts = pr.points.data() + pc.p0;
     const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
-    for (uint32_t i = 0; i < pc.n; ++i) {
+    const uint32_t start = side < pc.n && !pc.IsNotch(side) ? side : 0;
+    for (uint32_t m = 0; m < pc.n; ++m) {
+        const uint32_t i = start + m < pc.n ? start + m : start + m - pc.n;
         if (pc.IsNotch(i))
             continue;
         const uint32_t k = pc.HullNext(i);
         const uint32_t edge = k == (i + 1 == pc.n ? 0 : i + 1) ? pc.p0 + i : kNoEdge;
-        if (!ClipPlane(pts[i], pts[k], edge, Along::Hull, p, q, len, pr.eps, earlier, from, to))
+        if (!ClipPlane(pts[i], pts[k], edge, Along::Hull, p, q, len, pr.eps, earlier, from, to)) {
+            side = i;
             return;
+        }
     }
     const size_t first = out.size();
     out.push_back({from, to});
@@ -375,6 +382,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
             const Point2d p = pr.EdgeStart(k), q = pr.EdgeEnd(k);
             iv.clear();
             double reach = 0.0, back = 1.0;
+            uint32_t side = 0;
             // Only a piece over what is not yet covered can add to it.
             Extent gap = Extent{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)}
                              .Grown(pr.eps);
@@ -383,7 +391,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
                 if (!pr.pieces[j].box.Overlaps(gap))
                     return;
                 const size_t before = iv.size();
-                CoverBy(pr, j, p, q, j < i, iv);
+                CoverBy(pr, j, p, q, j < i, iv, side);
                 if (iv.size() == before)
                     return;
                 if (covering.size() < kCoverHints && std::find(covering.begin(), covering.end(), j) == covering.end())
