@@ -434,10 +434,11 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
 
 // Bits are cut where another bit ends on them: there the union touches itself, and each ring
 // must have the point as a vertex of its own for the rings to come apart.
-void SplitAtTouches(std::vector<Bit>& bits, double eps)
+// True when it cut any.
+bool SplitAtTouches(std::vector<Bit>& bits, double eps)
 {
     if (bits.empty())
-        return;
+        return false;
     std::vector<Extent> boxes;
     std::vector<double> lengths;
     boxes.reserve(bits.size());
@@ -476,7 +477,7 @@ void SplitAtTouches(std::vector<Bit>& bits, double eps)
         });
     }
     if (cuts.empty())
-        return;
+        return false;
     std::sort(cuts.begin(), cuts.end(),
               [](const CutAt& x, const CutAt& y) { return x.bit < y.bit || (x.bit == y.bit && x.t < y.t); });
     for (size_t c = 0; c < cuts.size();) {
@@ -499,6 +500,7 @@ void SplitAtTouches(std::vector<Bit>& bits, double eps)
         if (first)
             bits.pop_back(); // nothing was cut after all
     }
+    return true;
 }
 
 bool PointLess(Point2d a, Point2d b)
@@ -705,9 +707,12 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
 // no telling where).
 bool LinkIntoRings(const Prepared& pr, std::vector<Bit> bits, std::vector<Ring>& rings, std::vector<Point2d>& trouble)
 {
-    SplitAtTouches(bits, pr.eps);
+    // Loose ends show before any bit is cut, and mostly nothing is: the bits are linked again only
+    // when something was.
     std::vector<uint32_t> next;
     if (!LinkBits(bits, pr.linkTol, next, trouble))
+        return false;
+    if (SplitAtTouches(bits, pr.eps) && !LinkBits(bits, pr.linkTol, next, trouble))
         return false;
     std::vector<bool> seen(bits.size(), false);
     for (uint32_t s = 0; s < bits.size(); ++s) {
