@@ -546,18 +546,20 @@ SweptArea ComputeSweptArea(const SweptFootprints& footprints, const std::vector<
 {
     SweptArea area;
     // The hulls for locating stations (one per step) and the pieces of the unions (straight
-    // stretches merged), of the body and of the tyres side by side.
+    // stretches merged), then the union, of the tyres on one task and of the body on the other,
+    // which then works out the widest cut. The tyres take longest: once the body is done, their
+    // union has every thread. The unions take the pieces where the lists keep them.
     SweptHullLists lists[2];
-    RunSweptTasks(2, threads, [&](size_t task) { lists[task] = BuildSweptHulls(footprints, task == 1); });
-    // The tyres take longest: the body and the widest cut go beside them, and once they are done
-    // the tyres' threads have every core. The unions take the pieces where the lists keep them.
     RunSweptTasks(2, threads, [&](size_t task) {
+        SweptHullLists& l = lists[task == 0 ? 1 : 0];
         if (task == 0) {
-            area.wheels = UnionOfSet(lists[1].mergedTracks, threads);
+            l = BuildSweptHulls(footprints, true);
+            area.wheels = UnionOfSet(l.mergedTracks, threads);
             return;
         }
-        area.body = UnionOfSet(lists[0].mergedTracks, 1);
-        area.maxWidth = MaxSweptWidth(lists[0].steps, track, reach);
+        l = BuildSweptHulls(footprints, false);
+        area.body = UnionOfSet(l.mergedTracks, 1);
+        area.maxWidth = MaxSweptWidth(l.steps, track, reach);
     });
     area.bodyHulls = std::move(lists[0].steps);
     area.wheelHulls = std::move(lists[1].steps);
