@@ -36,14 +36,15 @@ inline constexpr int kCoverRounds = 8;
 // What the engine made of the pieces left out is joined with the rest in a window this many grid
 // cells wider than those pieces ...
 inline constexpr double kCoverWindow = 4.0;
-// ... whose sides keep this far (times the window's size) from every end of a bit.
+// ... whose sides keep this far (times the window's size) from every point of a ring.
 inline constexpr double kCoverWindowClearance = 1e-7;
 
 // The union of every piece of the set's tracks. Each piece is a counter-clockwise convex ring,
 // perhaps with notches (a hull edge u->v given as u->x->v with x inside, as the swept outlines
 // are); the pieces of a track come in run order. Where two pieces share an edge on the same side,
 // the earlier one keeps it. Where the bits do not link into rings (a tie the tolerances did not
-// settle), the pieces around the loose ends go to the engine and the two parts are joined.
+// settle), the pieces around the loose ends go to the engine, and the two parts are joined by
+// the engine in a window round those pieces only (over the whole, when that does not work out).
 // Nothing when a piece is of another shape, or the bits still do not link after kCoverRounds
 // tries, or the rings are not valid: the caller then takes the engine's union. Works on up to
 // `threads` threads. Throws GeometryError when the engine fails.

@@ -13,6 +13,8 @@ namespace {
 
 // Relative margin of the width's filters (times the size of the coordinates).
 constexpr double kWidthFilterMargin = 1e-9;
+// Edges whose directions differ by less than this angle (its sine) are parallel.
+constexpr double kParallelSine = 1e-12;
 // Consecutive hulls of a track taken together by the width's scan.
 constexpr size_t kWidthBlock = 32;
 
@@ -57,7 +59,9 @@ bool CrossingPoint(Point2d a, Point2d b, Point2d c, Point2d d, Point2d& x)
 {
     const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
     const double den = rx * sy - ry * sx;
-    if (den == 0.0)
+    // Segments along one line (an edge moving along itself) meet at no one point, whatever the
+    // rounding of their slopes makes of it.
+    if (!(std::fabs(den) > kParallelSine * std::hypot(rx, ry) * std::hypot(sx, sy)))
         return false;
     const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
     const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;

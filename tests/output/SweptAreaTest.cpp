@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velrok {
@@ -105,6 +106,55 @@ TEST(SweptArea, AUTurnFoldingOverItselfStaysValid)
     // Going out and back over the same ground covers less than twice one way.
     EXPECT_GT(area.wheelArea, 0.0);
     EXPECT_LT(area.wheelArea, area.bodyArea);
+}
+
+// A body turning about the middle of its rear edge: that edge crosses itself there, and so does
+// the front edge, a little off its middle; the step leaves out the two thin triangles its hull
+// would bridge on the inside of the turn. A body moving straight on leaves nothing out. The lists
+// the swept area keeps give the outline only where it differs.
+TEST(SweptArea, ATurnAboutAnEdgeLeavesItsNotchesOut)
+{
+    const double a = 0.1, c = std::cos(a), s = std::sin(a);
+    auto turned = [&](Point2d p) { return Point2d{c * p.x - s * p.y, s * p.x + c * p.y}; };
+    const std::array<Point2d, 4> body{Point2d{-2, 1}, {-2, 0}, {2, 0}, {2, 1}};
+    UnitPose p0, p1, p2;
+    p0.body = body;
+    p1.station = 0.2;
+    p2.station = 0.4;
+    for (size_t i = 0; i < 4; ++i) {
+        p1.body[i] = turned(body[i]);
+        p2.body[i] = {p1.body[i].x + 0.3 * c, p1.body[i].y + 0.3 * s}; // straight on along the body
+    }
+    SweptFootprints f;
+    f.byUnit = {{p0, p1, p2}};
+    const std::vector<SweptHull> hulls = SweptHulls(f, false, false);
+    ASSERT_EQ(hulls.size(), 2u);
+    const SweptHull& turn = hulls[0];
+    ASSERT_EQ(turn.outline.size(), turn.ring.size() + 2);
+    // The rear edge crosses itself at (0, 0); the front one where the turned edge comes back to
+    // y = 1. Each notch is the triangle of the crossing and the two corners its bridge joins.
+    const Point2d t0 = turned(body[0]), t3 = turned(body[3]);
+    const double u = (1.0 - t0.y) / (t3.y - t0.y);
+    const Point2d front{t0.x + u * (t3.x - t0.x), 1.0};
+    auto triangle = [](Point2d p, Point2d q, Point2d r) {
+        return 0.5 * std::fabs((q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x));
+    };
+    for (Point2d x : {Point2d{0, 0}, front})
+        EXPECT_TRUE(std::any_of(turn.outline.begin(), turn.outline.end(),
+                                [&](Point2d p) { return std::hypot(p.x - x.x, p.y - x.y) < 1e-12; }));
+    const double notches = triangle(turned(body[1]), body[2], {0, 0}) + triangle(t3, body[0], front);
+    EXPECT_NEAR(PlaneRegion::UnionOf({turn.outline}).Area(), PlaneRegion::UnionOf({turn.ring}).Area() - notches,
+                1e-12);
+    EXPECT_EQ(hulls[1].outline, hulls[1].ring);
+    // As kept for the swept area: the turn's outline, and none for the straight step.
+    const SweptHullLists lists = BuildSweptHulls(f, false);
+    ASSERT_EQ(lists.steps.size(), 2u);
+    EXPECT_EQ(lists.steps[0].outline, turn.outline);
+    EXPECT_TRUE(lists.steps[1].outline.empty());
+    ASSERT_EQ(lists.mergedTracks.size(), 1u);
+    ASSERT_EQ(lists.mergedTracks[0].size(), 2u);
+    EXPECT_EQ(*lists.mergedTracks[0][0], turn.outline);
+    EXPECT_EQ(*lists.mergedTracks[0][1], hulls[1].ring);
 }
 
 TEST(SweptArea, ConvexHullDropsInnerAndCollinearPoints)
