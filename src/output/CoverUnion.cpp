@@ -783,17 +783,7 @@ bool ClipToWindow(const Extent& w, Point2d p, Point2d q, double& t0, double& t1)
 {
     t0 = 0.0;
     t1 = 1.0;
-    auto slab = [&](double from, double d, double lo, double hi) {
-        if (d == 0.0)
-            return from >= lo && from <= hi;
-        double a = (lo - from) / d, b = (hi - from) / d;
-        if (a > b)
-            std::swap(a, b);
-        t0 = std::max(t0, a);
-        t1 = std::min(t1, b);
-        return t0 <= t1;
-    };
-    return slab(p.x, q.x - p.x, w.minX, w.maxX) && slab(p.y, q.y - p.y, w.minY, w.maxY);
+    return ClipLineToBox(w.minX, w.minY, w.maxX, w.maxY, p, {q.x - p.x, q.y - p.y}, t0, t1);
 }
 
 // The point at t along p -> q where it crosses a side of the window, put exactly on that side:

@@ -4,6 +4,7 @@
 #include "common/Point.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace velrok {
@@ -24,6 +25,24 @@ inline double SignedArea(const std::vector<Point2d>& ring)
         a += p.x * q.y - q.x * p.y;
     }
     return 0.5 * a;
+}
+
+// Liang-Barsky: narrows [t0, t1] to the part of p + t*d inside the box [minX, maxX] x [minY, maxY];
+// false when that part is empty.
+inline bool ClipLineToBox(double minX, double minY, double maxX, double maxY, Point2d p, Point2d d, double& t0,
+                          double& t1)
+{
+    auto slab = [&](double from, double dir, double lo, double hi) {
+        if (dir == 0.0)
+            return from >= lo && from <= hi;
+        double a = (lo - from) / dir, c = (hi - from) / dir;
+        if (a > c)
+            std::swap(a, c);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, c);
+        return t0 <= t1;
+    };
+    return slab(p.x, d.x, minX, maxX) && slab(p.y, d.y, minY, maxY);
 }
 
 // Squared distance from p to the segment a-b: one square root per answer, not one per edge.

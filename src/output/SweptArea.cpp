@@ -293,19 +293,7 @@ template <class Track> void ForEachTrack(const SweptFootprints& footprints, bool
 // false when that part is empty.
 bool ClipToBox(const Box& b, double margin, Point2d p, Point2d d, double& t0, double& t1)
 {
-    auto slab = [&](double from, double dir, double lo, double hi) {
-        lo -= margin;
-        hi += margin;
-        if (dir == 0.0)
-            return from >= lo && from <= hi;
-        double a = (lo - from) / dir, c = (hi - from) / dir;
-        if (a > c)
-            std::swap(a, c);
-        t0 = std::max(t0, a);
-        t1 = std::min(t1, c);
-        return t0 <= t1;
-    };
-    return slab(p.x, d.x, b.minX, b.maxX) && slab(p.y, d.y, b.minY, b.maxY);
+    return ClipLineToBox(b.minX - margin, b.minY - margin, b.maxX + margin, b.maxY + margin, p, d, t0, t1);
 }
 
 } // namespace

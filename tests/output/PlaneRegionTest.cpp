@@ -3,6 +3,7 @@
 // small pieces; lines along an edge and through a corner; the grid alone.
 #include "output/PlaneRegion.h"
 #include "output/CellGrid.h"
+#include "output/SegmentMath.h"
 
 #include <gtest/gtest.h>
 
@@ -202,17 +203,8 @@ TEST(CellGrid, AlongASegmentOffersEveryItemNearIt)
     // Whether the box grown by `grow` meets the segment: clip the segment to it.
     auto meets = [](const Extent& e, double grow, double x0, double y0, double x1, double y1) {
         double t0 = 0.0, t1 = 1.0;
-        auto slab = [&](double from, double d, double lo, double hi) {
-            if (d == 0.0)
-                return from >= lo && from <= hi;
-            double a = (lo - from) / d, b = (hi - from) / d;
-            if (a > b)
-                std::swap(a, b);
-            t0 = std::max(t0, a);
-            t1 = std::min(t1, b);
-            return t0 <= t1;
-        };
-        return slab(x0, x1 - x0, e.minX - grow, e.maxX + grow) && slab(y0, y1 - y0, e.minY - grow, e.maxY + grow);
+        return ClipLineToBox(e.minX - grow, e.minY - grow, e.maxX + grow, e.maxY + grow, {x0, y0},
+                             {x1 - x0, y1 - y0}, t0, t1);
     };
     int checked = 0;
     for (int q = 0; q < 300; ++q) {
