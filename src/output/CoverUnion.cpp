@@ -703,6 +703,17 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
     return true;
 }
 
+// A ring as linked (its first point perhaps repeated at the end) as the simple loops it is made
+// of, those of some area appended to `out`.
+void AddLoops(Ring ring, double tol, std::vector<Ring>& out)
+{
+    while (ring.size() > 1 && ring.back() == ring.front())
+        ring.pop_back();
+    for (Ring& loop : SimpleLoops(std::move(ring)))
+        if (loop.size() >= 3 && std::fabs(SignedArea(loop)) > tol * tol)
+            out.push_back(std::move(loop));
+}
+
 // The bits linked into rings; false with the points where they did not link in `trouble` (none:
 // no telling where).
 bool LinkIntoRings(const Prepared& pr, std::vector<Bit> bits, std::vector<Ring>& rings, std::vector<Point2d>& trouble)
@@ -724,11 +735,7 @@ bool LinkIntoRings(const Prepared& pr, std::vector<Bit> bits, std::vector<Ring>&
             if (ring.empty() || !(ring.back() == bits[b].a))
                 ring.push_back(bits[b].a);
         }
-        while (ring.size() > 1 && ring.back() == ring.front())
-            ring.pop_back();
-        for (Ring& loop : SimpleLoops(std::move(ring)))
-            if (loop.size() >= 3 && std::fabs(SignedArea(loop)) > pr.linkTol * pr.linkTol)
-                rings.push_back(std::move(loop));
+        AddLoops(std::move(ring), pr.linkTol, rings);
     }
     return true;
 }
@@ -981,11 +988,7 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
                 if (ring.empty() || !(ring.back() == p))
                     ring.push_back(p);
         }
-        while (ring.size() > 1 && ring.back() == ring.front())
-            ring.pop_back();
-        for (Ring& loop : SimpleLoops(std::move(ring)))
-            if (loop.size() >= 3 && std::fabs(SignedArea(loop)) > pr.linkTol * pr.linkTol)
-                out.push_back(std::move(loop));
+        AddLoops(std::move(ring), pr.linkTol, out);
     }
     std::vector<RegionPolygon> polygons;
     if (!ToPolygons(pr, std::move(out), polygons))
