@@ -4,6 +4,7 @@
 #include "output/SegmentMath.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -26,7 +27,8 @@ enum class Along : uint8_t {
 // without the notch points (bit i of `notches`): a notch point is never next to another, so the
 // hull goes from each other point to the next, or to the one after where that is a notch.
 struct Piece {
-    uint32_t p0 = 0, n = 0;
+    uint32_t p0 = 0;
+    uint16_t n = 0, hullPoints = 0;
     uint32_t notches = 0;
     uint32_t track = 0;
     const Ring* given = nullptr; // the piece as it came
@@ -131,7 +133,7 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             piece.track = t;
             piece.given = &given;
             piece.p0 = static_cast<uint32_t>(out.points.size());
-            piece.n = n;
+            piece.n = static_cast<uint16_t>(n);
             for (uint32_t k = 0; k < n; ++k) {
                 const Point2d p = ring[k];
                 piece.box.Add(p.x, p.y);
@@ -153,6 +155,7 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             }
             if (nh < 3)
                 return false;
+            piece.hullPoints = static_cast<uint16_t>(nh);
             out.points.insert(out.points.end(), ring.begin(), ring.end());
             out.points.push_back(ring.front());
             out.pieces.push_back(piece);
@@ -187,11 +190,30 @@ bool HoldsAlong(Along along, bool same, bool earlier)
     return false;
 }
 
+// What ClipPlane needs of the edge p -> q and the piece it is tried on: `len`, the edge's length
+// (the sum of its sides), and `far`, a bound for the piece over every plane's reach (below):
+// an end farther from a plane than that does not lie along it, and most do.
+struct EdgeTry {
+    Point2d p, q;
+    double len, eps, far;
+    bool earlier; // the piece comes before the edge's
+};
+
+EdgeTry MakeTry(Point2d p, Point2d q, double eps, bool earlier, const Extent& pieceBox)
+{
+    const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
+    // No plane of the piece is longer (as the sum of its sides) than the box's sides; the margin
+    // keeps the bound above the reach itself after rounding.
+    const double w = (pieceBox.maxX - pieceBox.minX) + (pieceBox.maxY - pieceBox.minY);
+    const double far = 1.0001 * (eps + kCoverSlope * std::max(len, w)) * w;
+    return {p, q, len, eps, far, earlier};
+}
+
 // Narrows [from, to] by the plane from a to b (inside to its left); `edge` is the outline edge it
 // lies on (kNoEdge for a bridge). False when nothing is left.
-inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, Point2d p, Point2d q, double len,
-                      double eps, bool earlier, Cut& from, Cut& to)
+inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, const EdgeTry& e, Cut& from, Cut& to)
 {
+    const Point2d p = e.p, q = e.q;
     const double dx = b.x - a.x, dy = b.y - a.y;
     // Twice the areas, not distances: the square root is left out by comparing squares.
     const double cp = dx * (p.y - a.y) - dy * (p.x - a.x);
@@ -199,11 +221,13 @@ inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, Point2d 
     // Lines that close at the edge's ends are one: the rounding of the coordinates, and the
     // slope two runs of one heading (worked out separately) can have between them. The longer
     // of the two sets it, so that each of the pair sees the other the same way.
-    const double tol = eps + kCoverSlope * std::max(len, std::fabs(dx) + std::fabs(dy));
-    const double reach2 = tol * tol * (dx * dx + dy * dy);
-    if (cp * cp <= reach2 && cq * cq <= reach2) {
-        const bool same = dx * (q.x - p.x) + dy * (q.y - p.y) > 0.0;
-        return HoldsAlong(along, same, earlier);
+    if (std::fabs(cp) <= e.far && std::fabs(cq) <= e.far) {
+        const double tol = e.eps + kCoverSlope * std::max(e.len, std::fabs(dx) + std::fabs(dy));
+        const double reach2 = tol * tol * (dx * dx + dy * dy);
+        if (cp * cp <= reach2 && cq * cq <= reach2) {
+            const bool same = dx * (q.x - p.x) + dy * (q.y - p.y) > 0.0;
+            return HoldsAlong(along, same, e.earlier);
+        }
     }
     if (cp <= 0.0 && cq <= 0.0)
         return false;
@@ -219,6 +243,9 @@ inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, Point2d 
     return from.t < to.t;
 }
 
+// How far (in tolerances) an edge must lie beyond a notch's apex to be passed over unseen.
+constexpr double kNotchClear = 1000.0;
+
 // Appends the parts of p -> q that piece `j` covers: inside its hull, outside its notches.
 // `side`: where to start on the hull; set to the side that left nothing, if one did. The pieces
 // tried on one edge lie much alike, and the side that turns one away mostly turns the next away.
@@ -227,33 +254,43 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
 {
     const Piece& pc = pr.pieces[j];
     const Point2d* pts = pr.points.data() + pc.p0;
-    const double len = std::fabs(q.x - p.x) + std::fabs(q.y - p.y);
+    const EdgeTry e = MakeTry(p, q, pr.eps, earlier, pc.box);
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
-    const uint32_t start = side < pc.n && !pc.IsNotch(side) ? side : 0;
-    for (uint32_t m = 0; m < pc.n; ++m) {
-        const uint32_t i = start + m < pc.n ? start + m : start + m - pc.n;
-        if (pc.IsNotch(i))
-            continue;
-        const uint32_t k = pc.HullNext(i);
-        const uint32_t edge = k == (i + 1 == pc.n ? 0 : i + 1) ? pc.p0 + i : kNoEdge;
-        if (!ClipPlane(pts[i], pts[k], edge, Along::Hull, p, q, len, pr.eps, earlier, from, to)) {
+    // Round the hull from `start`, each hull point to the next.
+    const uint32_t start = side < pc.n && !pc.IsNotch(side) ? side : (pc.IsNotch(0) ? 1 : 0);
+    for (uint32_t m = 0, i = start; m < pc.hullPoints; ++m) {
+        const uint32_t next = i + 1 == pc.n ? 0 : i + 1;
+        const bool bridge = pc.IsNotch(next);
+        const uint32_t k = bridge ? (next + 1 == pc.n ? 0 : next + 1) : next;
+        if (!ClipPlane(pts[i], pts[k], bridge ? kNoEdge : pc.p0 + i, Along::Hull, e, from, to)) {
             side = i;
             return;
         }
+        i = k;
     }
     const size_t first = out.size();
     out.push_back({from, to});
     if (pc.notches == 0)
         return;
-    for (uint32_t k = 0; k < pc.n; ++k) {
-        if (!pc.IsNotch(k))
-            continue;
+    for (uint32_t left = pc.notches; left != 0; left &= left - 1) {
+        const uint32_t k = static_cast<uint32_t>(std::countr_zero(left));
         const uint32_t u = k == 0 ? pc.n - 1 : k - 1, v = k + 1 == pc.n ? 0 : k + 1;
+        // A notch is a sliver along the hull's side: an edge lying wholly deeper in the hull than
+        // its apex (by far more than any tolerance) cannot meet it, and most edges a piece covers
+        // lie so.
+        {
+            const Point2d a = pts[u], b = pts[v];
+            const double dx = b.x - a.x, dy = b.y - a.y;
+            const double ck = dx * (pts[k].y - a.y) - dy * (pts[k].x - a.x);
+            const double slack = kNotchClear * pr.eps * (std::fabs(dx) + std::fabs(dy)) + ck;
+            if (dx * (p.y - a.y) - dy * (p.x - a.x) > slack && dx * (q.y - a.y) - dy * (q.x - a.x) > slack)
+                continue;
+        }
         // Counter-clockwise u, v, k: across the bridge, then back along the outline.
         Cut nf{0.0, kNoEdge}, nt{1.0, kNoEdge};
-        if (!ClipPlane(pts[u], pts[v], kNoEdge, Along::Mouth, p, q, len, pr.eps, earlier, nf, nt) ||
-            !ClipPlane(pts[v], pts[k], pc.p0 + k, Along::NotchSide, p, q, len, pr.eps, earlier, nf, nt) ||
-            !ClipPlane(pts[k], pts[u], pc.p0 + u, Along::NotchSide, p, q, len, pr.eps, earlier, nf, nt))
+        if (!ClipPlane(pts[u], pts[v], kNoEdge, Along::Mouth, e, nf, nt) ||
+            !ClipPlane(pts[v], pts[k], pc.p0 + k, Along::NotchSide, e, nf, nt) ||
+            !ClipPlane(pts[k], pts[u], pc.p0 + u, Along::NotchSide, e, nf, nt))
             continue;
         const size_t end = out.size();
         for (size_t m = first; m < end; ++m) {
