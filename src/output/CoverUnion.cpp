@@ -566,55 +566,62 @@ bool LinkBits(const std::vector<Bit>& bits, double tol, std::vector<uint32_t>& n
 {
     const uint32_t n = static_cast<uint32_t>(bits.size());
     next.assign(n, kNoEdge);
-    std::vector<uint32_t> byStart(n), byEnd(n);
-    for (uint32_t i = 0; i < n; ++i)
-        byStart[i] = byEnd[i] = i;
-    std::sort(byStart.begin(), byStart.end(),
-              [&](uint32_t a, uint32_t b) { return PointLess(bits[a].a, bits[b].a); });
-    std::sort(byEnd.begin(), byEnd.end(),
-              [&](uint32_t a, uint32_t b) { return PointLess(bits[a].b, bits[b].b); });
+    // The bits' starts and ends, each sorted with its point beside it: sorting the indices alone
+    // would look every point up again at each comparison.
+    struct End {
+        Point2d p;
+        uint32_t bit;
+    };
+    std::vector<End> byStart(n), byEnd(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        byStart[i] = {bits[i].a, i};
+        byEnd[i] = {bits[i].b, i};
+    }
+    auto less = [](const End& x, const End& y) { return PointLess(x.p, y.p) || (x.p == y.p && x.bit < y.bit); };
+    std::sort(byStart.begin(), byStart.end(), less);
+    std::sort(byEnd.begin(), byEnd.end(), less);
     std::vector<bool> taken(n, false);
     std::vector<uint32_t> loose; // arriving bits with no leaving one at their end
     for (size_t g = 0; g < n;) {
-        const Point2d v = bits[byEnd[g]].b;
+        const Point2d v = byEnd[g].p;
         size_t h = g;
-        while (h < n && bits[byEnd[h]].b == v)
+        while (h < n && byEnd[h].p == v)
             ++h;
         auto lo = std::lower_bound(byStart.begin(), byStart.end(), v,
-                                   [&](uint32_t s, Point2d p) { return PointLess(bits[s].a, p); });
+                                   [](const End& s, Point2d p) { return PointLess(s.p, p); });
         auto hi = lo;
-        while (hi != byStart.end() && bits[*hi].a == v)
+        while (hi != byStart.end() && hi->p == v)
             ++hi;
         const size_t ins = h - g, outs = static_cast<size_t>(hi - lo);
         if (ins == 1 && outs == 1) {
-            next[byEnd[g]] = *lo;
-            taken[*lo] = true;
+            next[byEnd[g].bit] = lo->bit;
+            taken[lo->bit] = true;
         } else if (ins == outs) {
             for (size_t k = g; k < h; ++k) {
-                const Bit& in = bits[byEnd[k]];
+                const Bit& in = bits[byEnd[k].bit];
                 const Point2d r{in.a.x - in.b.x, in.a.y - in.b.y};
                 double best = INFINITY;
                 uint32_t pick = kNoEdge;
                 for (auto it = lo; it != hi; ++it) {
-                    if (taken[*it])
+                    if (taken[it->bit])
                         continue;
-                    const Bit& o = bits[*it];
+                    const Bit& o = bits[it->bit];
                     const double a = ClockwiseFrom(r, {o.b.x - o.a.x, o.b.y - o.a.y});
                     if (a < best) {
                         best = a;
-                        pick = *it;
+                        pick = it->bit;
                     }
                 }
                 if (pick == kNoEdge) {
                     trouble.push_back(v);
                     break;
                 }
-                next[byEnd[k]] = pick;
+                next[byEnd[k].bit] = pick;
                 taken[pick] = true;
             }
         } else {
             for (size_t k = g; k < h; ++k)
-                loose.push_back(byEnd[k]);
+                loose.push_back(byEnd[k].bit);
         }
         g = h;
     }
@@ -687,9 +694,16 @@ std::vector<Ring> SimpleLoops(Ring ring)
 int Locate(const Ring& r, Point2d p, double tol)
 {
     bool inside = false;
+    // An edge whose box lies farther than this from p can neither be within tol of it nor, in
+    // y, cross its ray: the margin keeps the rounding of the distance out of it. Holes are
+    // located in rings of many thousand edges, and most are passed over so.
+    const double reach = 1.001 * tol;
     for (size_t k = 0, m = r.size() - 1; k < r.size(); m = k++) {
         const Point2d a = r[m], b = r[k];
-        if (PointSegmentDistance2(p, a, b) <= tol * tol)
+        if (p.y < std::min(a.y, b.y) - reach || p.y > std::max(a.y, b.y) + reach)
+            continue;
+        if (p.x >= std::min(a.x, b.x) - reach && p.x <= std::max(a.x, b.x) + reach &&
+            PointSegmentDistance2(p, a, b) <= tol * tol)
             return 0;
         if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
             inside = !inside;
