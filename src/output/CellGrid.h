@@ -46,48 +46,41 @@ class CellGrid {
     template <class Keep>
     CellGrid(const std::vector<Extent>& items, double cell, Keep keep, double maxCells = kMaxGridCells)
     {
-        Extent all;
-        for (const Extent& e : items)
-            if (!e.IsEmpty()) {
-                all.Add(e.minX, e.minY);
-                all.Add(e.maxX, e.maxY);
-            }
-        if (all.IsEmpty())
+        if (!Lay(items, cell, maxCells))
             return;
-        const double w = all.maxX - all.minX, h = all.maxY - all.minY;
-        maxCells = std::clamp(maxCells, 1.0, kMaxGridCells);
-        m_cell = std::max({cell, std::sqrt(w * h / maxCells), std::max(w, h) / 65536.0, 1e-9});
-        m_x0 = all.minX;
-        m_y0 = all.minY;
-        m_nx = static_cast<int>(std::floor(w / m_cell)) + 1;
-        m_ny = static_cast<int>(std::floor(h / m_cell)) + 1;
-        std::vector<uint32_t> count(static_cast<size_t>(m_nx) * static_cast<size_t>(m_ny) + 1, 0);
-        // Two passes, counting then filling, so the lists lie in one array.
-        for (int pass = 0; pass < 2; ++pass) {
-            for (size_t id = 0; id < items.size(); ++id) {
-                if (items[id].IsEmpty())
+        Fill(items, [&](size_t id, auto list) {
+            int i0, i1, j0, j1;
+            Range(items[id], i0, i1, j0, j1);
+            for (int j = j0; j <= j1; ++j)
+                for (int i = i0; i <= i1; ++i)
+                    if (keep(id, CellExtent(i, j)))
+                        list(Index(i, j));
+        });
+    }
+
+    // The same, row by row: `span(item, y0, y1, x0, x1)` narrows [x0, x1] (at first the item's
+    // box) to what the item reaches between y0 and y1, a row of cells, or returns false when it
+    // reaches none of it. It must keep all the item touches. A convex item gives that for a whole
+    // row at once, where asking of each cell would take a test of every cell of its box.
+    struct ByRows {};
+    template <class Span>
+    CellGrid(ByRows, const std::vector<Extent>& items, double cell, Span span, double maxCells = kMaxGridCells)
+    {
+        if (!Lay(items, cell, maxCells))
+            return;
+        Fill(items, [&](size_t id, auto list) {
+            const Extent& e = items[id];
+            int i0, i1, j0, j1;
+            Range(e, i0, i1, j0, j1);
+            for (int j = j0; j <= j1; ++j) {
+                double x0 = e.minX, x1 = e.maxX;
+                if (!span(id, m_y0 + j * m_cell, m_y0 + (j + 1) * m_cell, x0, x1))
                     continue;
-                int i0, i1, j0, j1;
-                Range(items[id], i0, i1, j0, j1);
-                for (int j = j0; j <= j1; ++j)
-                    for (int i = i0; i <= i1; ++i) {
-                        if (!keep(id, CellExtent(i, j)))
-                            continue;
-                        const size_t c = Index(i, j);
-                        if (pass == 0)
-                            ++count[c + 1];
-                        else
-                            m_items[m_start[c] + count[c]++] = static_cast<uint32_t>(id);
-                    }
+                const int a = std::max(i0, Clamp(x0 - m_x0, m_nx)), b = std::min(i1, Clamp(x1 - m_x0, m_nx));
+                for (int i = a; i <= b; ++i)
+                    list(Index(i, j));
             }
-            if (pass == 0) {
-                for (size_t c = 1; c < count.size(); ++c)
-                    count[c] += count[c - 1];
-                m_start = count;
-                m_items.resize(m_start.back());
-                std::fill(count.begin(), count.end(), 0);
-            }
-        }
+        });
     }
 
     bool IsEmpty() const { return m_nx == 0; }
@@ -170,6 +163,49 @@ class CellGrid {
     }
 
   private:
+    // Sets the grid over the items' boxes; false when there are none.
+    bool Lay(const std::vector<Extent>& items, double cell, double maxCells)
+    {
+        Extent all;
+        for (const Extent& e : items)
+            if (!e.IsEmpty()) {
+                all.Add(e.minX, e.minY);
+                all.Add(e.maxX, e.maxY);
+            }
+        if (all.IsEmpty())
+            return false;
+        const double w = all.maxX - all.minX, h = all.maxY - all.minY;
+        maxCells = std::clamp(maxCells, 1.0, kMaxGridCells);
+        m_cell = std::max({cell, std::sqrt(w * h / maxCells), std::max(w, h) / 65536.0, 1e-9});
+        m_x0 = all.minX;
+        m_y0 = all.minY;
+        m_nx = static_cast<int>(std::floor(w / m_cell)) + 1;
+        m_ny = static_cast<int>(std::floor(h / m_cell)) + 1;
+        return true;
+    }
+
+    // Lists each item in the cells cells(item, list) calls list(cell index) for, in order of the
+    // items. Two passes, counting then filling, so that the lists lie in one array: each cell's
+    // count is kept where its list will end, and comes down to where it starts as it is filled.
+    template <class Cells> void Fill(const std::vector<Extent>& items, Cells cells)
+    {
+        m_start.assign(static_cast<size_t>(m_nx) * static_cast<size_t>(m_ny) + 1, 0);
+        for (size_t id = 0; id < items.size(); ++id)
+            if (!items[id].IsEmpty())
+                cells(id, [&](size_t c) { ++m_start[c + 1]; });
+        for (size_t c = 1; c < m_start.size(); ++c)
+            m_start[c] += m_start[c - 1];
+        m_items.resize(m_start.back());
+        // Filled from the last item back, so that each list comes out in the items' order.
+        for (size_t id = items.size(); id-- > 0;)
+            if (!items[id].IsEmpty())
+                cells(id, [&](size_t c) { m_items[--m_start[c + 1]] = static_cast<uint32_t>(id); });
+        // Each count now stands where its cell's list starts, one place on.
+        for (size_t c = 0; c + 1 < m_start.size(); ++c)
+            m_start[c] = m_start[c + 1];
+        m_start.back() = static_cast<uint32_t>(m_items.size());
+    }
+
     // Calls cell(index) for each cell `query` overlaps while it returns true.
     template <class F> void ForCells(const Extent& query, F cell) const
     {

@@ -1073,21 +1073,38 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
         sizes.push_back(std::min(pc.box.maxX - pc.box.minX, pc.box.maxY - pc.box.minY));
     }
     const double cellSize = std::max(kCoverCell * Median(std::move(sizes)), pr.eps);
-    const CellGrid grid(boxes, cellSize, [&](size_t id, const Extent& cell) {
+    const CellGrid grid(CellGrid::ByRows{}, boxes, cellSize, [&](size_t id, double y0, double y1, double& x0, double& x1) {
         const Piece& pc = pr.pieces[id];
         // A piece a few cells wide reaches into nearly all the cells of its box.
         if (pc.box.maxX - pc.box.minX < 3.0 * cellSize && pc.box.maxY - pc.box.minY < 3.0 * cellSize)
             return true;
-        const Extent c = cell.Grown(pr.eps);
-        for (uint32_t i = 0; i < pc.n; ++i) {
-            if (pc.IsNotch(i))
+        // Where the hull's sides run through the row (grown by the tolerance): a convex piece
+        // reaches as far as they do.
+        y0 -= pr.eps;
+        y1 += pr.eps;
+        double lo = INFINITY, hi = -INFINITY;
+        const Point2d* pts = pr.points.data() + pc.p0;
+        for (uint32_t m = 0, i = pc.IsNotch(0) ? 1 : 0; m < pc.hullPoints; ++m) {
+            const uint32_t k = pc.HullNext(i);
+            const Point2d a = pts[i], b = pts[k];
+            i = k;
+            if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1)
                 continue;
-            const Point2d a = pr.points[pc.p0 + i], b = pr.points[pc.p0 + pc.HullNext(i)];
-            auto out = [&](double x, double y) { return Cross(a, b, {x, y}) < 0.0; };
-            if (out(c.minX, c.minY) && out(c.maxX, c.minY) && out(c.maxX, c.maxY) && out(c.minX, c.maxY))
-                return false; // the cell lies wholly outside one side of the hull
+            double t0 = 0.0, t1 = 1.0;
+            if (a.y != b.y) {
+                const double ta = (y0 - a.y) / (b.y - a.y), tb = (y1 - a.y) / (b.y - a.y);
+                t0 = std::max(t0, std::min(ta, tb));
+                t1 = std::min(t1, std::max(ta, tb));
+            }
+            const double xa = a.x + t0 * (b.x - a.x), xb = a.x + t1 * (b.x - a.x);
+            lo = std::min({lo, xa, xb});
+            hi = std::max({hi, xa, xb});
         }
-        return true;
+        if (!(lo <= hi))
+            return false;
+        x0 = std::max(x0, lo - pr.eps);
+        x1 = std::min(x1, hi + pr.eps);
+        return x0 <= x1;
     }, kCoverCellsPerPiece * static_cast<double>(pr.pieces.size()));
 
     // Where the bits do not link, a few pieces met in a way the tolerances could not settle (runs

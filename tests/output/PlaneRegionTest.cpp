@@ -1,6 +1,7 @@
 // The prepared region against the region's own engine queries: distances, distances to the
 // boundary and clipped pieces on random lines, on a region with a hole and on a union of many
-// small pieces; lines along an edge and through a corner; the grid alone.
+// small pieces; lines along an edge and through a corner; the grid alone, cell by cell and row
+// by row.
 #include "output/PlaneRegion.h"
 #include "output/CellGrid.h"
 #include "output/SegmentMath.h"
@@ -230,6 +231,55 @@ TEST(CellGrid, AlongASegmentOffersEveryItemNearIt)
         EXPECT_EQ(any, calls == 1);
     }
     EXPECT_GT(checked, 1000);
+}
+
+// Row by row, an item is listed only where its rows reach: a slanted band is offered all along
+// itself and nowhere off it, in the same order as the cell-by-cell grid lists the items.
+TEST(CellGrid, ByRowsListsAnItemOnlyWhereItsRowsReach)
+{
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> at(0.0, 50.0), size(0.0, 3.0);
+    std::vector<Extent> items{{0, 0, 50, 50}}; // item 0: the band |x - y| <= 1 across its box
+    for (int i = 0; i < 300; ++i) {
+        const double x = at(random), y = at(random);
+        items.push_back({x, y, x + size(random), y + size(random)});
+    }
+    auto span = [](size_t id, double y0, double y1, double& x0, double& x1) {
+        if (id == 0) {
+            x0 = std::max(x0, y0 - 1.0);
+            x1 = std::min(x1, y1 + 1.0);
+        }
+        return x0 <= x1;
+    };
+    const CellGrid rows(CellGrid::ByRows{}, items, 1.0, span);
+    const CellGrid cells(items, 1.0, [](size_t, const Extent&) { return true; });
+    auto listed = [](const CellGrid& g, double x, double y) {
+        std::vector<uint32_t> ids;
+        g.Visit(Extent{x, y, x, y}, [&](uint32_t id) { ids.push_back(id); });
+        return ids;
+    };
+    int on = 0, off = 0;
+    for (int q = 0; q < 2000; ++q) {
+        const double x = at(random), y = at(random);
+        std::vector<uint32_t> got = listed(rows, x, y), all = listed(cells, x, y);
+        EXPECT_TRUE(std::is_sorted(got.begin(), got.end())) << x << ", " << y;
+        const bool listsBand = !got.empty() && got.front() == 0;
+        if (std::fabs(x - y) <= 1.0) {
+            ++on;
+            EXPECT_TRUE(listsBand) << "the band is missing at " << x << ", " << y;
+        } else if (std::fabs(x - y) > 4.0) {
+            ++off;
+            EXPECT_FALSE(listsBand) << "the band is listed far off it at " << x << ", " << y;
+        }
+        // The other items are listed as the cell-by-cell grid lists them.
+        if (listsBand)
+            got.erase(got.begin());
+        if (!all.empty() && all.front() == 0)
+            all.erase(all.begin());
+        EXPECT_EQ(got, all) << x << ", " << y;
+    }
+    EXPECT_GT(on, 50);
+    EXPECT_GT(off, 1000);
 }
 
 } // namespace
