@@ -469,10 +469,15 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
     }
 }
 
+bool PointLess(Point2d a, Point2d b)
+{
+    return a.x < b.x || (a.x == b.x && a.y < b.y);
+}
+
 // Bits are cut where another bit ends on them: there the union touches itself, and each ring
 // must have the point as a vertex of its own for the rings to come apart.
-// True when it cut any.
-bool SplitAtTouches(std::vector<Bit>& bits, double eps)
+// True when it cut any. The search is spread over up to `threads` threads.
+bool SplitAtTouches(std::vector<Bit>& bits, double eps, unsigned threads)
 {
     if (bits.empty())
         return false;
@@ -496,27 +501,35 @@ bool SplitAtTouches(std::vector<Bit>& bits, double eps)
         double t;
         Point2d p;
     };
+    const size_t chunk = bits.size() / std::max(threads, 1u) + 1;
+    std::vector<std::vector<CutAt>> found((bits.size() + chunk - 1) / chunk);
+    RunSweptTasks(found.size(), threads, [&](size_t c) {
+        for (size_t i = c * chunk; i < std::min(bits.size(), (c + 1) * chunk); ++i) {
+            const Point2d v = bits[i].a;
+            grid.Visit(Extent{v.x, v.y, v.x, v.y}, [&](uint32_t k) {
+                const Bit& b = bits[k];
+                if (b.a == v || b.b == v)
+                    return;
+                const double dx = b.b.x - b.a.x, dy = b.b.y - b.a.y, len2 = dx * dx + dy * dy;
+                if (!(len2 > 0.0))
+                    return;
+                const double t = ((v.x - b.a.x) * dx + (v.y - b.a.y) * dy) / len2;
+                const double len = std::sqrt(len2);
+                if (t * len <= eps || (1.0 - t) * len <= eps || PointSegmentDistance2(v, b.a, b.b) > eps * eps)
+                    return;
+                found[c].push_back({k, t, v});
+            });
+        }
+    });
     std::vector<CutAt> cuts;
-    for (const Bit& s : bits) {
-        const Point2d v = s.a;
-        grid.Visit(Extent{v.x, v.y, v.x, v.y}, [&](uint32_t k) {
-            const Bit& b = bits[k];
-            if (b.a == v || b.b == v)
-                return;
-            const double dx = b.b.x - b.a.x, dy = b.b.y - b.a.y, len2 = dx * dx + dy * dy;
-            if (!(len2 > 0.0))
-                return;
-            const double t = ((v.x - b.a.x) * dx + (v.y - b.a.y) * dy) / len2;
-            const double len = std::sqrt(len2);
-            if (t * len <= eps || (1.0 - t) * len <= eps || PointSegmentDistance2(v, b.a, b.b) > eps * eps)
-                return;
-            cuts.push_back({k, t, v});
-        });
-    }
+    for (const std::vector<CutAt>& f : found)
+        cuts.insert(cuts.end(), f.begin(), f.end());
     if (cuts.empty())
         return false;
-    std::sort(cuts.begin(), cuts.end(),
-              [](const CutAt& x, const CutAt& y) { return x.bit < y.bit || (x.bit == y.bit && x.t < y.t); });
+    // In full, points and all: the order must not hang on which thread found what.
+    std::sort(cuts.begin(), cuts.end(), [](const CutAt& x, const CutAt& y) {
+        return x.bit != y.bit ? x.bit < y.bit : x.t != y.t ? x.t < y.t : PointLess(x.p, y.p);
+    });
     for (size_t c = 0; c < cuts.size();) {
         const uint32_t k = cuts[c].bit;
         const Bit whole = bits[k];
@@ -540,11 +553,6 @@ bool SplitAtTouches(std::vector<Bit>& bits, double eps)
     return true;
 }
 
-bool PointLess(Point2d a, Point2d b)
-{
-    return a.x < b.x || (a.x == b.x && a.y < b.y);
-}
-
 // Clockwise angle from direction r to direction d, in (0, 2 pi].
 double ClockwiseFrom(Point2d r, Point2d d)
 {
@@ -561,7 +569,7 @@ double ClockwiseFrom(Point2d r, Point2d d)
 // arriving bit takes the first leaving one clockwise from where it came from, which keeps every
 // ring simple (two rings touching at a point stay two). Ends with no start at the same point pair
 // off by nearness, within `tol`. False when some do not pair off; `trouble` then holds where.
-bool LinkBits(const std::vector<Bit>& bits, double tol, std::vector<uint32_t>& next,
+bool LinkBits(const std::vector<Bit>& bits, double tol, unsigned threads, std::vector<uint32_t>& next,
               std::vector<Point2d>& trouble)
 {
     const uint32_t n = static_cast<uint32_t>(bits.size());
@@ -578,8 +586,10 @@ bool LinkBits(const std::vector<Bit>& bits, double tol, std::vector<uint32_t>& n
         byEnd[i] = {bits[i].b, i};
     }
     auto less = [](const End& x, const End& y) { return PointLess(x.p, y.p) || (x.p == y.p && x.bit < y.bit); };
-    std::sort(byStart.begin(), byStart.end(), less);
-    std::sort(byEnd.begin(), byEnd.end(), less);
+    RunSweptTasks(2, threads, [&](size_t w) {
+        std::vector<End>& ends = w == 0 ? byStart : byEnd;
+        std::sort(ends.begin(), ends.end(), less);
+    });
     std::vector<bool> taken(n, false);
     std::vector<uint32_t> loose; // arriving bits with no leaving one at their end
     for (size_t g = 0; g < n;) {
@@ -766,15 +776,16 @@ void AddLoops(Ring ring, double tol, std::vector<Ring>& out)
 }
 
 // The bits linked into rings; false with the points where they did not link in `trouble` (none:
-// no telling where).
-bool LinkIntoRings(const Prepared& pr, std::vector<Bit> bits, std::vector<Ring>& rings, std::vector<Point2d>& trouble)
+// no telling where), the bits then as they were. Once they link they are cut where they touch.
+bool LinkIntoRings(const Prepared& pr, std::vector<Bit>& bits, unsigned threads, std::vector<Ring>& rings,
+                   std::vector<Point2d>& trouble)
 {
     // Loose ends show before any bit is cut, and mostly nothing is: the bits are linked again only
     // when something was.
     std::vector<uint32_t> next;
-    if (!LinkBits(bits, pr.linkTol, next, trouble))
+    if (!LinkBits(bits, pr.linkTol, threads, next, trouble))
         return false;
-    if (SplitAtTouches(bits, pr.eps) && !LinkBits(bits, pr.linkTol, next, trouble))
+    if (SplitAtTouches(bits, pr.eps, threads) && !LinkBits(bits, pr.linkTol, threads, next, trouble))
         return false;
     std::vector<bool> seen(bits.size(), false);
     for (uint32_t s = 0; s < bits.size(); ++s) {
@@ -833,7 +844,7 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
     for (const std::vector<Bit>& p : parts)
         bits.insert(bits.end(), p.begin(), p.end());
 
-    return LinkIntoRings(pr, bits, rings, trouble);
+    return LinkIntoRings(pr, bits, threads, rings, trouble);
 }
 
 // Where p -> q runs inside the box: [t0, t1] within [0, 1]; false when it does not.
