@@ -60,8 +60,9 @@ bool CrossingPoint(Point2d a, Point2d b, Point2d c, Point2d d, Point2d& x)
     const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
     const double den = rx * sy - ry * sx;
     // Segments along one line (an edge moving along itself) meet at no one point, whatever the
-    // rounding of their slopes makes of it.
-    if (!(std::fabs(den) > kParallelSine * std::hypot(rx, ry) * std::hypot(sx, sy)))
+    // rounding of their slopes makes of it. Squared, to leave out the square roots: this runs
+    // for every edge of every step.
+    if (!(den * den > kParallelSine * kParallelSine * (rx * rx + ry * ry) * (sx * sx + sy * sy)))
         return false;
     const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
     const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;
@@ -119,12 +120,15 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
     return out;
 }
 
-// Convex hull of p (sorted and made unique here), counter-clockwise, collinear points dropped,
-// built in `h`: the callers keep both buffers from one hull to the next.
-void HullOf(std::vector<Point2d>& p, Ring& h)
+bool ByXThenY(Point2d a, Point2d b)
 {
-    std::sort(p.begin(), p.end(),
-              [](Point2d a, Point2d b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    return a.x < b.x || (a.x == b.x && a.y < b.y);
+}
+
+// Convex hull of p, sorted by ByXThenY (made unique here), counter-clockwise, collinear points
+// dropped, built in `h`: the callers keep both buffers from one hull to the next.
+void HullOfSorted(std::vector<Point2d>& p, Ring& h)
+{
     p.erase(std::unique(p.begin(), p.end()), p.end());
     if (p.size() < 3) {
         h.assign(p.begin(), p.end());
@@ -145,12 +149,31 @@ void HullOf(std::vector<Point2d>& p, Ring& h)
     h.resize(k - 1);
 }
 
+void HullOf(std::vector<Point2d>& p, Ring& h)
+{
+    std::sort(p.begin(), p.end(), ByXThenY);
+    HullOfSorted(p, h);
+}
+
 // Buffers kept from one hull to the next: there are hundreds of thousands of hulls, and each ring
 // kept is allocated at its exact size.
 struct HullScratch {
     std::vector<Point2d> points;
     Ring hull;
+    // The points of each outline of the track, sorted (N to an outline): a step's hull then takes
+    // the two merged, not sorted afresh, and each outline is in two steps.
+    std::vector<Point2d> sorted;
 };
+
+template <size_t N> void SortOutlines(const std::vector<Outline<N>>& o, HullScratch& scratch)
+{
+    scratch.sorted.resize(o.size() * N);
+    for (size_t i = 0; i < o.size(); ++i) {
+        const auto at = scratch.sorted.begin() + static_cast<long>(i * N);
+        std::copy(o[i].begin(), o[i].end(), at);
+        std::sort(at, at + static_cast<long>(N), ByXThenY);
+    }
+}
 
 // The hull of outlines first .. last of a track, with the later station, and (when `outline` is
 // given) what the union takes of it where that is not the hull itself (otherwise it is left
@@ -159,10 +182,18 @@ template <size_t N>
 bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stations, size_t first,
               size_t last, HullScratch& scratch, SweptHull& h, Ring* outline)
 {
-    scratch.points.clear();
-    for (size_t i = first; i <= last; ++i)
-        scratch.points.insert(scratch.points.end(), o[i].begin(), o[i].end());
-    HullOf(scratch.points, scratch.hull);
+    if (last == first + 1 && scratch.sorted.size() == o.size() * N) {
+        const auto a = scratch.sorted.begin() + static_cast<long>(first * N);
+        const auto b = scratch.sorted.begin() + static_cast<long>(last * N);
+        scratch.points.resize(2 * N);
+        std::merge(a, a + static_cast<long>(N), b, b + static_cast<long>(N), scratch.points.begin(), ByXThenY);
+        HullOfSorted(scratch.points, scratch.hull);
+    } else {
+        scratch.points.clear();
+        for (size_t i = first; i <= last; ++i)
+            scratch.points.insert(scratch.points.end(), o[i].begin(), o[i].end());
+        HullOf(scratch.points, scratch.hull);
+    }
     if (scratch.hull.size() < 3)
         return false;
     h.ring.assign(scratch.hull.begin(), scratch.hull.end());
@@ -213,6 +244,7 @@ void TrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>& sta
                 std::vector<SweptHull>& out)
 {
     HullScratch scratch;
+    SortOutlines(o, scratch);
     ForEachPiece(o, merge, [&](size_t first, size_t last) {
         SweptHull h;
         if (!MakeHull(o, stations, first, last, scratch, h, &h.outline))
@@ -238,6 +270,7 @@ void BothTrackHulls(const std::vector<Outline<N>>& o, const std::vector<double>&
                     std::vector<SweptHull>& steps, std::vector<Ring>& merged, std::vector<PieceAt>& order)
 {
     HullScratch scratch;
+    SortOutlines(o, scratch);
     std::vector<long> stepAt(o.size(), -1); // the step hull ending at each outline
     ForEachPiece(o, false, [&](size_t first, size_t last) {
         SweptHull h;
