@@ -841,8 +841,14 @@ bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>&
         const size_t first = c * kChunk;
         UncoveredBits(pr, grid, skip, redo.data() + first, std::min(kChunk, redo.size() - first), parts[c]);
     });
+    size_t total = bits.size();
     for (const std::vector<Bit>& p : parts)
+        total += p.size();
+    bits.reserve(total);
+    for (std::vector<Bit>& p : parts) {
         bits.insert(bits.end(), p.begin(), p.end());
+        std::vector<Bit>().swap(p); // given back at once: the linking needs room of its own
+    }
 
     return LinkIntoRings(pr, bits, threads, rings, trouble);
 }
