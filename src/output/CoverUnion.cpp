@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <limits>
 
 namespace velrok {
@@ -22,12 +23,12 @@ enum class Along : uint8_t {
     NotchSide, // a side of a notch (an outline edge the other way round): see HoldsAlong
 };
 
-// A piece's outline is points p0 .. p0+n-1 of the prepared points, with its first point once more
-// after them, so that outline edge k runs from point k to point k+1. Its hull is the outline
-// without the notch points (bit i of `notches`): a notch point is never next to another, so the
-// hull goes from each other point to the next, or to the one after where that is a notch.
+// A piece's outline is its n points `pts` (where it came, mostly: see Prepare), outline edge k
+// running from point k to the next. Its hull is the outline without the notch points (bit i of
+// `notches`): a notch point is never next to another, so the hull goes from each other point to
+// the next, or to the one after where that is a notch.
 struct Piece {
-    uint32_t p0 = 0;
+    const Point2d* pts = nullptr;
     uint16_t n = 0, hullPoints = 0;
     uint32_t notches = 0;
     uint32_t track = 0;
@@ -43,16 +44,25 @@ struct Piece {
     }
 };
 // Outlines with more points than this go to the engine.
-constexpr uint32_t kMaxPiecePoints = 32;
+constexpr uint32_t kEdgeBits = 5;
+constexpr uint32_t kMaxPiecePoints = 1u << kEdgeBits;
+
+// Edge k of piece j is edge (j << kEdgeBits) + k of all.
+inline uint32_t EdgeOf(uint32_t piece, uint32_t k) { return (piece << kEdgeBits) + k; }
 
 struct Prepared {
-    std::vector<Point2d> points; // every piece's outline, piece after piece
     std::vector<Piece> pieces;
-    Point2d origin; // subtracted from every point: what is worked out is near 0
+    // The outlines Prepare had to change (points dropped), where the pieces' points then lie.
+    std::deque<Ring> changed;
     double eps = 0.0, linkTol = 0.0;
 
-    Point2d EdgeStart(uint32_t k) const { return points[k]; }
-    Point2d EdgeEnd(uint32_t k) const { return points[k + 1]; }
+    Point2d EdgeStart(uint32_t e) const { return pieces[e >> kEdgeBits].pts[e & (kMaxPiecePoints - 1)]; }
+    Point2d EdgeEnd(uint32_t e) const
+    {
+        const Piece& pc = pieces[e >> kEdgeBits];
+        const uint32_t k = (e & (kMaxPiecePoints - 1)) + 1;
+        return pc.pts[k == pc.n ? 0 : k];
+    }
 };
 
 // The middle value (the upper one of an even count); `v` is not empty.
@@ -73,9 +83,11 @@ bool IsStraight(Point2d a, Point2d b, Point2d c, double eps)
 // Splits each piece into its hull and its notches; false when a piece is not of that shape.
 bool Prepare(const TrackRefs& set, Prepared& out)
 {
-    // Survey coordinates are millions of units from 0 while a run spans a few hundred: the work
-    // is done relative to the corner of the run's box (exact for points within a factor of two of
-    // it) and the tolerances follow the run's size, plus the rounding the far coordinates brought.
+    // Survey coordinates are millions of units from 0 while a run spans a few hundred: what is
+    // worked out are differences of points near each other (exact for points within a factor of
+    // two of each other), and the tolerances follow the run's size, plus the rounding the far
+    // coordinates bring. The pieces are worked on where they are, not copied: there are hundreds
+    // of thousands of points, and fresh memory is dear.
     Extent all;
     for (const std::vector<const Ring*>& track : set)
         for (const Ring* ring : track)
@@ -83,22 +95,16 @@ bool Prepare(const TrackRefs& set, Prepared& out)
                 all.Add(p.x, p.y);
     if (all.IsEmpty())
         return true;
-    out.origin = {all.minX, all.minY};
     const double size = std::max(all.maxX - all.minX, all.maxY - all.minY);
     const double far =
         std::max({std::fabs(all.minX), std::fabs(all.maxX), std::fabs(all.minY), std::fabs(all.maxY)});
     const double rounding = far * std::numeric_limits<double>::epsilon();
     out.eps = kCoverTolerance * (1.0 + size) + kCoverRoundings * rounding;
     out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;
-    // Room for every point at once, each piece's first one twice.
-    size_t pieces = 0, points = 0;
-    for (const std::vector<const Ring*>& track : set) {
+    size_t pieces = 0;
+    for (const std::vector<const Ring*>& track : set)
         pieces += track.size();
-        for (const Ring* r : track)
-            points += r->size() + 1;
-    }
     out.pieces.reserve(pieces);
-    out.points.reserve(points);
     Ring ring;
     for (uint32_t t = 0; t < set.size(); ++t) {
         for (const Ring* ref : set[t]) {
@@ -108,7 +114,7 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             // would be a plane of its own at a slope no two edges could agree on.
             ring.clear();
             for (Point2d g : given) {
-                ring.push_back({g.x - out.origin.x, g.y - out.origin.y});
+                ring.push_back(g);
                 while (ring.size() >= 3 &&
                        IsStraight(ring[ring.size() - 3], ring[ring.size() - 2], ring.back(), out.eps))
                     ring.erase(ring.end() - 2);
@@ -132,7 +138,6 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             Piece piece;
             piece.track = t;
             piece.given = &given;
-            piece.p0 = static_cast<uint32_t>(out.points.size());
             piece.n = static_cast<uint16_t>(n);
             for (uint32_t k = 0; k < n; ++k) {
                 const Point2d p = ring[k];
@@ -156,8 +161,12 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             if (nh < 3)
                 return false;
             piece.hullPoints = static_cast<uint16_t>(nh);
-            out.points.insert(out.points.end(), ring.begin(), ring.end());
-            out.points.push_back(ring.front());
+            if (n == given.size()) {
+                piece.pts = given.data(); // nothing dropped: the outline as it came
+            } else {
+                out.changed.push_back(ring);
+                piece.pts = out.changed.back().data();
+            }
             out.pieces.push_back(piece);
         }
     }
@@ -253,7 +262,7 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
              uint32_t& side)
 {
     const Piece& pc = pr.pieces[j];
-    const Point2d* pts = pr.points.data() + pc.p0;
+    const Point2d* pts = pc.pts;
     const EdgeTry e = MakeTry(p, q, pr.eps, earlier, pc.box);
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
     // Round the hull from `start`, each hull point to the next.
@@ -262,7 +271,7 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
         const uint32_t next = i + 1 == pc.n ? 0 : i + 1;
         const bool bridge = pc.IsNotch(next);
         const uint32_t k = bridge ? (next + 1 == pc.n ? 0 : next + 1) : next;
-        if (!ClipPlane(pts[i], pts[k], bridge ? kNoEdge : pc.p0 + i, Along::Hull, e, from, to)) {
+        if (!ClipPlane(pts[i], pts[k], bridge ? kNoEdge : EdgeOf(j, i), Along::Hull, e, from, to)) {
             side = i;
             return;
         }
@@ -289,8 +298,8 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
         // Counter-clockwise u, v, k: across the bridge, then back along the outline.
         Cut nf{0.0, kNoEdge}, nt{1.0, kNoEdge};
         if (!ClipPlane(pts[u], pts[v], kNoEdge, Along::Mouth, e, nf, nt) ||
-            !ClipPlane(pts[v], pts[k], pc.p0 + k, Along::NotchSide, e, nf, nt) ||
-            !ClipPlane(pts[k], pts[u], pc.p0 + u, Along::NotchSide, e, nf, nt))
+            !ClipPlane(pts[v], pts[k], EdgeOf(j, k), Along::NotchSide, e, nf, nt) ||
+            !ClipPlane(pts[k], pts[u], EdgeOf(j, u), Along::NotchSide, e, nf, nt))
             continue;
         const size_t end = out.size();
         for (size_t m = first; m < end; ++m) {
@@ -415,7 +424,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
             if (h + 1 < count && pr.pieces[h + 1].track == pr.pieces[h].track)
                 propose(h + 1);
         }
-        for (uint32_t k = pc.p0; k < pc.p0 + pc.n; ++k) {
+        for (uint32_t k = EdgeOf(i, 0); k < EdgeOf(i, pc.n); ++k) {
             const Point2d p = pr.EdgeStart(k), q = pr.EdgeEnd(k);
             iv.clear();
             double reach = 0.0, back = 1.0;
@@ -802,21 +811,10 @@ bool LinkIntoRings(const Prepared& pr, std::vector<Bit>& bits, unsigned threads,
     return true;
 }
 
-// The rings as polygons, back where the run is; false when a hole lies in no outer ring.
+// The rings as polygons; false when a hole lies in no outer ring.
 bool ToPolygons(const Prepared& pr, std::vector<Ring> rings, std::vector<RegionPolygon>& polygons)
 {
-    if (!Assemble(std::move(rings), pr.linkTol, polygons))
-        return false;
-    auto back = [&](Ring& r) {
-        for (Point2d& p : r)
-            p = {p.x + pr.origin.x, p.y + pr.origin.y};
-    };
-    for (RegionPolygon& p : polygons) {
-        back(p.outer);
-        for (Ring& h : p.holes)
-            back(h);
-    }
-    return true;
+    return Assemble(std::move(rings), pr.linkTol, polygons);
 }
 
 // One try at the union of every piece not marked in `skip`, after working out afresh the bits of
@@ -934,7 +932,7 @@ void ChainsOutside(const Ring& ring, const Extent& w, std::vector<Chain>& chains
         chains.push_back(std::move(c));
 }
 
-// The union of the region of `rings` (the bits' rings; `region` the same, where the run is) and
+// The union of the region of `rings` (the bits' rings; `region` the same, as the engine has it) and
 // the engine's union `left` of the pieces left out, without an overlay of the whole: in a window
 // round what was left out, the engine joins `left` with the part of the region in the window, and
 // the rings outside it are kept and linked to that. Nothing when that does not work out.
@@ -964,13 +962,11 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
         if (!moved)
             break;
     }
-    const Point2d o = pr.origin;
     std::vector<Chain> chains;
     std::vector<Ring> out;
     try {
-        const Extent absolute{window.minX + o.x, window.minY + o.y, window.maxX + o.x, window.maxY + o.y};
         std::vector<PlaneRegion> parts;
-        parts.push_back(region.ClippedTo(absolute));
+        parts.push_back(region.ClippedTo(window));
         parts.push_back(std::move(left));
         const PlaneRegion inside = PlaneRegion::Joined(parts);
         // The engine's rings, turned so that the region lies to the left of each edge, less the
@@ -984,8 +980,6 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
                    at(a.y, b.y, window.maxY);
         };
         auto add = [&](Ring r, bool outer) {
-            for (Point2d& p : r)
-                p = {p.x - o.x, p.y - o.y};
             if ((SignedArea(r) > 0.0) != outer)
                 std::reverse(r.begin(), r.end());
             const size_t n = r.size();
@@ -1100,7 +1094,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
         y0 -= pr.eps;
         y1 += pr.eps;
         double lo = INFINITY, hi = -INFINITY;
-        const Point2d* pts = pr.points.data() + pc.p0;
+        const Point2d* pts = pc.pts;
         for (uint32_t m = 0, i = pc.IsNotch(0) ? 1 : 0; m < pc.hullPoints; ++m) {
             const uint32_t k = pc.HullNext(i);
             const Point2d a = pts[i], b = pts[k];

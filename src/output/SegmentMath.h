@@ -18,11 +18,16 @@ inline double Cross(Point2d o, Point2d a, Point2d b)
 // Signed area of a closed ring (the last point not repeated): positive when counter-clockwise.
 inline double SignedArea(const std::vector<Point2d>& ring)
 {
+    // Taken about the first point: rings far from 0 (survey coordinates) would otherwise lose
+    // their area to the rounding of products of large coordinates.
+    if (ring.empty())
+        return 0.0;
+    const Point2d o = ring.front();
     double a = 0.0;
-    for (size_t i = 0; i < ring.size(); ++i) {
-        const Point2d& p = ring[i];
-        const Point2d& q = ring[(i + 1) % ring.size()];
-        a += p.x * q.y - q.x * p.y;
+    for (size_t i = 1; i + 1 < ring.size(); ++i) {
+        const double px = ring[i].x - o.x, py = ring[i].y - o.y;
+        const double qx = ring[i + 1].x - o.x, qy = ring[i + 1].y - o.y;
+        a += px * qy - qx * py;
     }
     return 0.5 * a;
 }
