@@ -155,6 +155,19 @@ TEST(PlaneRegion, ClippedToABoxKeepsWhatLiesInIt)
     EXPECT_TRUE(PlaneRegion{}.ClippedTo({0, 0, 1, 1}).IsEmpty());
 }
 
+// A sliver in survey coordinates keeps its area and its turn: products of the coordinates
+// themselves would round away far more than the sliver holds.
+TEST(SignedArea, FarFromZeroASliverKeepsItsArea)
+{
+    const double x = 4.5e6, y = 5.6e6;
+    const double h = (y + 1e-3) - y; // the height as the coordinates hold it
+    const Ring sliver{{x, y}, {x + 1.0, y}, {x + 1.0, y + h}, {x, y + h}};
+    EXPECT_NEAR(SignedArea(sliver), h, 1e-15);
+    const Ring back(sliver.rbegin(), sliver.rend());
+    EXPECT_NEAR(SignedArea(back), -h, 1e-15);
+    EXPECT_EQ(SignedArea(Ring{}), 0.0);
+}
+
 TEST(CellGrid, VisitsEveryItemWhoseBoxMeetsTheQuery)
 {
     std::mt19937 random(5);
