@@ -453,14 +453,18 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
             };
             for (uint32_t f = 0; f < nFirst && reach < back; ++f)
                 tryPiece(first[f]);
-            // Then the pieces listed in the cells the edge runs through, until it is covered.
-            if (reach < back)
-                grid.AnyAlong(p.x, p.y, q.x, q.y, pr.eps, [&](uint32_t j) {
+            // Then the pieces listed in the cells the edge runs through where it is not yet
+            // covered, until it is: mostly a short stretch at one end of a long edge.
+            if (reach < back) {
+                const Point2d u{p.x + reach * (q.x - p.x), p.y + reach * (q.y - p.y)};
+                const Point2d v{p.x + back * (q.x - p.x), p.y + back * (q.y - p.y)};
+                grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t j) {
                     if (stamp[j] == k || j == i || skip[j])
                         return false;
                     tryPiece(j);
                     return reach >= back;
                 });
+            }
             if (reach >= back)
                 continue;
             std::sort(iv.begin(), iv.end(),
