@@ -139,15 +139,18 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             piece.track = t;
             piece.given = &given;
             piece.n = static_cast<uint16_t>(n);
-            for (uint32_t k = 0; k < n; ++k) {
+            // (Neighbours found without a division: this runs for every point of every piece.)
+            for (uint32_t k = 0, before = n - 1; k < n; before = k++) {
                 const Point2d p = ring[k];
                 piece.box.Add(p.x, p.y);
-                if (Cross(ring[(k + n - 1) % n], p, ring[(k + 1) % n]) < 0.0)
+                if (Cross(ring[before], p, ring[k + 1 == n ? 0 : k + 1]) < 0.0)
                     piece.notches |= 1u << k;
             }
-            for (uint32_t k = 0; k < n; ++k)
-                if (piece.IsNotch(k) && (piece.IsNotch((k + 1) % n) || piece.IsNotch((k + n - 1) % n)))
-                    return false;
+            // No two notch points side by side, the last and the first among them.
+            const uint32_t all = n == 32 ? ~0u : (1u << n) - 1;
+            const uint32_t turned = ((piece.notches << 1) | (piece.notches >> (n - 1))) & all;
+            if ((piece.notches & turned) != 0)
+                return false;
             // The hull: the outline without its notches, which must leave it convex.
             uint32_t nh = 0;
             for (uint32_t k = 0; k < n; ++k) {
