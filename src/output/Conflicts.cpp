@@ -15,7 +15,7 @@ namespace {
 bool InsideConvex(const Ring& ring, Point2d p)
 {
     for (size_t i = 0; i < ring.size(); ++i)
-        if (Cross(ring[i], ring[(i + 1) % ring.size()], p) < 0.0)
+        if (Cross(ring[i], ring[i + 1 == ring.size() ? 0 : i + 1], p) < 0.0)
             return false;
     return true;
 }
@@ -54,7 +54,7 @@ bool SegmentHullWithin(const Ring& ring, Point2d a, Point2d b, double within)
     };
     const double w2 = within * within;
     for (size_t i = 0; i < ring.size(); ++i) {
-        const Point2d c = ring[i], d = ring[(i + 1) % ring.size()];
+        const Point2d c = ring[i], d = ring[i + 1 == ring.size() ? 0 : i + 1];
         if (SegmentsCross(a, b, c, d) || d2(a, c, d) <= w2 || d2(b, c, d) <= w2 || d2(c, a, b) <= w2 ||
             d2(d, a, b) <= w2)
             return true;
@@ -68,7 +68,7 @@ double PointHullDistance(const Ring& ring, Point2d p)
         return 0.0;
     double best = INFINITY;
     for (size_t i = 0; i < ring.size(); ++i)
-        best = std::min(best, PointSegmentDistance(p, ring[i], ring[(i + 1) % ring.size()]));
+        best = std::min(best, PointSegmentDistance(p, ring[i], ring[i + 1 == ring.size() ? 0 : i + 1]));
     return best;
 }
 
@@ -96,7 +96,7 @@ struct Slab {
     {
         double longest = -1.0;
         for (size_t i = 0; i < ring.size(); ++i) {
-            const Point2d a = ring[i], b = ring[(i + 1) % ring.size()];
+            const Point2d a = ring[i], b = ring[i + 1 == ring.size() ? 0 : i + 1];
             const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
             if (len2 > longest) {
                 longest = len2;

@@ -106,8 +106,10 @@ GEOSGeometry* MakeRing(Context& ctx, const Ring& ring)
     GEOSCoordSequence* seq = GEOSCoordSeq_create_r(ctx.handle, n + 1, 2);
     if (!seq)
         ctx.Fail("Ring");
-    for (unsigned i = 0; i <= n; ++i)
-        GEOSCoordSeq_setXY_r(ctx.handle, seq, i, ring[i % n].x, ring[i % n].y);
+    for (unsigned i = 0; i <= n; ++i) {
+        const Point2d& p = ring[i == n ? 0 : i];
+        GEOSCoordSeq_setXY_r(ctx.handle, seq, i, p.x, p.y);
+    }
     GEOSGeometry* g = GEOSGeom_createLinearRing_r(ctx.handle, seq);
     if (!g)
         ctx.Fail("Ring");
