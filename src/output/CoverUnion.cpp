@@ -104,6 +104,8 @@ bool Prepare(const TrackRefs& set, Prepared& out)
     size_t pieces = 0;
     for (const std::vector<const Ring*>& track : set)
         pieces += track.size();
+    if (pieces + 1 >= (size_t{1} << (32 - kEdgeBits)))
+        return false; // more than an edge's number (kNoEdge apart) can tell apart
     out.pieces.reserve(pieces);
     Ring ring;
     for (uint32_t t = 0; t < set.size(); ++t) {
