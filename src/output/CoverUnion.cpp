@@ -387,7 +387,7 @@ void Absorb(const std::vector<Interval>& iv, double& reach, double& back)
 }
 
 // How many of the pieces that covered the last piece's edges are tried first on the next one's.
-constexpr size_t kCoverHints = 16;
+constexpr size_t kCoverHints = 32;
 
 // The uncovered bits of the edges of the `n` pieces listed from `list` on, the pieces marked in
 // `skip` left out.
