@@ -434,6 +434,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
             iv.clear();
             double reach = 0.0, back = 1.0;
             uint32_t side = 0;
+            auto along = [&](double t) { return Point2d{p.x + t * (q.x - p.x), p.y + t * (q.y - p.y)}; };
             // Only a piece over what is not yet covered can add to it.
             Extent gap = Extent{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)}
                              .Grown(pr.eps);
@@ -450,8 +451,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
                 const double r0 = reach, b0 = back;
                 Absorb(iv, reach, back);
                 if (reach < back && (reach != r0 || back != b0)) {
-                    const Point2d u{p.x + reach * (q.x - p.x), p.y + reach * (q.y - p.y)};
-                    const Point2d v{p.x + back * (q.x - p.x), p.y + back * (q.y - p.y)};
+                    const Point2d u = along(reach), v = along(back);
                     gap = Extent{std::min(u.x, v.x), std::min(u.y, v.y), std::max(u.x, v.x), std::max(u.y, v.y)}
                               .Grown(pr.eps);
                 }
@@ -461,8 +461,7 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
             // Then the pieces listed in the cells the edge runs through where it is not yet
             // covered, until it is: mostly a short stretch at one end of a long edge.
             if (reach < back) {
-                const Point2d u{p.x + reach * (q.x - p.x), p.y + reach * (q.y - p.y)};
-                const Point2d v{p.x + back * (q.x - p.x), p.y + back * (q.y - p.y)};
+                const Point2d u = along(reach), v = along(back);
                 grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t j) {
                     if (stamp[j] == k || j == i || skip[j])
                         return false;
@@ -485,11 +484,6 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
                 out.push_back({PointAt(pr, k, at), q, i});
         }
     }
-}
-
-bool PointLess(Point2d a, Point2d b)
-{
-    return a.x < b.x || (a.x == b.x && a.y < b.y);
 }
 
 // Bits are cut where another bit ends on them: there the union touches itself, and each ring

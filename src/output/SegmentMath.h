@@ -15,6 +15,12 @@ inline double Cross(Point2d o, Point2d a, Point2d b)
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
 }
 
+// Points in order of x, then of y.
+inline bool PointLess(Point2d a, Point2d b)
+{
+    return a.x < b.x || (a.x == b.x && a.y < b.y);
+}
+
 // Signed area of a closed ring (the last point not repeated): positive when counter-clockwise.
 inline double SignedArea(const std::vector<Point2d>& ring)
 {

@@ -120,12 +120,7 @@ template <size_t N> Ring StepOutline(const Ring& hull, const Outline<N>& p, cons
     return out;
 }
 
-bool ByXThenY(Point2d a, Point2d b)
-{
-    return a.x < b.x || (a.x == b.x && a.y < b.y);
-}
-
-// Convex hull of p, sorted by ByXThenY (made unique here), counter-clockwise, collinear points
+// Convex hull of p, sorted by PointLess (made unique here), counter-clockwise, collinear points
 // dropped, built in `h`: the callers keep both buffers from one hull to the next.
 void HullOfSorted(std::vector<Point2d>& p, Ring& h)
 {
@@ -151,7 +146,7 @@ void HullOfSorted(std::vector<Point2d>& p, Ring& h)
 
 void HullOf(std::vector<Point2d>& p, Ring& h)
 {
-    std::sort(p.begin(), p.end(), ByXThenY);
+    std::sort(p.begin(), p.end(), PointLess);
     HullOfSorted(p, h);
 }
 
@@ -171,7 +166,7 @@ template <size_t N> void SortOutlines(const std::vector<Outline<N>>& o, HullScra
     for (size_t i = 0; i < o.size(); ++i) {
         const auto at = scratch.sorted.begin() + static_cast<long>(i * N);
         std::copy(o[i].begin(), o[i].end(), at);
-        std::sort(at, at + static_cast<long>(N), ByXThenY);
+        std::sort(at, at + static_cast<long>(N), PointLess);
     }
 }
 
@@ -186,7 +181,7 @@ bool MakeHull(const std::vector<Outline<N>>& o, const std::vector<double>& stati
         const auto a = scratch.sorted.begin() + static_cast<long>(first * N);
         const auto b = scratch.sorted.begin() + static_cast<long>(last * N);
         scratch.points.resize(2 * N);
-        std::merge(a, a + static_cast<long>(N), b, b + static_cast<long>(N), scratch.points.begin(), ByXThenY);
+        std::merge(a, a + static_cast<long>(N), b, b + static_cast<long>(N), scratch.points.begin(), PointLess);
         HullOfSorted(scratch.points, scratch.hull);
     } else {
         scratch.points.clear();
