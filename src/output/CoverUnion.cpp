@@ -36,6 +36,8 @@ struct Piece {
     Extent box;
 
     bool IsNotch(uint32_t i) const { return (notches >> i) & 1u; }
+    // A point of the hull to go round it from (notches are never side by side).
+    uint32_t FirstHullPoint() const { return IsNotch(0) ? 1 : 0; }
     // The hull point after outline point i (not a notch).
     uint32_t HullNext(uint32_t i) const
     {
@@ -271,7 +273,7 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
     const EdgeTry e = MakeTry(p, q, pr.eps, earlier, pc.box);
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
     // Round the hull from `start`, each hull point to the next.
-    const uint32_t start = side < pc.n && !pc.IsNotch(side) ? side : (pc.IsNotch(0) ? 1 : 0);
+    const uint32_t start = side < pc.n && !pc.IsNotch(side) ? side : pc.FirstHullPoint();
     for (uint32_t m = 0, i = start; m < pc.hullPoints; ++m) {
         const uint32_t next = i + 1 == pc.n ? 0 : i + 1;
         const bool bridge = pc.IsNotch(next);
@@ -814,12 +816,6 @@ bool LinkIntoRings(const Prepared& pr, std::vector<Bit>& bits, unsigned threads,
     return true;
 }
 
-// The rings as polygons; false when a hole lies in no outer ring.
-bool ToPolygons(const Prepared& pr, std::vector<Ring> rings, std::vector<RegionPolygon>& polygons)
-{
-    return Assemble(std::move(rings), pr.linkTol, polygons);
-}
-
 // One try at the union of every piece not marked in `skip`, after working out afresh the bits of
 // the pieces in `redo` (those of the others are kept from the try before): its rings, or false
 // with the points where the bits did not link in `trouble` (none: no telling where).
@@ -1056,7 +1052,7 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
         AddLoops(std::move(ring), pr.linkTol, out);
     }
     std::vector<RegionPolygon> polygons;
-    if (!ToPolygons(pr, std::move(out), polygons))
+    if (!Assemble(std::move(out), pr.linkTol, polygons))
         return std::nullopt;
     PlaneRegion joined = PlaneRegion::FromPolygons(polygons);
     if (!joined.IsValid())
@@ -1098,7 +1094,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
         y1 += pr.eps;
         double lo = INFINITY, hi = -INFINITY;
         const Point2d* pts = pc.pts;
-        for (uint32_t m = 0, i = pc.IsNotch(0) ? 1 : 0; m < pc.hullPoints; ++m) {
+        for (uint32_t m = 0, i = pc.FirstHullPoint(); m < pc.hullPoints; ++m) {
             const uint32_t k = pc.HullNext(i);
             const Point2d a = pts[i], b = pts[k];
             i = k;
@@ -1143,7 +1139,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
                     window.Add(b.maxX, b.maxY);
                 }
             std::vector<RegionPolygon> polygons;
-            if (!ToPolygons(pr, left.empty() ? std::move(rings) : rings, polygons))
+            if (!Assemble(left.empty() ? std::move(rings) : rings, pr.linkTol, polygons))
                 return std::nullopt;
             PlaneRegion region = PlaneRegion::FromPolygons(polygons);
             // In a window round what the engine made, the two are joined by the engine, and the
