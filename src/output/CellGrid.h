@@ -152,6 +152,22 @@ class CellGrid {
         return false;
     }
 
+    // Calls f(item, column) for each item listed in the cells of the row that holds y, from the
+    // column that holds x to the last: the cells a ray from (x, y) to the right passes through.
+    template <class F> void VisitRightward(double x, double y, F f) const
+    {
+        if (IsEmpty())
+            return;
+        const int j = Clamp(y - m_y0, m_ny);
+        for (int i = Column(x); i < m_nx; ++i) {
+            const size_t c = Index(i, j);
+            for (uint32_t k = m_start[c]; k < m_start[c + 1]; ++k)
+                f(m_items[k], i);
+        }
+    }
+    // The column that holds x (the first or the last beyond the grid).
+    int Column(double x) const { return Clamp(x - m_x0, m_nx); }
+
     // The items listed near `query`, each once, in increasing order.
     std::vector<uint32_t> Near(const Extent& query) const
     {

@@ -1,6 +1,7 @@
 // Union by cover: cut each piece's edges by the pieces near them, keep what none covers, link it.
 #include "output/CoverUnion.h"
 #include "output/CellGrid.h"
+#include "output/RegionCheck.h"
 #include "output/SegmentMath.h"
 
 #include <algorithm>
@@ -936,7 +937,7 @@ void ChainsOutside(const Ring& ring, const Extent& w, std::vector<Chain>& chains
 // round what was left out, the engine joins `left` with the part of the region in the window, and
 // the rings outside it are kept and linked to that. Nothing when that does not work out.
 std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ring>& rings, const PlaneRegion& region,
-                                        PlaneRegion left, Extent window)
+                                        PlaneRegion left, Extent window, unsigned threads)
 {
     // The window's sides keep clear of every point of a ring: an edge along a side would be
     // neither in nor out.
@@ -1055,7 +1056,7 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
     if (!Assemble(std::move(out), pr.linkTol, polygons))
         return std::nullopt;
     PlaneRegion joined = PlaneRegion::FromPolygons(polygons);
-    if (!joined.IsValid())
+    if (!ClearlyValid(polygons, threads) && !joined.IsValid())
         return std::nullopt;
     return joined;
 }
@@ -1146,9 +1147,9 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
             // rest of the rings kept as they are; that checks the whole.
             if (!left.empty())
                 if (std::optional<PlaneRegion> joined = JoinInWindow(pr, rings, region, PlaneRegion::UnionOf(left),
-                                                                     window.Grown(kCoverWindow * cellSize)))
+                                                                     window.Grown(kCoverWindow * cellSize), threads))
                     return joined;
-            if (!region.IsValid())
+            if (!ClearlyValid(polygons, threads) && !region.IsValid())
                 return std::nullopt;
             if (left.empty())
                 return region;
