@@ -932,12 +932,12 @@ void ChainsOutside(const Ring& ring, const Extent& w, std::vector<Chain>& chains
         chains.push_back(std::move(c));
 }
 
-// The union of the region of `rings` (the bits' rings; `region` the same, as the engine has it) and
-// the engine's union `left` of the pieces left out, without an overlay of the whole: in a window
-// round what was left out, the engine joins `left` with the part of the region in the window, and
-// the rings outside it are kept and linked to that. Nothing when that does not work out.
-std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ring>& rings, const PlaneRegion& region,
-                                        PlaneRegion left, Extent window, unsigned threads)
+// The union of the region of `rings` (the bits' rings) and the engine's union `left` of the pieces
+// left out, without an overlay of the whole: in a window round what was left out, the engine joins
+// `left` with the part of the region in the window, and the rings outside it are kept and linked
+// to that. Nothing when that does not work out.
+std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ring>& rings, PlaneRegion left,
+                                        Extent window, unsigned threads)
 {
     // The window's sides keep clear of every point of a ring: an edge along a side would be
     // neither in nor out.
@@ -962,11 +962,25 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
         if (!moved)
             break;
     }
+    // The region's part in the window is that of the rings whose boxes meet it: a ring round the
+    // window meets it so too, and a hole's outer ring holds the hole's box. The others, holes in
+    // the thousands among them, need not be placed.
+    std::vector<Ring> meeting;
+    for (const Ring& r : rings) {
+        Extent b;
+        for (Point2d p : r)
+            b.Add(p.x, p.y);
+        if (b.Overlaps(window))
+            meeting.push_back(r);
+    }
+    std::vector<RegionPolygon> near;
+    if (!Assemble(std::move(meeting), pr.linkTol, near))
+        return std::nullopt;
     std::vector<Chain> chains;
     std::vector<Ring> out;
     try {
         std::vector<PlaneRegion> parts;
-        parts.push_back(region.ClippedTo(window));
+        parts.push_back(PlaneRegion::FromPolygons(near).ClippedTo(window));
         parts.push_back(std::move(left));
         const PlaneRegion inside = PlaneRegion::Joined(parts);
         // The engine's rings, turned so that the region lies to the left of each edge, less the
@@ -1139,16 +1153,16 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
                     window.Add(b.minX, b.minY);
                     window.Add(b.maxX, b.maxY);
                 }
+            // In a window round what the engine made, the two are joined by the engine, and the
+            // rest of the rings kept as they are; that checks the whole.
+            if (!left.empty())
+                if (std::optional<PlaneRegion> joined = JoinInWindow(pr, rings, PlaneRegion::UnionOf(left),
+                                                                     window.Grown(kCoverWindow * cellSize), threads))
+                    return joined;
             std::vector<RegionPolygon> polygons;
             if (!Assemble(left.empty() ? std::move(rings) : rings, pr.linkTol, polygons))
                 return std::nullopt;
             PlaneRegion region = PlaneRegion::FromPolygons(polygons);
-            // In a window round what the engine made, the two are joined by the engine, and the
-            // rest of the rings kept as they are; that checks the whole.
-            if (!left.empty())
-                if (std::optional<PlaneRegion> joined = JoinInWindow(pr, rings, region, PlaneRegion::UnionOf(left),
-                                                                     window.Grown(kCoverWindow * cellSize), threads))
-                    return joined;
             if (!ClearlyValid(polygons, threads) && !region.IsValid())
                 return std::nullopt;
             if (left.empty())
