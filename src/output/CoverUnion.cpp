@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <memory>
 
 namespace velrok {
 
@@ -715,23 +716,79 @@ std::vector<Ring> SimpleLoops(Ring ring)
     return loops;
 }
 
-// -1 outside, 0 on the boundary (within tol), 1 inside.
-int Locate(const Ring& r, Point2d p, double tol)
+// Rings of more edges than this, asked about more than once, are banded (below).
+constexpr size_t kBandedRingEdges = 512;
+// Edges a band of a banded ring, about.
+constexpr size_t kBandEdges = 8;
+
+// A ring's edges in bands of y: each edge listed in the bands its y reaches (grown by `reach`), so
+// that a point meets only the edges of its band, which are all those Locate would not pass over.
+struct RingBands {
+    double y0 = 0.0, height = 1.0;
+    std::vector<uint32_t> start, edges; // band b lists edges[start[b] .. start[b + 1])
+
+    RingBands(const Ring& r, double reach)
+    {
+        double lo = INFINITY, hi = -INFINITY;
+        for (Point2d p : r) {
+            lo = std::min(lo, p.y);
+            hi = std::max(hi, p.y);
+        }
+        const size_t n = std::max<size_t>(1, r.size() / kBandEdges);
+        y0 = lo;
+        height = std::max((hi - lo) / static_cast<double>(n), std::numeric_limits<double>::min());
+        start.assign(n + 1, 0);
+        auto each = [&](auto list) {
+            for (size_t k = 0, m = r.size() - 1; k < r.size(); m = k++) {
+                const size_t b0 = Band(std::min(r[m].y, r[k].y) - reach), b1 = Band(std::max(r[m].y, r[k].y) + reach);
+                for (size_t b = b0; b <= b1; ++b)
+                    list(b, static_cast<uint32_t>(k));
+            }
+        };
+        each([&](size_t b, uint32_t) { ++start[b + 1]; });
+        for (size_t b = 1; b <= n; ++b)
+            start[b] += start[b - 1];
+        edges.resize(start[n]);
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        each([&](size_t b, uint32_t k) { edges[fill[b]++] = k; });
+    }
+    // The band of y (the first or the last beyond the ring): monotone in y, so that a point
+    // within an edge's reach in y falls in a band the edge is listed in.
+    size_t Band(double y) const
+    {
+        const double b = std::floor((y - y0) / height);
+        return static_cast<size_t>(std::clamp(b, 0.0, static_cast<double>(start.size() - 2)));
+    }
+};
+
+// -1 outside, 0 on the boundary (within tol), 1 inside. `bands`, when given, are the ring's.
+int Locate(const Ring& r, Point2d p, double tol, const RingBands* bands = nullptr)
 {
     bool inside = false;
     // An edge whose box lies farther than this from p can neither be within tol of it nor, in
     // y, cross its ray: the margin keeps the rounding of the distance out of it. Holes are
     // located in rings of many thousand edges, and most are passed over so.
     const double reach = 1.001 * tol;
-    for (size_t k = 0, m = r.size() - 1; k < r.size(); m = k++) {
-        const Point2d a = r[m], b = r[k];
+    auto edge = [&](size_t k) {
+        const Point2d a = r[k == 0 ? r.size() - 1 : k - 1], b = r[k];
         if (p.y < std::min(a.y, b.y) - reach || p.y > std::max(a.y, b.y) + reach)
-            continue;
+            return false;
         if (p.x >= std::min(a.x, b.x) - reach && p.x <= std::max(a.x, b.x) + reach &&
             PointSegmentDistance2(p, a, b) <= tol * tol)
-            return 0;
+            return true;
         if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
             inside = !inside;
+        return false;
+    };
+    if (bands) {
+        const size_t b = bands->Band(p.y);
+        for (uint32_t i = bands->start[b]; i < bands->start[b + 1]; ++i)
+            if (edge(bands->edges[i]))
+                return 0;
+    } else {
+        for (size_t k = 0; k < r.size(); ++k)
+            if (edge(k))
+                return 0;
     }
     return inside ? 1 : -1;
 }
@@ -755,6 +812,10 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
         box.push_back(b);
         out.push_back({std::move(r), {}});
     }
+    // A large outer ring asked about a second time is banded: the swept tyres' ring of 14 000
+    // edges holds some 200 holes.
+    std::vector<std::unique_ptr<RingBands>> bands(out.size());
+    std::vector<uint8_t> asked(out.size(), 0);
     for (Ring& h : holes) {
         const double ha = -SignedArea(h);
         size_t best = out.size();
@@ -765,9 +826,14 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
             int where = 0;
             for (size_t k = 0; k < h.size() && where == 0; ++k) {
                 const Point2d p = h[k];
-                where = p.x < b.minX || p.x > b.maxX || p.y < b.minY || p.y > b.maxY
-                            ? -1
-                            : Locate(out[s].outer, p, tol);
+                if (p.x < b.minX || p.x > b.maxX || p.y < b.minY || p.y > b.maxY) {
+                    where = -1;
+                    continue;
+                }
+                const Ring& r = out[s].outer;
+                if (!bands[s] && r.size() > kBandedRingEdges && asked[s]++ > 0)
+                    bands[s] = std::make_unique<RingBands>(r, 1.001 * tol);
+                where = Locate(r, p, tol, bands[s].get());
             }
             if (where > 0)
                 best = s;
