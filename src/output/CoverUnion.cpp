@@ -585,72 +585,90 @@ double ClockwiseFrom(Point2d r, Point2d d)
 // arriving bit takes the first leaving one clockwise from where it came from, which keeps every
 // ring simple (two rings touching at a point stay two). Ends with no start at the same point pair
 // off by nearness, within `tol`. False when some do not pair off; `trouble` then holds where.
-bool LinkBits(const std::vector<Bit>& bits, double tol, unsigned threads, std::vector<uint32_t>& next,
-              std::vector<Point2d>& trouble)
+bool LinkBits(const std::vector<Bit>& bits, double tol, std::vector<uint32_t>& next, std::vector<Point2d>& trouble)
 {
     const uint32_t n = static_cast<uint32_t>(bits.size());
     next.assign(n, kNoEdge);
-    // The bits' starts and ends, each sorted with its point beside it: sorting the indices alone
-    // would look every point up again at each comparison.
-    struct End {
+    // The bits' ends met at each point, points exactly equal together: a table of the points,
+    // each with the bits arriving there and those leaving, both in the bits' order. Hashed, not
+    // sorted: there are a hundred thousand bits, and almost every point has one of each.
+    struct Node {
         Point2d p;
-        uint32_t bit;
+        uint32_t firstIn = kNoEdge, firstOut = kNoEdge, ins = 0, outs = 0;
     };
-    std::vector<End> byStart(n), byEnd(n);
-    for (uint32_t i = 0; i < n; ++i) {
-        byStart[i] = {bits[i].a, i};
-        byEnd[i] = {bits[i].b, i};
+    std::vector<Node> nodes;
+    nodes.reserve(n + 16);
+    // At most two points a bit: the table stays at most half full.
+    size_t size = 16;
+    while (size < 4 * static_cast<size_t>(n))
+        size *= 2;
+    std::vector<uint32_t> slot(size, kNoEdge);
+    auto nodeAt = [&](Point2d p) -> Node& {
+        // -0 and 0 are one point, as == has them.
+        const uint64_t hx = std::bit_cast<uint64_t>(p.x + 0.0), hy = std::bit_cast<uint64_t>(p.y + 0.0);
+        uint64_t h = hx * 0x9E3779B97F4A7C15ull ^ (hy + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+        h ^= h >> 31;
+        for (size_t i = h & (size - 1);; i = (i + 1) & (size - 1)) {
+            if (slot[i] == kNoEdge) {
+                slot[i] = static_cast<uint32_t>(nodes.size());
+                nodes.push_back({p});
+                return nodes.back();
+            }
+            if (nodes[slot[i]].p == p)
+                return nodes[slot[i]];
+        }
+    };
+    std::vector<uint32_t> nextIn(n), nextOut(n);
+    // Put in from the last bit back, so that each list comes out in the bits' order.
+    for (uint32_t i = n; i-- > 0;) {
+        Node& out = nodeAt(bits[i].a);
+        nextOut[i] = out.firstOut;
+        out.firstOut = i;
+        ++out.outs;
+        Node& in = nodeAt(bits[i].b);
+        nextIn[i] = in.firstIn;
+        in.firstIn = i;
+        ++in.ins;
     }
-    auto less = [](const End& x, const End& y) { return PointLess(x.p, y.p) || (x.p == y.p && x.bit < y.bit); };
-    RunSweptTasks(2, threads, [&](size_t w) {
-        std::vector<End>& ends = w == 0 ? byStart : byEnd;
-        std::sort(ends.begin(), ends.end(), less);
-    });
     std::vector<bool> taken(n, false);
     std::vector<uint32_t> loose; // arriving bits with no leaving one at their end
-    for (size_t g = 0; g < n;) {
-        const Point2d v = byEnd[g].p;
-        size_t h = g;
-        while (h < n && byEnd[h].p == v)
-            ++h;
-        auto lo = std::lower_bound(byStart.begin(), byStart.end(), v,
-                                   [](const End& s, Point2d p) { return PointLess(s.p, p); });
-        auto hi = lo;
-        while (hi != byStart.end() && hi->p == v)
-            ++hi;
-        const size_t ins = h - g, outs = static_cast<size_t>(hi - lo);
-        if (ins == 1 && outs == 1) {
-            next[byEnd[g].bit] = lo->bit;
-            taken[lo->bit] = true;
-        } else if (ins == outs) {
-            for (size_t k = g; k < h; ++k) {
-                const Bit& in = bits[byEnd[k].bit];
+    for (const Node& node : nodes) {
+        if (node.ins == 0)
+            continue;
+        if (node.ins == 1 && node.outs == 1) {
+            next[node.firstIn] = node.firstOut;
+            taken[node.firstOut] = true;
+        } else if (node.ins == node.outs) {
+            for (uint32_t k = node.firstIn; k != kNoEdge; k = nextIn[k]) {
+                const Bit& in = bits[k];
                 const Point2d r{in.a.x - in.b.x, in.a.y - in.b.y};
                 double best = INFINITY;
                 uint32_t pick = kNoEdge;
-                for (auto it = lo; it != hi; ++it) {
-                    if (taken[it->bit])
+                for (uint32_t o = node.firstOut; o != kNoEdge; o = nextOut[o]) {
+                    if (taken[o])
                         continue;
-                    const Bit& o = bits[it->bit];
-                    const double a = ClockwiseFrom(r, {o.b.x - o.a.x, o.b.y - o.a.y});
+                    const double a = ClockwiseFrom(r, {bits[o].b.x - bits[o].a.x, bits[o].b.y - bits[o].a.y});
                     if (a < best) {
                         best = a;
-                        pick = it->bit;
+                        pick = o;
                     }
                 }
                 if (pick == kNoEdge) {
-                    trouble.push_back(v);
+                    trouble.push_back(node.p);
                     break;
                 }
-                next[byEnd[k].bit] = pick;
+                next[k] = pick;
                 taken[pick] = true;
             }
         } else {
-            for (size_t k = g; k < h; ++k)
-                loose.push_back(byEnd[k].bit);
+            for (uint32_t k = node.firstIn; k != kNoEdge; k = nextIn[k])
+                loose.push_back(k);
         }
-        g = h;
     }
+    // The loose ends in the order of their points, each taking the nearest start left.
+    std::sort(loose.begin(), loose.end(), [&](uint32_t a, uint32_t b) {
+        return PointLess(bits[a].b, bits[b].b) || (bits[a].b == bits[b].b && a < b);
+    });
     std::vector<uint32_t> free;
     for (uint32_t i = 0; i < n; ++i)
         if (!taken[i])
@@ -864,9 +882,9 @@ bool LinkIntoRings(const Prepared& pr, std::vector<Bit>& bits, unsigned threads,
     // Loose ends show before any bit is cut, and mostly nothing is: the bits are linked again only
     // when something was.
     std::vector<uint32_t> next;
-    if (!LinkBits(bits, pr.linkTol, threads, next, trouble))
+    if (!LinkBits(bits, pr.linkTol, next, trouble))
         return false;
-    if (SplitAtTouches(bits, pr.eps, threads) && !LinkBits(bits, pr.linkTol, threads, next, trouble))
+    if (SplitAtTouches(bits, pr.eps, threads) && !LinkBits(bits, pr.linkTol, next, trouble))
         return false;
     std::vector<bool> seen(bits.size(), false);
     for (uint32_t s = 0; s < bits.size(); ++s) {

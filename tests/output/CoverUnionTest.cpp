@@ -97,6 +97,8 @@ TEST(CoverUnion, SharedEdgesTouchingCornersAndHoles)
         {"notched", {{Ring{{0, 0}, {4, 0}, {4, 2}, {2, 1}, {0, 2}}}}, 6.0, 1},
         // The notch of one filled by another.
         {"notch filled", {{Ring{{0, 0}, {4, 0}, {4, 2}, {2, 1}, {0, 2}}, square(1, 1, 1)}}, 6.75, 1},
+        // The shared edge at x = -0 in one and 0 in the other: one point as == has it.
+        {"signed zeros", {{Ring{{-1, -0.0}, {-0.0, -0.0}, {-0.0, 1}, {-1, 1}}, square(0, 0, 1)}}, 2.0, 1},
     };
     for (const Shape& s : shapes) {
         SCOPED_TRACE(s.name);
