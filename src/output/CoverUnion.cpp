@@ -493,6 +493,11 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
 // Bits are cut where another bit ends on them: there the union touches itself, and each ring
 // must have the point as a vertex of its own for the rings to come apart.
 // True when it cut any. The search is spread over up to `threads` threads.
+// A point within eps of a bit, between its ends, is within eps of its line: that is tried first,
+// with this margin over eps squared, well over what rounding can make of the difference between
+// the two tests (eps is at least 64 units in the last place of the coordinates).
+constexpr double kTouchMargin = 1.25;
+
 bool SplitAtTouches(std::vector<Bit>& bits, double eps, unsigned threads)
 {
     if (bits.empty())
@@ -528,6 +533,11 @@ bool SplitAtTouches(std::vector<Bit>& bits, double eps, unsigned threads)
                     return;
                 const double dx = b.b.x - b.a.x, dy = b.b.y - b.a.y, len2 = dx * dx + dy * dy;
                 if (!(len2 > 0.0))
+                    return;
+                // Off the bit's line by more than eps (with a margin for rounding): not on it. Most
+                // are, and need no division and no root.
+                const double cross = dx * (v.y - b.a.y) - dy * (v.x - b.a.x);
+                if (cross * cross > kTouchMargin * eps * eps * len2)
                     return;
                 const double t = ((v.x - b.a.x) * dx + (v.y - b.a.y) * dy) / len2;
                 const double len = std::sqrt(len2);
