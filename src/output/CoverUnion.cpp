@@ -492,16 +492,25 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
 
 // Bits are cut where another bit ends on them: there the union touches itself, and each ring
 // must have the point as a vertex of its own for the rings to come apart.
-// True when it cut any. The search is spread over up to `threads` threads.
+
 // A point within eps of a bit, between its ends, is within eps of its line: that is tried first,
 // with this margin over eps squared, well over what rounding can make of the difference between
 // the two tests (eps is at least 64 units in the last place of the coordinates).
 constexpr double kTouchMargin = 1.25;
 
-bool SplitAtTouches(std::vector<Bit>& bits, double eps, unsigned threads)
+// Where a bit's start lies on another bit, between its ends: there that one is to be cut.
+struct TouchCut {
+    uint32_t bit;
+    double t;
+    Point2d p;
+};
+
+// The cuts, in the order of the bits cut and along each. The search is spread over up to
+// `threads` threads.
+std::vector<TouchCut> FindTouches(const std::vector<Bit>& bits, double eps, unsigned threads)
 {
     if (bits.empty())
-        return false;
+        return {};
     std::vector<Extent> boxes;
     std::vector<double> lengths;
     boxes.reserve(bits.size());
@@ -517,11 +526,7 @@ bool SplitAtTouches(std::vector<Bit>& bits, double eps, unsigned threads)
     const double cells = 4.0 * static_cast<double>(bits.size()) + 1024.0;
     const CellGrid grid(
         boxes, std::max(Median(std::move(lengths)), eps), [](size_t, const Extent&) { return true; }, cells);
-    struct CutAt {
-        uint32_t bit;
-        double t;
-        Point2d p;
-    };
+    using CutAt = TouchCut;
     const size_t chunk = bits.size() / std::max(threads, 1u) + 1;
     std::vector<std::vector<CutAt>> found((bits.size() + chunk - 1) / chunk);
     RunSweptTasks(found.size(), threads, [&](size_t c) {
@@ -550,12 +555,18 @@ bool SplitAtTouches(std::vector<Bit>& bits, double eps, unsigned threads)
     std::vector<CutAt> cuts;
     for (const std::vector<CutAt>& f : found)
         cuts.insert(cuts.end(), f.begin(), f.end());
-    if (cuts.empty())
-        return false;
     // In full, points and all: the order must not hang on which thread found what.
     std::sort(cuts.begin(), cuts.end(), [](const CutAt& x, const CutAt& y) {
         return x.bit != y.bit ? x.bit < y.bit : x.t != y.t ? x.t < y.t : PointLess(x.p, y.p);
     });
+    return cuts;
+}
+
+// Cuts the bits where FindTouches found them; true when it cut any.
+bool CutAtTouches(std::vector<Bit>& bits, const std::vector<TouchCut>& cuts)
+{
+    if (cuts.empty())
+        return false;
     for (size_t c = 0; c < cuts.size();) {
         const uint32_t k = cuts[c].bit;
         const Bit whole = bits[k];
@@ -892,9 +903,25 @@ bool LinkIntoRings(const Prepared& pr, std::vector<Bit>& bits, unsigned threads,
     // Loose ends show before any bit is cut, and mostly nothing is: the bits are linked again only
     // when something was.
     std::vector<uint32_t> next;
-    if (!LinkBits(bits, pr.linkTol, next, trouble))
+    std::vector<TouchCut> cuts;
+    bool linked = false;
+    if (threads > 1) {
+        // The search for touches does not wait for the linking: one thread links while the
+        // others search.
+        RunSweptTasks(2, threads, [&](size_t w) {
+            if (w == 0)
+                linked = LinkBits(bits, pr.linkTol, next, trouble);
+            else
+                cuts = FindTouches(bits, pr.eps, threads - 1);
+        });
+    } else {
+        linked = LinkBits(bits, pr.linkTol, next, trouble);
+        if (linked)
+            cuts = FindTouches(bits, pr.eps, 1);
+    }
+    if (!linked)
         return false;
-    if (SplitAtTouches(bits, pr.eps, threads) && !LinkBits(bits, pr.linkTol, next, trouble))
+    if (CutAtTouches(bits, cuts) && !LinkBits(bits, pr.linkTol, next, trouble))
         return false;
     std::vector<bool> seen(bits.size(), false);
     for (uint32_t s = 0; s < bits.size(); ++s) {
