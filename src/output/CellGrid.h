@@ -26,6 +26,12 @@ struct Extent {
         maxY = std::max(maxY, y);
     }
     Extent Grown(double d) const { return {minX - d, minY - d, maxX + d, maxY + d}; }
+    // The longer side, and the largest coordinate in size: what the tolerances of a run go by.
+    double LongerSide() const { return std::max(maxX - minX, maxY - minY); }
+    double FarthestCoordinate() const
+    {
+        return std::max({std::fabs(minX), std::fabs(maxX), std::fabs(minY), std::fabs(maxY)});
+    }
     bool Overlaps(const Extent& o) const
     {
         return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY;

@@ -99,9 +99,8 @@ bool Prepare(const TrackRefs& set, Prepared& out)
                 all.Add(p.x, p.y);
     if (all.IsEmpty())
         return true;
-    const double size = std::max(all.maxX - all.minX, all.maxY - all.minY);
-    const double far =
-        std::max({std::fabs(all.minX), std::fabs(all.maxX), std::fabs(all.minY), std::fabs(all.maxY)});
+    const double size = all.LongerSide();
+    const double far = all.FarthestCoordinate();
     const double rounding = far * std::numeric_limits<double>::epsilon();
     out.eps = kCoverTolerance * (1.0 + size) + kCoverRoundings * rounding;
     out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;

@@ -86,9 +86,8 @@ bool ClearlyValid(const std::vector<RegionPolygon>& polygons, unsigned threads)
     }
     if (all.IsEmpty())
         return true;
-    const double size = std::max(all.maxX - all.minX, all.maxY - all.minY);
-    const double far =
-        std::max({std::fabs(all.minX), std::fabs(all.maxX), std::fabs(all.minY), std::fabs(all.maxY)});
+    const double size = all.LongerSide();
+    const double far = all.FarthestCoordinate();
     // Only the grid's cells are grown by this: what touches is told by sure sides alone.
     const double tol =
         kGridMargin * (1.0 + size) + kGridRoundings * std::numeric_limits<double>::epsilon() * far;
