@@ -754,6 +754,8 @@ std::vector<Ring> SimpleLoops(Ring ring)
     return loops;
 }
 
+// Locate passes over the edges farther than this many times its tolerance from the point.
+constexpr double kLocateMargin = 1.001;
 // Rings of more edges than this, asked about more than once, are banded (below).
 constexpr size_t kBandedRingEdges = 512;
 // Edges a band of a banded ring, about.
@@ -806,7 +808,7 @@ int Locate(const Ring& r, Point2d p, double tol, const RingBands* bands = nullpt
     // An edge whose box lies farther than this from p can neither be within tol of it nor, in
     // y, cross its ray: the margin keeps the rounding of the distance out of it. Holes are
     // located in rings of many thousand edges, and most are passed over so.
-    const double reach = 1.001 * tol;
+    const double reach = kLocateMargin * tol;
     auto edge = [&](size_t k) {
         const Point2d a = r[k == 0 ? r.size() - 1 : k - 1], b = r[k];
         if (p.y < std::min(a.y, b.y) - reach || p.y > std::max(a.y, b.y) + reach)
@@ -870,7 +872,7 @@ bool Assemble(std::vector<Ring> rings, double tol, std::vector<RegionPolygon>& o
                 }
                 const Ring& r = out[s].outer;
                 if (!bands[s] && r.size() > kBandedRingEdges && asked[s]++ > 0)
-                    bands[s] = std::make_unique<RingBands>(r, 1.001 * tol);
+                    bands[s] = std::make_unique<RingBands>(r, kLocateMargin * tol);
                 where = Locate(r, p, tol, bands[s].get());
             }
             if (where > 0)
