@@ -1235,14 +1235,9 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
             const uint32_t k = pc.HullNext(i);
             const Point2d a = pts[i], b = pts[k];
             i = k;
-            if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1)
+            double t0, t1;
+            if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1 || !ClipSegmentToRow(a, b, y0, y1, t0, t1))
                 continue;
-            double t0 = 0.0, t1 = 1.0;
-            if (a.y != b.y) {
-                const double ta = (y0 - a.y) / (b.y - a.y), tb = (y1 - a.y) / (b.y - a.y);
-                t0 = std::max(t0, std::min(ta, tb));
-                t1 = std::min(t1, std::max(ta, tb));
-            }
             const double xa = a.x + t0 * (b.x - a.x), xb = a.x + t1 * (b.x - a.x);
             lo = std::min({lo, xa, xb});
             hi = std::max({hi, xa, xb});

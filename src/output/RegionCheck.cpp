@@ -120,16 +120,11 @@ bool ClearlyValid(const std::vector<RegionPolygon>& polygons, unsigned threads)
     const CellGrid grid(
         CellGrid::ByRows{}, boxes, cell,
         [&](size_t id, double y0, double y1, double& x0, double& x1) {
-            // Where the edge runs through the row (grown by the gap).
+            // Where the edge runs through the row (both grown by the grid's margin).
             const Point2d a = edges[id].a, b = edges[id].b;
-            double t0 = 0.0, t1 = 1.0;
-            if (a.y != b.y) {
-                const double ta = (y0 - tol - a.y) / (b.y - a.y), tb = (y1 + tol - a.y) / (b.y - a.y);
-                t0 = std::max(t0, std::min(ta, tb));
-                t1 = std::min(t1, std::max(ta, tb));
-                if (t0 > t1)
-                    return false;
-            }
+            double t0, t1;
+            if (!ClipSegmentToRow(a, b, y0 - tol, y1 + tol, t0, t1))
+                return false;
             const double xa = a.x + t0 * (b.x - a.x), xb = a.x + t1 * (b.x - a.x);
             x0 = std::max(x0, std::min(xa, xb) - tol);
             x1 = std::min(x1, std::max(xa, xb) + tol);
@@ -137,7 +132,7 @@ bool ClearlyValid(const std::vector<RegionPolygon>& polygons, unsigned threads)
         },
         kClearCellsPerEdge * static_cast<double>(edges.size()));
 
-    // No two edges near each other, but an edge and its neighbours.
+    // No two edges meet, but an edge and its neighbours at their shared point.
     auto neighbours = [&](const Edge& e, const Edge& f) {
         if (e.ring != f.ring)
             return false;

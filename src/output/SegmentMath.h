@@ -4,6 +4,7 @@
 #include "common/Point.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,15 @@ inline bool ClipLineToBox(double minX, double minY, double maxX, double maxY, Po
         return t0 <= t1;
     };
     return slab(p.x, d.x, minX, maxX) && slab(p.y, d.y, minY, maxY);
+}
+
+// The part of the segment a-b between the heights y0 and y1 (a row of a grid): [t0, t1] within
+// [0, 1]; false when there is none.
+inline bool ClipSegmentToRow(Point2d a, Point2d b, double y0, double y1, double& t0, double& t1)
+{
+    t0 = 0.0;
+    t1 = 1.0;
+    return ClipLineToBox(-INFINITY, y0, INFINITY, y1, a, {b.x - a.x, b.y - a.y}, t0, t1);
 }
 
 // Squared distance from p to the segment a-b: one square root per answer, not one per edge.
