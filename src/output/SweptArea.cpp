@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 
 namespace velrok {
 
@@ -499,6 +500,10 @@ std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls,
     for (const Block& b : blocks)
         span = std::max(span, b.last - b.first);
     size_t lo = 0;
+    // The hulls that gave the last cut its ends: they, or the next of their tracks, mostly give
+    // the next cut its ends too, and tried first they let the filters skip most of the others.
+    constexpr size_t kNone = std::numeric_limits<size_t>::max();
+    size_t lowEnd = kNone, highEnd = kNone;
     for (size_t i = 0; i + 1 < track.size(); ++i) {
         const Point2d p{track[i].x, track[i].y};
         const double hx = track[i + 1].x - p.x, hy = track[i + 1].y - p.y;
@@ -519,6 +524,24 @@ std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls,
         while (lo < blocks.size() && blocks[lo].first < from - span)
             ++lo;
         double tMin = INFINITY, tMax = -INFINITY;
+        size_t gaveLow = kNone, gaveHigh = kNone;
+        auto clip = [&](size_t j) {
+            double t0 = 0.0, t1 = 2.0 * reach;
+            if (!ClipToConvex(bodyHulls[j].ring, start, d, t0, t1))
+                return;
+            if (t0 < tMin) {
+                tMin = t0;
+                gaveLow = j;
+            }
+            if (t1 > tMax) {
+                tMax = t1;
+                gaveHigh = j;
+            }
+        };
+        for (size_t end : {lowEnd, highEnd})
+            for (size_t j = end; j != kNone && j < bodyHulls.size() && j <= end + 1; ++j)
+                if (bodyHulls[j].station >= from && bodyHulls[j].station <= to)
+                    clip(j);
         // Whether the cut's line runs through the box (grown by the margin): where it does bounds
         // where it can run through what lies in the box.
         auto through = [&](const Box& b, double& t0, double& t1) {
@@ -541,14 +564,21 @@ std::vector<double> SweptCutWidths(const std::vector<SweptHull>& bodyHulls,
                     continue;
                 if (t0 >= tMin + margin && t1 <= tMax - margin)
                     continue; // inside what is found already: cannot widen it
-                t0 = 0.0;
-                t1 = 2.0 * reach;
-                if (ClipToConvex(h.ring, start, d, t0, t1)) {
-                    tMin = std::min(tMin, t0);
-                    tMax = std::max(tMax, t1);
+                // Where the hull's points fall along the cut bounds where the cut can run through
+                // it, much closer than the box where the hull lies askew.
+                double pMin = INFINITY, pMax = -INFINITY;
+                for (Point2d v : h.ring) {
+                    const double t = (v.x - start.x) * d.x + (v.y - start.y) * d.y;
+                    pMin = std::min(pMin, t);
+                    pMax = std::max(pMax, t);
                 }
+                if (pMin >= tMin + margin && pMax <= tMax - margin)
+                    continue;
+                clip(j);
             }
         }
+        lowEnd = gaveLow;
+        highEnd = gaveHigh;
         if (tMax > tMin)
             widths[i] = tMax - tMin;
     }
