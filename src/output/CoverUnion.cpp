@@ -34,6 +34,9 @@ struct Piece {
     uint16_t n = 0, hullPoints = 0;
     uint32_t notches = 0;
     uint32_t track = 0;
+    // Its hull's points from FirstHullPoint on, the first again at the end, from Prepared::hull
+    // on at `hullAt`; bit m of `bridges` set where hull side m bridges a notch.
+    uint32_t hullAt = 0, bridges = 0;
     const Ring* given = nullptr; // the piece as it came
     Extent box;
 
@@ -58,6 +61,11 @@ struct Prepared {
     std::vector<Piece> pieces;
     // The outlines Prepare had to change (points dropped), where the pieces' points then lie.
     std::deque<Ring> changed;
+    // The pieces' hulls side by side, each side m of a piece from its hull point m to the next,
+    // and the outline point each side starts at: a piece tried on an edge goes round them all,
+    // and most of what that costs would otherwise be the stepping over the notches.
+    std::vector<Point2d> hull;
+    std::vector<uint8_t> hullFrom;
     double eps = 0.0, linkTol = 0.0;
 
     Point2d EdgeStart(uint32_t e) const { return pieces[e >> kEdgeBits].pts[e & (kMaxPiecePoints - 1)]; }
@@ -90,8 +98,8 @@ bool Prepare(const TrackRefs& set, Prepared& out)
     // Survey coordinates are millions of units from 0 while a run spans a few hundred: what is
     // worked out are differences of points near each other (exact for points within a factor of
     // two of each other), and the tolerances follow the run's size, plus the rounding the far
-    // coordinates bring. The pieces are worked on where they are, not copied: there are hundreds
-    // of thousands of points, and fresh memory is dear.
+    // coordinates bring. The pieces are worked on where they are, not copied (but for their hulls,
+    // laid side by side): there are hundreds of thousands of points, and fresh memory is dear.
     Extent all;
     for (const std::vector<const Ring*>& track : set)
         for (const Ring* ring : track)
@@ -110,6 +118,12 @@ bool Prepare(const TrackRefs& set, Prepared& out)
     if (pieces + 1 >= (size_t{1} << (32 - kEdgeBits)))
         return false; // more than an edge's number (kNoEdge apart) can tell apart
     out.pieces.reserve(pieces);
+    size_t points = 0;
+    for (const std::vector<const Ring*>& track : set)
+        for (const Ring* ring : track)
+            points += ring->size() + 1;
+    out.hull.reserve(points);
+    out.hullFrom.reserve(points);
     Ring ring;
     for (uint32_t t = 0; t < set.size(); ++t) {
         for (const Ring* ref : set[t]) {
@@ -169,6 +183,16 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             if (nh < 3)
                 return false;
             piece.hullPoints = static_cast<uint16_t>(nh);
+            piece.hullAt = static_cast<uint32_t>(out.hull.size());
+            for (uint32_t m = 0, i = piece.FirstHullPoint(); m < nh; ++m) {
+                out.hull.push_back(ring[i]);
+                out.hullFrom.push_back(static_cast<uint8_t>(i));
+                if (piece.IsNotch(i + 1 == n ? 0 : i + 1))
+                    piece.bridges |= 1u << m;
+                i = piece.HullNext(i);
+            }
+            out.hull.push_back(ring[piece.FirstHullPoint()]);
+            out.hullFrom.push_back(0); // (no side starts there: it keeps the two lists in step)
             if (n == given.size()) {
                 piece.pts = given.data(); // nothing dropped: the outline as it came
             } else {
@@ -273,17 +297,24 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
     const Point2d* pts = pc.pts;
     const EdgeTry e = MakeTry(p, q, pr.eps, earlier, pc.box);
     Cut from{0.0, kNoEdge}, to{1.0, kNoEdge};
-    // Round the hull from `start`, each hull point to the next.
-    const uint32_t start = side < pc.n && !pc.IsNotch(side) ? side : pc.FirstHullPoint();
-    for (uint32_t m = 0, i = start; m < pc.hullPoints; ++m) {
-        const uint32_t next = i + 1 == pc.n ? 0 : i + 1;
-        const bool bridge = pc.IsNotch(next);
-        const uint32_t k = bridge ? (next + 1 == pc.n ? 0 : next + 1) : next;
-        if (!ClipPlane(pts[i], pts[k], bridge ? kNoEdge : EdgeOf(j, i), Along::Hull, e, from, to)) {
-            side = i;
-            return;
+    // Round the hull from side `side`, each hull point to the next (the last is the first again).
+    // A side with both ends inside it, not both within a tolerance's reach of its line, leaves the
+    // edge as ClipPlane would: as it is. Most sides do, and need none of a cut's bookkeeping.
+    const Point2d* hull = pr.hull.data() + pc.hullAt;
+    uint32_t m = side < pc.hullPoints ? side : 0;
+    for (uint32_t c = 0; c < pc.hullPoints; ++c) {
+        const Point2d a = hull[m], b = hull[m + 1];
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double cp = dx * (p.y - a.y) - dy * (p.x - a.x);
+        const double cq = dx * (q.y - a.y) - dy * (q.x - a.x);
+        if (!(cp >= 0.0 && cq >= 0.0 && (cp > e.far || cq > e.far))) {
+            const uint32_t edge = (pc.bridges >> m) & 1u ? kNoEdge : EdgeOf(j, pr.hullFrom[pc.hullAt + m]);
+            if (!ClipPlane(a, b, edge, Along::Hull, e, from, to)) {
+                side = m;
+                return;
+            }
         }
-        i = k;
+        m = m + 1 == pc.hullPoints ? 0 : m + 1;
     }
     const size_t first = out.size();
     out.push_back({from, to});
@@ -1230,11 +1261,9 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
         y0 -= pr.eps;
         y1 += pr.eps;
         double lo = INFINITY, hi = -INFINITY;
-        const Point2d* pts = pc.pts;
-        for (uint32_t m = 0, i = pc.FirstHullPoint(); m < pc.hullPoints; ++m) {
-            const uint32_t k = pc.HullNext(i);
-            const Point2d a = pts[i], b = pts[k];
-            i = k;
+        const Point2d* hull = pr.hull.data() + pc.hullAt;
+        for (uint32_t m = 0; m < pc.hullPoints; ++m) {
+            const Point2d a = hull[m], b = hull[m + 1];
             double t0, t1;
             if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1 || !ClipSegmentToRow(a, b, y0, y1, t0, t1))
                 continue;
