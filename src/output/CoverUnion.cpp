@@ -37,6 +37,7 @@ struct Piece {
     // Its hull's points from FirstHullPoint on, the first again at the end, from Prepared::hull
     // on at `hullAt`; bit m of `bridges` set where hull side m bridges a notch.
     uint32_t hullAt = 0, bridges = 0;
+    uint32_t notchAt = 0; // its notches' lines in Prepared::notchLines, in the order of their points
     const Ring* given = nullptr; // the piece as it came
     Extent box;
 
@@ -66,6 +67,13 @@ struct Prepared {
     // and most of what that costs would otherwise be the stepping over the notches.
     std::vector<Point2d> hull;
     std::vector<uint8_t> hullFrom;
+    // For each notch, the bridge across it from a by (dx, dy), and how far inside the bridge
+    // (as a cross product with it) an edge must lie to pass the notch by (see CoverBy).
+    struct NotchLine {
+        Point2d a;
+        double dx, dy, slack;
+    };
+    std::vector<NotchLine> notchLines;
     double eps = 0.0, linkTol = 0.0;
 
     Point2d EdgeStart(uint32_t e) const { return pieces[e >> kEdgeBits].pts[e & (kMaxPiecePoints - 1)]; }
@@ -76,6 +84,9 @@ struct Prepared {
         return pc.pts[k == pc.n ? 0 : k];
     }
 };
+
+// How far (in tolerances) an edge must lie beyond a notch's apex to be passed over unseen.
+constexpr double kNotchClear = 1000.0;
 
 // The middle value (the upper one of an even count); `v` is not empty.
 double Median(std::vector<double> v)
@@ -193,6 +204,14 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             }
             out.hull.push_back(ring[piece.FirstHullPoint()]);
             out.hullFrom.push_back(0); // (no side starts there: it keeps the two lists in step)
+            piece.notchAt = static_cast<uint32_t>(out.notchLines.size());
+            for (uint32_t left = piece.notches; left != 0; left &= left - 1) {
+                const uint32_t k = static_cast<uint32_t>(std::countr_zero(left));
+                const Point2d a = ring[k == 0 ? n - 1 : k - 1], b = ring[k + 1 == n ? 0 : k + 1];
+                const double dx = b.x - a.x, dy = b.y - a.y;
+                const double ck = dx * (ring[k].y - a.y) - dy * (ring[k].x - a.x);
+                out.notchLines.push_back({a, dx, dy, kNotchClear * out.eps * (std::fabs(dx) + std::fabs(dy)) + ck});
+            }
             if (n == given.size()) {
                 piece.pts = given.data(); // nothing dropped: the outline as it came
             } else {
@@ -284,9 +303,6 @@ inline bool ClipPlane(Point2d a, Point2d b, uint32_t edge, Along along, const Ed
     return from.t < to.t;
 }
 
-// How far (in tolerances) an edge must lie beyond a notch's apex to be passed over unseen.
-constexpr double kNotchClear = 1000.0;
-
 // Appends the parts of p -> q that piece `j` covers: inside its hull, outside its notches.
 // `side`: where to start on the hull; set to the side that left nothing, if one did. The pieces
 // tried on one edge lie much alike, and the side that turns one away mostly turns the next away.
@@ -320,20 +336,19 @@ void CoverBy(const Prepared& pr, uint32_t j, Point2d p, Point2d q, bool earlier,
     out.push_back({from, to});
     if (pc.notches == 0)
         return;
-    for (uint32_t left = pc.notches; left != 0; left &= left - 1) {
-        const uint32_t k = static_cast<uint32_t>(std::countr_zero(left));
-        const uint32_t u = k == 0 ? pc.n - 1 : k - 1, v = k + 1 == pc.n ? 0 : k + 1;
+    const Prepared::NotchLine* line = pr.notchLines.data() + pc.notchAt;
+    for (uint32_t left = pc.notches; left != 0; left &= left - 1, ++line) {
         // A notch is a sliver along the hull's side: an edge lying wholly deeper in the hull than
         // its apex (by far more than any tolerance) cannot meet it, and most edges a piece covers
         // lie so.
         {
-            const Point2d a = pts[u], b = pts[v];
-            const double dx = b.x - a.x, dy = b.y - a.y;
-            const double ck = dx * (pts[k].y - a.y) - dy * (pts[k].x - a.x);
-            const double slack = kNotchClear * pr.eps * (std::fabs(dx) + std::fabs(dy)) + ck;
-            if (dx * (p.y - a.y) - dy * (p.x - a.x) > slack && dx * (q.y - a.y) - dy * (q.x - a.x) > slack)
+            const Point2d a = line->a;
+            const double dx = line->dx, dy = line->dy;
+            if (dx * (p.y - a.y) - dy * (p.x - a.x) > line->slack && dx * (q.y - a.y) - dy * (q.x - a.x) > line->slack)
                 continue;
         }
+        const uint32_t k = static_cast<uint32_t>(std::countr_zero(left));
+        const uint32_t u = k == 0 ? pc.n - 1 : k - 1, v = k + 1 == pc.n ? 0 : k + 1;
         // Counter-clockwise u, v, k: across the bridge, then back along the outline.
         Cut nf{0.0, kNoEdge}, nt{1.0, kNoEdge};
         if (!ClipPlane(pts[u], pts[v], kNoEdge, Along::Mouth, e, nf, nt) ||
