@@ -449,6 +449,9 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
     // The pieces that covered some of the last piece's edges: the next piece along the track
     // lies under the same pieces, or under the ones after them.
     std::vector<uint32_t> hints, covering;
+    // The piece each was last put in `first`, and in `covering`, for: lists are kept free of
+    // repeats without a search of them.
+    std::vector<uint32_t> firstFor(pr.pieces.size(), kNoEdge), coveringFor(pr.pieces.size(), kNoEdge);
     uint32_t last = kNoEdge;
     for (size_t li = 0; li < n; ++li) {
         const uint32_t i = list[li];
@@ -465,8 +468,9 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
         uint32_t first[2 + 2 * kCoverHints];
         uint32_t nFirst = 0;
         auto propose = [&](uint32_t j) {
-            if (j >= count || j == i || skip[j] || std::find(first, first + nFirst, j) != first + nFirst)
+            if (j >= count || j == i || skip[j] || firstFor[j] == i)
                 return;
+            firstFor[j] = i;
             first[nFirst++] = j;
         };
         if (i + 1 < count && pr.pieces[i + 1].track == pc.track)
@@ -495,8 +499,10 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<b
                 CoverBy(pr, j, p, q, j < i, iv, side);
                 if (iv.size() == before)
                     return;
-                if (covering.size() < kCoverHints && std::find(covering.begin(), covering.end(), j) == covering.end())
+                if (covering.size() < kCoverHints && coveringFor[j] != i) {
+                    coveringFor[j] = i;
                     covering.push_back(j);
+                }
                 const double r0 = reach, b0 = back;
                 Absorb(iv, reach, back);
                 if (reach < back && (reach != r0 || back != b0)) {
