@@ -440,7 +440,7 @@ constexpr size_t kCoverHints = 32;
 
 // The uncovered bits of the edges of the `n` pieces listed from `list` on, the pieces marked in
 // `skip` left out.
-void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
+void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<uint8_t>& skip,
                    const uint32_t* list, size_t n, std::vector<Bit>& out)
 {
     std::vector<Interval> iv;
@@ -994,7 +994,7 @@ bool LinkIntoRings(const Prepared& pr, std::vector<Bit>& bits, unsigned threads,
 // One try at the union of every piece not marked in `skip`, after working out afresh the bits of
 // the pieces in `redo` (those of the others are kept from the try before): its rings, or false
 // with the points where the bits did not link in `trouble` (none: no telling where).
-bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<bool>& skip,
+bool TryCover(const Prepared& pr, const CellGrid& grid, const std::vector<uint8_t>& skip,
               const std::vector<uint32_t>& redo, unsigned threads, std::vector<Bit>& bits, std::vector<Ring>& rings,
               std::vector<Point2d>& trouble)
 {
@@ -1302,7 +1302,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
     // Where the bits do not link, a few pieces met in a way the tolerances could not settle (runs
     // of the same straight line, worked out apart): the pieces around those points are left to
     // the engine, and the rest tried again.
-    std::vector<bool> skip(pr.pieces.size(), false);
+    std::vector<uint8_t> skip(pr.pieces.size(), 0); // (bytes: read for every piece tried)
     std::vector<uint32_t> redo(pr.pieces.size());
     for (uint32_t i = 0; i < redo.size(); ++i)
         redo[i] = i;
