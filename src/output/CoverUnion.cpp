@@ -181,27 +181,25 @@ bool Prepare(const TrackRefs& set, Prepared& out)
             const uint32_t turned = ((piece.notches << 1) | (piece.notches >> (n - 1))) & all;
             if ((piece.notches & turned) != 0)
                 return false;
-            // The hull: the outline without its notches, which must leave it convex.
+            // The hull: the outline without its notches, which must leave it convex. Laid out as
+            // it is gone round.
             uint32_t nh = 0;
+            piece.hullAt = static_cast<uint32_t>(out.hull.size());
             for (uint32_t k = 0; k < n; ++k) {
                 if (piece.IsNotch(k))
                     continue;
-                ++nh;
                 const uint32_t b = piece.HullNext(k), c = piece.HullNext(b);
                 if (Cross(ring[k], ring[b], ring[c]) < 0.0)
                     return false;
+                out.hull.push_back(ring[k]);
+                out.hullFrom.push_back(static_cast<uint8_t>(k));
+                if (b != (k + 1 == n ? 0 : k + 1))
+                    piece.bridges |= 1u << nh; // across a notch
+                ++nh;
             }
             if (nh < 3)
                 return false;
             piece.hullPoints = static_cast<uint16_t>(nh);
-            piece.hullAt = static_cast<uint32_t>(out.hull.size());
-            for (uint32_t m = 0, i = piece.FirstHullPoint(); m < nh; ++m) {
-                out.hull.push_back(ring[i]);
-                out.hullFrom.push_back(static_cast<uint8_t>(i));
-                if (piece.IsNotch(i + 1 == n ? 0 : i + 1))
-                    piece.bridges |= 1u << m;
-                i = piece.HullNext(i);
-            }
             out.hull.push_back(ring[piece.FirstHullPoint()]);
             out.hullFrom.push_back(0); // (no side starts there: it keeps the two lists in step)
             piece.notchAt = static_cast<uint32_t>(out.notchLines.size());
