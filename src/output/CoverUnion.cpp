@@ -461,7 +461,8 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<u
         hints.swap(covering);
         covering.clear();
         last = i;
-        // The neighbours along the track cover most of each other: they are tried first, then the
+        // The neighbours along the track cover most of each other: they are tried first (the one
+        // before first: it holds two edges in three whole at once, the one after fewer), then the
         // hints and the pieces after them.
         uint32_t first[2 + 2 * kCoverHints];
         uint32_t nFirst = 0;
@@ -471,10 +472,10 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<u
             firstFor[j] = i;
             first[nFirst++] = j;
         };
-        if (i + 1 < count && pr.pieces[i + 1].track == pc.track)
-            propose(i + 1);
         if (i > 0 && pr.pieces[i - 1].track == pc.track)
             propose(i - 1);
+        if (i + 1 < count && pr.pieces[i + 1].track == pc.track)
+            propose(i + 1);
         for (uint32_t h : hints) {
             propose(h);
             if (h + 1 < count && pr.pieces[h + 1].track == pr.pieces[h].track)
