@@ -74,8 +74,17 @@ class CellGrid {
     {
         if (!Lay(items, cell, maxCells))
             return;
-        Fill(items, [&](size_t id, auto list) {
+        // Each item's columns in each row, worked out once for both of Fill's passes.
+        struct RowSpan {
+            int row, from, to;
+        };
+        std::vector<RowSpan> spans;
+        std::vector<size_t> first(items.size() + 1, 0);
+        for (size_t id = 0; id < items.size(); ++id) {
+            first[id] = spans.size();
             const Extent& e = items[id];
+            if (e.IsEmpty())
+                continue;
             int i0, i1, j0, j1;
             Range(e, i0, i1, j0, j1);
             for (int j = j0; j <= j1; ++j) {
@@ -83,9 +92,15 @@ class CellGrid {
                 if (!span(id, m_y0 + j * m_cell, m_y0 + (j + 1) * m_cell, x0, x1))
                     continue;
                 const int a = std::max(i0, Clamp(x0 - m_x0, m_nx)), b = std::min(i1, Clamp(x1 - m_x0, m_nx));
-                for (int i = a; i <= b; ++i)
-                    list(Index(i, j));
+                if (a <= b)
+                    spans.push_back({j, a, b});
             }
+        }
+        first[items.size()] = spans.size();
+        Fill(items, [&](size_t id, auto list) {
+            for (size_t k = first[id]; k < first[id + 1]; ++k)
+                for (int i = spans[k].from; i <= spans[k].to; ++i)
+                    list(Index(i, spans[k].row));
         });
     }
 
