@@ -63,8 +63,8 @@ struct Prepared {
     // The outlines Prepare had to change (points dropped), where the pieces' points then lie.
     std::deque<Ring> changed;
     // The pieces' hulls side by side, each side m of a piece from its hull point m to the next,
-    // and the outline point each side starts at: a piece tried on an edge goes round them all,
-    // and most of what that costs would otherwise be the stepping over the notches.
+    // and the outline point each side starts at: a piece tried on an edge goes round all its
+    // sides, and so steps from one to the next without passing over its notches.
     std::vector<Point2d> hull;
     std::vector<uint8_t> hullFrom;
     // For each notch, the bridge across it from a by (dx, dy), and how far inside the bridge
