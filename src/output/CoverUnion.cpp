@@ -112,10 +112,15 @@ bool Prepare(const TrackRefs& set, Prepared& out)
     // coordinates bring. The pieces are worked on where they are, not copied (but for their hulls,
     // laid side by side): there are hundreds of thousands of points, and fresh memory is dear.
     Extent all;
-    for (const std::vector<const Ring*>& track : set)
-        for (const Ring* ring : track)
+    size_t pieces = 0, points = 0;
+    for (const std::vector<const Ring*>& track : set) {
+        pieces += track.size();
+        for (const Ring* ring : track) {
+            points += ring->size() + 1; // a hull's first point comes again at its end
             for (Point2d p : *ring)
                 all.Add(p.x, p.y);
+        }
+    }
     if (all.IsEmpty())
         return true;
     const double size = all.LongerSide();
@@ -123,16 +128,9 @@ bool Prepare(const TrackRefs& set, Prepared& out)
     const double rounding = far * std::numeric_limits<double>::epsilon();
     out.eps = kCoverTolerance * (1.0 + size) + kCoverRoundings * rounding;
     out.linkTol = kCoverLinkTolerance * (1.0 + size) + 16.0 * kCoverRoundings * rounding;
-    size_t pieces = 0;
-    for (const std::vector<const Ring*>& track : set)
-        pieces += track.size();
     if (pieces + 1 >= (size_t{1} << (32 - kEdgeBits)))
         return false; // more than an edge's number (kNoEdge apart) can tell apart
     out.pieces.reserve(pieces);
-    size_t points = 0;
-    for (const std::vector<const Ring*>& track : set)
-        for (const Ring* ring : track)
-            points += ring->size() + 1;
     out.hull.reserve(points);
     out.hullFrom.reserve(points);
     Ring ring;
