@@ -105,6 +105,14 @@ class CellGrid {
     }
 
     bool IsEmpty() const { return m_nx == 0; }
+    // How many items a cell that lists any lists, on average.
+    double Crowding() const
+    {
+        size_t listing = 0;
+        for (size_t c = 0; c + 1 < m_start.size(); ++c)
+            listing += m_start[c + 1] > m_start[c] ? 1 : 0;
+        return listing == 0 ? 0.0 : static_cast<double>(m_items.size()) / static_cast<double>(listing);
+    }
     double Cell() const { return m_cell; }
     // The whole gridded extent.
     Extent Bounds() const { return {m_x0, m_y0, m_x0 + m_nx * m_cell, m_y0 + m_ny * m_cell}; }

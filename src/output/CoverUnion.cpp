@@ -74,6 +74,20 @@ struct Prepared {
         double dx, dy, slack;
     };
     std::vector<NotchLine> notchLines;
+    // Runs of pieces of one track side by side, each with the hull of all their hulls (laid out
+    // as theirs are, in `blockHull`), where the pieces are long beside the run's steps and so each
+    // cell lists many of them: an edge well outside a run's hull is covered by none of its pieces,
+    // and one try tells that of them all. Empty where the pieces are tried one by one.
+    struct Block {
+        uint32_t first = 0, end = 0; // pieces
+        uint32_t hullAt = 0, hullPoints = 0;
+        Extent box;
+        // How far outside the hull (a distance) an edge must lie to be covered by none of them:
+        // a piece takes an edge lying along a side within a tolerance (see MakeBlocks).
+        double clear = 0.0;
+    };
+    std::vector<Block> blocks;
+    std::vector<Point2d> blockHull;
     double eps = 0.0, linkTol = 0.0;
 
     Point2d EdgeStart(uint32_t e) const { return pieces[e >> kEdgeBits].pts[e & (kMaxPiecePoints - 1)]; }
@@ -218,6 +232,89 @@ bool Prepare(const TrackRefs& set, Prepared& out)
         }
     }
     return true;
+}
+
+// Pieces a run of them holds, at most.
+constexpr uint32_t kBlockPieces = 8;
+// Runs are made where the cells of the grid list more pieces than this on average.
+constexpr double kBlockCrowding = 64.0;
+
+// Lays the runs of pieces out (see Prepared::Block).
+void MakeBlocks(Prepared& pr)
+{
+    // The widest tolerance any edge meets with any plane: the longest edge and the longest side
+    // (as the sums of their sides) set it.
+    double longest = 0.0;
+    for (const Piece& pc : pr.pieces)
+        longest = std::max(longest, (pc.box.maxX - pc.box.minX) + (pc.box.maxY - pc.box.minY));
+    const double tol = pr.eps + kCoverSlope * longest;
+    std::vector<Point2d> pts, h;
+    for (uint32_t i = 0; i < pr.pieces.size();) {
+        Prepared::Block b;
+        b.first = i;
+        b.end = i + 1;
+        while (b.end < pr.pieces.size() && b.end - i < kBlockPieces && pr.pieces[b.end].track == pr.pieces[i].track)
+            ++b.end;
+        // How far outside a piece an edge can lie and still be taken: a point of it is taken only
+        // where each side whose inside it is not lies along it, within the tolerance of that
+        // side's line. Nearest a side, that leaves the tolerance; nearest a corner whose sides
+        // turn by an angle a, the tolerance over cos(a / 2), which grows without bound at a spike.
+        double spike = 1.0;
+        pts.clear();
+        for (uint32_t j = b.first; j < b.end; ++j) {
+            const Piece& pc = pr.pieces[j];
+            const Point2d* hull = pr.hull.data() + pc.hullAt;
+            for (uint32_t m = 0; m < pc.hullPoints; ++m) {
+                const Point2d a = hull[m == 0 ? pc.hullPoints - 1 : m - 1], c = hull[m], d = hull[m + 1];
+                const double ux = c.x - a.x, uy = c.y - a.y, vx = d.x - c.x, vy = d.y - c.y;
+                const double cosTurn = (ux * vx + uy * vy) / (std::hypot(ux, uy) * std::hypot(vx, vy));
+                const double half = std::sqrt(std::max(0.0, (1.0 + cosTurn) / 2.0)); // cos(a / 2)
+                spike = std::max(spike, half > 0.0 ? 1.0 / half : INFINITY);
+                pts.push_back(c);
+            }
+            b.box.Add(pc.box.minX, pc.box.minY);
+            b.box.Add(pc.box.maxX, pc.box.maxY);
+        }
+        // Twice that, to be safe of rounding.
+        b.clear = 2.0 * tol * spike;
+        std::sort(pts.begin(), pts.end(), PointLess);
+        h.resize(2 * pts.size() + 1);
+        size_t k = 0;
+        for (size_t m = 0; m < pts.size(); ++m) {
+            while (k >= 2 && Cross(h[k - 2], h[k - 1], pts[m]) <= 0.0)
+                --k;
+            h[k++] = pts[m];
+        }
+        for (size_t m = pts.size() - 1, t = k + 1; m > 0; --m) {
+            while (k >= t && Cross(h[k - 2], h[k - 1], pts[m - 1]) <= 0.0)
+                --k;
+            h[k++] = pts[m - 1];
+        }
+        // (The first point comes again at the end: the hull is gone round side by side.)
+        b.hullAt = static_cast<uint32_t>(pr.blockHull.size());
+        b.hullPoints = static_cast<uint32_t>(k - 1);
+        pr.blockHull.insert(pr.blockHull.end(), h.begin(), h.begin() + static_cast<long>(k));
+        pr.blocks.push_back(b);
+        i = b.end;
+    }
+}
+
+// Whether p -> q lies so far outside one side of the run's hull that none of its pieces can cover
+// any of it.
+bool BlockMisses(const Prepared& pr, const Prepared::Block& b, Point2d p, Point2d q)
+{
+    if (!(b.clear < INFINITY))
+        return false;
+    const Point2d* hull = pr.blockHull.data() + b.hullAt;
+    for (uint32_t m = 0; m < b.hullPoints; ++m) {
+        const Point2d a = hull[m], c = hull[m + 1];
+        const double dx = c.x - a.x, dy = c.y - a.y;
+        // A cross product is the distance times the side's length, which its sum of sides bounds.
+        const double beyond = -b.clear * (std::fabs(dx) + std::fabs(dy));
+        if (dx * (p.y - a.y) - dy * (p.x - a.x) < beyond && dx * (q.y - a.y) - dy * (q.x - a.x) < beyond)
+            return true;
+    }
+    return false;
 }
 
 // Where along an edge a cover starts or ends, and the outline edge it crosses there.
@@ -435,12 +532,13 @@ void Absorb(const std::vector<Interval>& iv, double& reach, double& back)
 constexpr size_t kCoverHints = 32;
 
 // The uncovered bits of the edges of the `n` pieces listed from `list` on, the pieces marked in
-// `skip` left out.
+// `skip` left out. `grid` lists the pieces, or the runs of them where there are runs.
 void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<uint8_t>& skip,
                    const uint32_t* list, size_t n, std::vector<Bit>& out)
 {
     std::vector<Interval> iv;
     std::vector<uint32_t> stamp(pr.pieces.size(), kNoEdge); // the last edge each piece was tried on
+    std::vector<uint32_t> blockStamp(pr.blocks.size(), kNoEdge); // ... and each run of pieces
     const uint32_t count = static_cast<uint32_t>(pr.pieces.size());
     // The pieces that covered some of the last piece's edges: the next piece along the track
     // lies under the same pieces, or under the ones after them.
@@ -512,12 +610,28 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<u
                 tryPiece(first[f]);
             // Then the pieces listed in the cells the edge runs through where it is not yet
             // covered, until it is: mostly a short stretch at one end of a long edge.
-            if (reach < back) {
+            if (reach < back && pr.blocks.empty()) {
                 const Point2d u = along(reach), v = along(back);
                 grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t j) {
                     if (stamp[j] == k || j == i || skip[j])
                         return false;
                     tryPiece(j);
+                    return reach >= back;
+                });
+            } else if (reach < back) {
+                // The grid lists runs of pieces: a run is passed over at once where the part not
+                // yet covered lies well outside its hull (it only ever shrinks).
+                const Point2d u = along(reach), v = along(back);
+                grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t r) {
+                    if (blockStamp[r] == k)
+                        return false;
+                    blockStamp[r] = k;
+                    const Prepared::Block& b = pr.blocks[r];
+                    if (!b.box.Overlaps(gap) || BlockMisses(pr, b, along(reach), along(back)))
+                        return false;
+                    for (uint32_t j = b.first; j < b.end && reach < back; ++j)
+                        if (stamp[j] != k && j != i && !skip[j])
+                            tryPiece(j);
                     return reach >= back;
                 });
             }
@@ -1248,12 +1362,12 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
 
 } // namespace
 
-std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads)
+std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads, CoverRuns runs)
 {
-    return UnionByCover(RefsOf(set), threads);
+    return UnionByCover(RefsOf(set), threads, runs);
 }
 
-std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
+std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads, CoverRuns runs)
 {
     Prepared pr;
     if (!Prepare(set, pr))
@@ -1269,18 +1383,17 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
         sizes.push_back(std::min(pc.box.maxX - pc.box.minX, pc.box.maxY - pc.box.minY));
     }
     const double cellSize = std::max(kCoverCell * Median(std::move(sizes)), pr.eps);
-    const CellGrid grid(CellGrid::ByRows{}, boxes, cellSize, [&](size_t id, double y0, double y1, double& x0, double& x1) {
-        const Piece& pc = pr.pieces[id];
-        // A piece a few cells wide reaches into nearly all the cells of its box.
-        if (pc.box.maxX - pc.box.minX < 3.0 * cellSize && pc.box.maxY - pc.box.minY < 3.0 * cellSize)
+    // Where a convex hull's sides run through a row of cells (grown by the tolerance): it reaches
+    // as far as they do.
+    auto rowSpan = [&](const Point2d* hull, uint32_t points, const Extent& box, double y0, double y1, double& x0,
+                       double& x1) {
+        // A hull a few cells wide reaches into nearly all the cells of its box.
+        if (box.maxX - box.minX < 3.0 * cellSize && box.maxY - box.minY < 3.0 * cellSize)
             return true;
-        // Where the hull's sides run through the row (grown by the tolerance): a convex piece
-        // reaches as far as they do.
         y0 -= pr.eps;
         y1 += pr.eps;
         double lo = INFINITY, hi = -INFINITY;
-        const Point2d* hull = pr.hull.data() + pc.hullAt;
-        for (uint32_t m = 0; m < pc.hullPoints; ++m) {
+        for (uint32_t m = 0; m < points; ++m) {
             const Point2d a = hull[m], b = hull[m + 1];
             double t0, t1;
             if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1 || !ClipSegmentToRow(a, b, y0, y1, t0, t1))
@@ -1294,7 +1407,28 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
         x0 = std::max(x0, lo - pr.eps);
         x1 = std::min(x1, hi + pr.eps);
         return x0 <= x1;
-    }, kCoverCellsPerPiece * static_cast<double>(pr.pieces.size()));
+    };
+    const double maxCells = kCoverCellsPerPiece * static_cast<double>(pr.pieces.size());
+    const CellGrid grid(CellGrid::ByRows{}, boxes, cellSize, [&](size_t id, double y0, double y1, double& x0, double& x1) {
+        const Piece& pc = pr.pieces[id];
+        return rowSpan(pr.hull.data() + pc.hullAt, pc.hullPoints, pc.box, y0, y1, x0, x1);
+    }, maxCells);
+    // Long pieces (a body many steps long) crowd the cells: an edge on the union's boundary would
+    // be tried on each of them. The edges are then tried on runs of them first.
+    CellGrid blockGrid;
+    if (runs == CoverRuns::Always || (runs == CoverRuns::WhenCrowded && grid.Crowding() > kBlockCrowding)) {
+        MakeBlocks(pr);
+        std::vector<Extent> blockBoxes;
+        for (const Prepared::Block& b : pr.blocks)
+            blockBoxes.push_back(b.box);
+        blockGrid = CellGrid(CellGrid::ByRows{}, blockBoxes, grid.Cell(),
+                             [&](size_t id, double y0, double y1, double& x0, double& x1) {
+                                 const Prepared::Block& b = pr.blocks[id];
+                                 return rowSpan(pr.blockHull.data() + b.hullAt, b.hullPoints, b.box, y0, y1, x0, x1);
+                             },
+                             maxCells);
+    }
+    const CellGrid& cover = pr.blocks.empty() ? grid : blockGrid;
 
     // Where the bits do not link, a few pieces met in a way the tolerances could not settle (runs
     // of the same straight line, worked out apart): the pieces around those points are left to
@@ -1307,7 +1441,7 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads)
     for (int round = 0; round < kCoverRounds; ++round) {
         std::vector<Point2d> trouble;
         std::vector<Ring> rings;
-        if (TryCover(pr, grid, skip, redo, threads, bits, rings, trouble)) {
+        if (TryCover(pr, cover, skip, redo, threads, bits, rings, trouble)) {
             std::vector<Ring> left;
             Extent window;
             for (uint32_t i = 0; i < pr.pieces.size(); ++i)

@@ -39,6 +39,11 @@ inline constexpr double kCoverWindow = 4.0;
 // ... whose sides keep this far (times the window's size) from every point of a ring.
 inline constexpr double kCoverWindowClearance = 1e-7;
 
+// Whether an edge is tried on runs of a track's pieces, each passed over at once where the edge
+// lies well outside all of them, before their pieces: where the grid's cells list many pieces
+// (pieces many steps long), always, or never. The union is the same (the last two are for tests).
+enum class CoverRuns { WhenCrowded, Always, Never };
+
 // The union of every piece of the set's tracks. Each piece is a counter-clockwise convex ring,
 // perhaps with notches (a hull edge u->v given as u->x->v with x inside, as the swept outlines
 // are); the pieces of a track come in run order. Where two pieces share an edge on the same side,
@@ -48,7 +53,9 @@ inline constexpr double kCoverWindowClearance = 1e-7;
 // Nothing when a piece is of another shape, or the bits still do not link after kCoverRounds
 // tries, or the rings are not valid: the caller then takes the engine's union. Works on up to
 // `threads` threads. Throws GeometryError when the engine fails.
-std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads);
-std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads);
+std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads,
+                                        CoverRuns runs = CoverRuns::WhenCrowded);
+std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads,
+                                        CoverRuns runs = CoverRuns::WhenCrowded);
 
 } // namespace velrok
