@@ -3,6 +3,7 @@
 #include "output/CellGrid.h"
 #include "output/RegionCheck.h"
 #include "output/SegmentMath.h"
+#include "output/SweptArea.h"
 
 #include <algorithm>
 #include <bit>
@@ -248,7 +249,7 @@ void MakeBlocks(Prepared& pr)
     for (const Piece& pc : pr.pieces)
         longest = std::max(longest, (pc.box.maxX - pc.box.minX) + (pc.box.maxY - pc.box.minY));
     const double tol = pr.eps + kCoverSlope * longest;
-    std::vector<Point2d> pts, h;
+    std::vector<Point2d> pts;
     for (uint32_t i = 0; i < pr.pieces.size();) {
         Prepared::Block b;
         b.first = i;
@@ -277,23 +278,12 @@ void MakeBlocks(Prepared& pr)
         }
         // Twice that, to be safe of rounding.
         b.clear = 2.0 * tol * spike;
-        std::sort(pts.begin(), pts.end(), PointLess);
-        h.resize(2 * pts.size() + 1);
-        size_t k = 0;
-        for (size_t m = 0; m < pts.size(); ++m) {
-            while (k >= 2 && Cross(h[k - 2], h[k - 1], pts[m]) <= 0.0)
-                --k;
-            h[k++] = pts[m];
-        }
-        for (size_t m = pts.size() - 1, t = k + 1; m > 0; --m) {
-            while (k >= t && Cross(h[k - 2], h[k - 1], pts[m - 1]) <= 0.0)
-                --k;
-            h[k++] = pts[m - 1];
-        }
         // (The first point comes again at the end: the hull is gone round side by side.)
+        const Ring h = ConvexHull(pts);
         b.hullAt = static_cast<uint32_t>(pr.blockHull.size());
-        b.hullPoints = static_cast<uint32_t>(k - 1);
-        pr.blockHull.insert(pr.blockHull.end(), h.begin(), h.begin() + static_cast<long>(k));
+        b.hullPoints = static_cast<uint32_t>(h.size());
+        pr.blockHull.insert(pr.blockHull.end(), h.begin(), h.end());
+        pr.blockHull.push_back(h.front());
         pr.blocks.push_back(b);
         i = b.end;
     }
