@@ -599,27 +599,24 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<u
             for (uint32_t f = 0; f < nFirst && reach < back; ++f)
                 tryPiece(first[f]);
             // Then the pieces listed in the cells the edge runs through where it is not yet
-            // covered, until it is: mostly a short stretch at one end of a long edge.
-            if (reach < back && pr.blocks.empty()) {
-                const Point2d u = along(reach), v = along(back);
-                grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t j) {
-                    if (stamp[j] == k || j == i || skip[j])
-                        return false;
-                    tryPiece(j);
-                    return reach >= back;
-                });
-            } else if (reach < back) {
-                // The grid lists runs of pieces: a run is passed over at once where the part not
-                // yet covered lies well outside its hull (it only ever shrinks).
+            // covered, until it is: mostly a short stretch at one end of a long edge. Where the grid
+            // lists runs of pieces, a run is passed over at once where that part lies well outside
+            // its hull (the part only ever shrinks).
+            if (reach < back) {
                 const Point2d u = along(reach), v = along(back);
                 grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t r) {
-                    if (blockStamp[r] == k)
-                        return false;
-                    blockStamp[r] = k;
-                    const Prepared::Block& b = pr.blocks[r];
-                    if (!b.box.Overlaps(gap) || BlockMisses(pr, b, along(reach), along(back)))
-                        return false;
-                    for (uint32_t j = b.first; j < b.end && reach < back; ++j)
+                    uint32_t from = r, to = r + 1;
+                    if (!pr.blocks.empty()) {
+                        if (blockStamp[r] == k)
+                            return false;
+                        blockStamp[r] = k;
+                        const Prepared::Block& b = pr.blocks[r];
+                        if (!b.box.Overlaps(gap) || BlockMisses(pr, b, along(reach), along(back)))
+                            return false;
+                        from = b.first;
+                        to = b.end;
+                    }
+                    for (uint32_t j = from; j < to && reach < back; ++j)
                         if (stamp[j] != k && j != i && !skip[j])
                             tryPiece(j);
                     return reach >= back;
