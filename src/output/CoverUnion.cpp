@@ -260,7 +260,7 @@ void MakeBlocks(Prepared& pr)
         // where each side whose inside it is not lies along it, within the tolerance of that
         // side's line. Nearest a side, that leaves the tolerance; nearest a corner whose sides
         // turn by an angle a, the tolerance over cos(a / 2), which grows without bound at a spike.
-        double spike = 1.0;
+        double spike = 1.0; // the largest 1 / cos(a / 2), squared
         pts.clear();
         for (uint32_t j = b.first; j < b.end; ++j) {
             const Piece& pc = pr.pieces[j];
@@ -268,16 +268,18 @@ void MakeBlocks(Prepared& pr)
             for (uint32_t m = 0; m < pc.hullPoints; ++m) {
                 const Point2d a = hull[m == 0 ? pc.hullPoints - 1 : m - 1], c = hull[m], d = hull[m + 1];
                 const double ux = c.x - a.x, uy = c.y - a.y, vx = d.x - c.x, vy = d.y - c.y;
-                const double cosTurn = (ux * vx + uy * vy) / (std::hypot(ux, uy) * std::hypot(vx, vy));
-                const double half = std::sqrt(std::max(0.0, (1.0 + cosTurn) / 2.0)); // cos(a / 2)
-                spike = std::max(spike, half > 0.0 ? 1.0 / half : INFINITY);
+                // 1 / cos(a / 2)^2 = 2 / (1 + cos a), from the sides' lengths times the cosine and
+                // the product of those lengths (one square root, not two).
+                const double lengths = std::sqrt((ux * ux + uy * uy) * (vx * vx + vy * vy));
+                const double sum = lengths + (ux * vx + uy * vy);
+                spike = std::max(spike, sum > 0.0 ? 2.0 * lengths / sum : INFINITY);
                 pts.push_back(c);
             }
             b.box.Add(pc.box.minX, pc.box.minY);
             b.box.Add(pc.box.maxX, pc.box.maxY);
         }
         // Twice that, to be safe of rounding.
-        b.clear = 2.0 * tol * spike;
+        b.clear = 2.0 * tol * std::sqrt(spike);
         // (The first point comes again at the end: the hull is gone round side by side.)
         const Ring h = ConvexHull(pts);
         b.hullAt = static_cast<uint32_t>(pr.blockHull.size());
@@ -1347,6 +1349,34 @@ std::optional<PlaneRegion> JoinInWindow(const Prepared& pr, const std::vector<Ri
     return joined;
 }
 
+// Narrows [x0, x1] to where a convex hull (its `points` points from `hull` on, the first again at the
+// end) reaches between y0 and y1, a row of cells `cell` high, grown by `eps`: as far as its sides
+// run through the row. False when it reaches none of it.
+bool HullRowSpan(const Point2d* hull, uint32_t points, const Extent& box, double cell, double eps, double y0,
+                 double y1, double& x0, double& x1)
+{
+    // A hull a few cells wide reaches into nearly all the cells of its box.
+    if (box.maxX - box.minX < 3.0 * cell && box.maxY - box.minY < 3.0 * cell)
+        return true;
+    y0 -= eps;
+    y1 += eps;
+    double lo = INFINITY, hi = -INFINITY;
+    for (uint32_t m = 0; m < points; ++m) {
+        const Point2d a = hull[m], b = hull[m + 1];
+        double t0, t1;
+        if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1 || !ClipSegmentToRow(a, b, y0, y1, t0, t1))
+            continue;
+        const double xa = a.x + t0 * (b.x - a.x), xb = a.x + t1 * (b.x - a.x);
+        lo = std::min({lo, xa, xb});
+        hi = std::max({hi, xa, xb});
+    }
+    if (!(lo <= hi))
+        return false;
+    x0 = std::max(x0, lo - eps);
+    x1 = std::min(x1, hi + eps);
+    return x0 <= x1;
+}
+
 } // namespace
 
 std::optional<PlaneRegion> UnionByCover(const TrackSet& set, unsigned threads, CoverRuns runs)
@@ -1370,35 +1400,10 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads, 
         sizes.push_back(std::min(pc.box.maxX - pc.box.minX, pc.box.maxY - pc.box.minY));
     }
     const double cellSize = std::max(kCoverCell * Median(std::move(sizes)), pr.eps);
-    // Where a convex hull's sides run through a row of cells (grown by the tolerance): it reaches
-    // as far as they do.
-    auto rowSpan = [&](const Point2d* hull, uint32_t points, const Extent& box, double y0, double y1, double& x0,
-                       double& x1) {
-        // A hull a few cells wide reaches into nearly all the cells of its box.
-        if (box.maxX - box.minX < 3.0 * cellSize && box.maxY - box.minY < 3.0 * cellSize)
-            return true;
-        y0 -= pr.eps;
-        y1 += pr.eps;
-        double lo = INFINITY, hi = -INFINITY;
-        for (uint32_t m = 0; m < points; ++m) {
-            const Point2d a = hull[m], b = hull[m + 1];
-            double t0, t1;
-            if (std::max(a.y, b.y) < y0 || std::min(a.y, b.y) > y1 || !ClipSegmentToRow(a, b, y0, y1, t0, t1))
-                continue;
-            const double xa = a.x + t0 * (b.x - a.x), xb = a.x + t1 * (b.x - a.x);
-            lo = std::min({lo, xa, xb});
-            hi = std::max({hi, xa, xb});
-        }
-        if (!(lo <= hi))
-            return false;
-        x0 = std::max(x0, lo - pr.eps);
-        x1 = std::min(x1, hi + pr.eps);
-        return x0 <= x1;
-    };
     const double maxCells = kCoverCellsPerPiece * static_cast<double>(pr.pieces.size());
     const CellGrid grid(CellGrid::ByRows{}, boxes, cellSize, [&](size_t id, double y0, double y1, double& x0, double& x1) {
         const Piece& pc = pr.pieces[id];
-        return rowSpan(pr.hull.data() + pc.hullAt, pc.hullPoints, pc.box, y0, y1, x0, x1);
+        return HullRowSpan(pr.hull.data() + pc.hullAt, pc.hullPoints, pc.box, cellSize, pr.eps, y0, y1, x0, x1);
     }, maxCells);
     // Long pieces (a body many steps long) crowd the cells: an edge on the union's boundary would
     // be tried on each of them. The edges are then tried on runs of them first.
@@ -1411,7 +1416,8 @@ std::optional<PlaneRegion> UnionByCover(const TrackRefs& set, unsigned threads, 
         blockGrid = CellGrid(CellGrid::ByRows{}, blockBoxes, grid.Cell(),
                              [&](size_t id, double y0, double y1, double& x0, double& x1) {
                                  const Prepared::Block& b = pr.blocks[id];
-                                 return rowSpan(pr.blockHull.data() + b.hullAt, b.hullPoints, b.box, y0, y1, x0, x1);
+                                 return HullRowSpan(pr.blockHull.data() + b.hullAt, b.hullPoints, b.box, cellSize,
+                                                    pr.eps, y0, y1, x0, x1);
                              },
                              maxCells);
     }
