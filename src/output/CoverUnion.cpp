@@ -578,7 +578,9 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<u
             // Only a piece over what is not yet covered can add to it.
             Extent gap = Extent{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)}
                              .Grown(pr.eps);
-            auto tryPiece = [&](uint32_t j) {
+            // (In line at each of its three places: a call at every try of the hot loop costs more
+            // than the code it would save.)
+            auto tryPiece = [&](uint32_t j) __attribute__((always_inline)) {
                 stamp[j] = k;
                 if (!pr.pieces[j].box.Overlaps(gap))
                     return;
@@ -604,24 +606,31 @@ void UncoveredBits(const Prepared& pr, const CellGrid& grid, const std::vector<u
             // covered, until it is: mostly a short stretch at one end of a long edge. Where the grid
             // lists runs of pieces, a run is passed over at once where that part lies well outside
             // its hull (the part only ever shrinks).
-            if (reach < back) {
+            if (reach < back && pr.blocks.empty()) {
+                const Point2d u = along(reach), v = along(back);
+                grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t j) {
+                    if (stamp[j] == k || j == i || skip[j])
+                        return false;
+                    tryPiece(j);
+                    return reach >= back;
+                });
+            } else if (reach < back) {
                 const Point2d u = along(reach), v = along(back);
                 grid.AnyAlong(u.x, u.y, v.x, v.y, pr.eps, [&](uint32_t r) {
-                    uint32_t from = r, to = r + 1;
-                    if (!pr.blocks.empty()) {
-                        if (blockStamp[r] == k)
-                            return false;
-                        blockStamp[r] = k;
-                        const Prepared::Block& b = pr.blocks[r];
-                        if (!b.box.Overlaps(gap) || BlockMisses(pr, b, along(reach), along(back)))
-                            return false;
-                        from = b.first;
-                        to = b.end;
+                    if (blockStamp[r] == k)
+                        return false;
+                    blockStamp[r] = k;
+                    const Prepared::Block& b = pr.blocks[r];
+                    if (!b.box.Overlaps(gap) || BlockMisses(pr, b, along(reach), along(back)))
+                        return false;
+                    for (uint32_t j = b.first; j < b.end; ++j) {
+                        if (stamp[j] == k || j == i || skip[j])
+                            continue;
+                        tryPiece(j);
+                        if (reach >= back)
+                            return true;
                     }
-                    for (uint32_t j = from; j < to && reach < back; ++j)
-                        if (stamp[j] != k && j != i && !skip[j])
-                            tryPiece(j);
-                    return reach >= back;
+                    return false;
                 });
             }
             if (reach >= back)
