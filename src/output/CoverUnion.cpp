@@ -280,12 +280,11 @@ void MakeBlocks(Prepared& pr)
         }
         // Twice that, to be safe of rounding.
         b.clear = 2.0 * tol * std::sqrt(spike);
-        // (The first point comes again at the end: the hull is gone round side by side.)
         const Ring h = ConvexHull(pts);
         b.hullAt = static_cast<uint32_t>(pr.blockHull.size());
         b.hullPoints = static_cast<uint32_t>(h.size());
         pr.blockHull.insert(pr.blockHull.end(), h.begin(), h.end());
-        pr.blockHull.push_back(h.front());
+        pr.blockHull.push_back(h.front()); // again at the end: the hull is gone round side by side
         pr.blocks.push_back(b);
         i = b.end;
     }
